@@ -1,0 +1,21 @@
+# The build-time tools run on the build machine: build them with its own
+# compiler as a separate project. Another build of them can be named with
+# CODEXIA_HOST_TOOLS_DIR.
+include(ExternalProject)
+
+set(CODEXIA_HOST_TOOLS_DIR "" CACHE PATH "A build of tools/ for the build machine (built here when empty)")
+if(CODEXIA_HOST_TOOLS_DIR)
+    set(HOST_BIN ${CODEXIA_HOST_TOOLS_DIR})
+    add_custom_target(host_tools)
+else()
+    set(HOST_BIN ${CMAKE_BINARY_DIR}/host)
+    ExternalProject_Add(host_tools
+        SOURCE_DIR ${CMAKE_SOURCE_DIR}/tools
+        BINARY_DIR ${HOST_BIN}
+        CMAKE_ARGS -DCMAKE_BUILD_TYPE=Release -DCMAKE_C_COMPILER=cc -DCMAKE_CXX_COMPILER=c++
+        INSTALL_COMMAND ""
+        BUILD_ALWAYS ON
+        BUILD_BYPRODUCTS ${HOST_BIN}/layoutc ${HOST_BIN}/host_tests)
+endif()
+set(LAYOUTC ${HOST_BIN}/layoutc)
+set(HOST_TESTS ${HOST_BIN}/host_tests)

@@ -1,0 +1,223 @@
+// Forms (top-level windows built from their stored layouts) and the
+// application object: start-up, the message loop, modal showing, hints and
+// the error box for exceptions that reach the loop.
+#pragma once
+
+#include <windows.h>
+
+#include <exception>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "Controls.h"
+
+class TCustomForm;
+class TApplication;
+extern TApplication* Application;
+
+enum class TFormBorderStyle { bsNone, bsSingle, bsSizeable, bsDialog, bsToolWindow, bsSizeToolWin };
+enum TBorderIcon : unsigned { biSystemMenu = 1, biMinimize = 2, biMaximize = 4, biHelp = 8 };
+enum class TPosition { poDesigned, poDefault, poDefaultPosOnly, poDefaultSizeOnly, poScreenCenter,
+                       poDesktopCenter, poMainFormCenter, poOwnerFormCenter };
+enum class TWindowState { wsNormal, wsMinimized, wsMaximized };
+enum class TCloseAction { caNone, caHide, caFree, caMinimize };
+extern const EnumNames kWindowStateNames;
+
+using TModalResult = int;
+inline constexpr TModalResult mrNone = 0, mrOk = 1, mrCancel = 2, mrAbort = 3, mrRetry = 4, mrIgnore = 5,
+                              mrYes = 6, mrNo = 7;
+
+using TCloseEvent = std::function<void(TObject* Sender, TCloseAction& Action)>;
+using TCloseQueryEvent = std::function<void(TObject* Sender, bool& CanClose)>;
+
+class TCustomForm : public TWinControl, public IHandlerSource {
+    CX_DECLARE_CLASS()
+public:
+    explicit TCustomForm(TComponent* owner);
+    ~TCustomForm() override;
+
+    // Reads the form's stored layout (the resource named after its class, in
+    // upper case) and binds the published fields.
+    void LoadLayout();
+    void LoadLayoutFrom(const void* data, std::size_t size);
+
+    TFormBorderStyle BorderStyle() const { return borderStyle_; }
+    void SetBorderStyle(TFormBorderStyle s);
+    unsigned BorderIcons() const { return borderIcons_; }
+    void SetBorderIcons(unsigned v);
+    TPosition Position = TPosition::poDesigned;
+    TWindowState WindowState() const;
+    void SetWindowState(TWindowState s);
+    int PixelsPerInch = 96;
+    bool KeyPreview = false;
+    TWinControl* ActiveControl = nullptr;
+
+    int ClientWidth() const override;
+    int ClientHeight() const override;
+    void SetClientWidth(int v) override;
+    void SetClientHeight(int v) override;
+    RECT ClientRect() const override { return {0, 0, ClientWidth(), ClientHeight()}; }
+
+    void Show();
+    void Close();
+    TModalResult ShowModal();
+    bool Modal() const { return modal_; }
+    TModalResult ModalResult = mrNone;
+    void SetVisible(bool v) override;
+    void BringToFront();
+
+    TNotifyEvent OnCreate, OnShow, OnHide, OnDestroy, OnActivate, OnDeactivate;
+    TCloseEvent OnClose;
+    TCloseQueryEvent OnCloseQuery;
+
+    const THandlerTable& Handlers() const override { return handlers_; }
+    void WndProc(TMessage& m) override;
+    // The creation handler, run by the application after the layout is read.
+    virtual void DoCreate();
+    std::string NamePath() const override { return Name(); }
+
+protected:
+    template <class F, class R, class... A>
+    void Handler(const std::string& name, F* self, R (F::*m)(A...)) {
+        handlers_.Add<R(A...)>(name, std::function<R(A...)>([self, m](A... a) { return (self->*m)(a...); }));
+    }
+    // A field bound after loading to the component of that name (its class must fit).
+    template <class C>
+    void Field(const std::string& name, C*& field) {
+        fields_.push_back({name, [&field](TComponent* c) {
+                               field = dynamic_cast<C*>(c);
+                               return field != nullptr;
+                           }});
+    }
+    void CreateParams(TCreateParams& p) override;
+    void CreateHandle() override;
+    void DoClose(TCloseAction& action);
+    bool CloseQuery();
+    void PlaceOnScreen();
+    void CreateParamsForSize(TCreateParams& p);
+    void ColorChanged() override;
+
+    THandlerTable handlers_;
+    struct FieldBinding {
+        std::string name;
+        std::function<bool(TComponent*)> bind;
+    };
+    std::vector<FieldBinding> fields_;
+    TFormBorderStyle borderStyle_ = TFormBorderStyle::bsSizeable;
+    unsigned borderIcons_ = biSystemMenu | biMinimize | biMaximize;
+    TWindowState windowState_ = TWindowState::wsNormal;
+    int clientWidth_ = -1, clientHeight_ = -1;
+    bool modal_ = false;
+    bool placed_ = false;
+    bool closing_ = false;
+};
+
+using TForm = TCustomForm;
+
+// A small window that shows the short part of a hint near the mouse.
+class THintWindow {
+public:
+    THintWindow();
+    ~THintWindow();
+    void ActivateHint(POINT screenPos, const std::string& text);
+    void ReleaseHandle();
+    HWND Handle() const { return wnd_.Get(); }
+    bool Visible() const { return wnd_ && IsWindowVisible(wnd_.Get()); }
+
+private:
+    static LRESULT CALLBACK Proc(HWND, UINT, WPARAM, LPARAM);
+    UniqueWindow wnd_;
+    UniqueFont font_;
+    std::string text_;
+};
+
+using TExceptionEvent = std::function<void(TObject* Sender, const std::exception& E)>;
+
+class TApplication : public TComponent {
+    CX_DECLARE_CLASS()
+public:
+    explicit TApplication(TComponent* owner = nullptr);
+    ~TApplication() override;
+
+    void Initialize();
+    const std::string& Title() const { return title_; }
+    void SetTitle(const std::string& t);
+    HWND Handle() const { return wnd_; }
+
+    // Creates a form: its constructor, its stored layout, then its creation
+    // handler. The first form created is the main form.
+    template <class F>
+    void CreateForm(F*& ref) {
+        auto* f = new F(this);
+        ref = f;
+        InitForm(f);
+    }
+    void InitForm(TCustomForm* f);
+    TCustomForm* MainForm() const { return mainForm_; }
+
+    // Shows the main form and dispatches messages until the program ends.
+    void Run();
+    // Handles one message (waiting for it); false once a quit message arrived.
+    bool HandleMessage();
+    void ProcessMessages();
+    bool ProcessMessage();
+    void Terminate();
+    bool Terminated() const { return terminated_; }
+    int ExitCode() const { return exitCode_; }
+    void Minimize();
+    void Restore();
+    // Procedures that may refuse termination.
+    std::vector<std::function<bool()>> TerminateProcs;
+
+    // Shows the current exception in the error box (or OnException).
+    void HandleException(TObject* sender);
+    void ShowException(const std::exception& e);
+    TExceptionEvent OnException;
+    int MessageBox(const std::string& text, const std::string& caption, UINT flags);
+
+    // Hints.
+    bool ShowHint = true;
+    int HintPause = 500;
+    int HintHidePause = 2500;
+    std::string Hint;  // long part of the hint under the mouse
+    TNotifyEvent OnHint;
+    void MouseOver(TControl* c, UINT msg);
+    void MouseLeftWindow(TWinControl* w);
+    void CancelHint();
+    void ControlDestroyed(TControl* c);
+    TControl* MouseControl() const { return mouseControl_; }
+    THintWindow* HintWindow() { return hintWindow_.get(); }
+    HWND PopupOwner() const;
+
+    std::vector<TCustomForm*> Forms() const;
+
+private:
+    static LRESULT CALLBACK AppWndProc(HWND, UINT, WPARAM, LPARAM);
+    void HintTimer(UINT_PTR id);
+    bool IsDialogChar(MSG& msg);
+    std::string title_;
+    HWND wnd_ = nullptr;
+    TCustomForm* mainForm_ = nullptr;
+    bool terminated_ = false;
+    int exitCode_ = 0;
+    TControl* mouseControl_ = nullptr;
+    TControl* hintControl_ = nullptr;
+    std::unique_ptr<THintWindow> hintWindow_;
+    bool hintShowing_ = false;
+    friend class TCustomForm;
+};
+
+// The screen: size, work area, the active form and control.
+namespace Screen {
+int Width();
+int Height();
+RECT WorkArea();
+TCustomForm* ActiveForm();
+TWinControl* ActiveControl();
+}  // namespace Screen
+
+// The window from which the platform's modal dialogs (colour, font, message
+// boxes) are owned: the active form's window, or the main form's.
+HWND DialogOwner();

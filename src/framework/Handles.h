@@ -1,0 +1,112 @@
+// Owning wrappers for platform handles: one owner per handle, move-only, so a
+// handle cannot be released twice. A handle that ownership passed away from
+// (a region given to a window) is released from its wrapper with Release().
+#pragma once
+
+#include <windows.h>
+
+#include <utility>
+
+template <class H, class Traits>
+class UniqueHandle {
+public:
+    UniqueHandle() = default;
+    explicit UniqueHandle(H h) : h_(h) {}
+    ~UniqueHandle() { Reset(); }
+    UniqueHandle(const UniqueHandle&) = delete;
+    UniqueHandle& operator=(const UniqueHandle&) = delete;
+    UniqueHandle(UniqueHandle&& o) noexcept : h_(std::exchange(o.h_, H{})) {}
+    UniqueHandle& operator=(UniqueHandle&& o) noexcept {
+        if (this != &o) Reset(std::exchange(o.h_, H{}));
+        return *this;
+    }
+    H Get() const { return h_; }
+    explicit operator bool() const { return h_ != H{} && h_ != Traits::Invalid(); }
+    H Release() { return std::exchange(h_, H{}); }
+    void Reset(H h = H{}) {
+        if (h_ != H{} && h_ != Traits::Invalid()) Traits::Close(h_);
+        h_ = h;
+    }
+
+private:
+    H h_{};
+};
+
+struct GdiObjectTraits {
+    static HGDIOBJ Invalid() { return nullptr; }
+    static void Close(HGDIOBJ h) { DeleteObject(h); }
+};
+template <class H>
+struct GdiTraits {
+    static H Invalid() { return nullptr; }
+    static void Close(H h) { DeleteObject(h); }
+};
+struct KernelTraits {
+    static HANDLE Invalid() { return INVALID_HANDLE_VALUE; }
+    static void Close(HANDLE h) { CloseHandle(h); }
+};
+struct WindowTraits {
+    static HWND Invalid() { return nullptr; }
+    static void Close(HWND h) { DestroyWindow(h); }
+};
+struct MenuTraits {
+    static HMENU Invalid() { return nullptr; }
+    static void Close(HMENU h) { DestroyMenu(h); }
+};
+struct ModuleTraits {
+    static HMODULE Invalid() { return nullptr; }
+    static void Close(HMODULE h) { FreeLibrary(h); }
+};
+struct MemoryDcTraits {
+    static HDC Invalid() { return nullptr; }
+    static void Close(HDC h) { DeleteDC(h); }
+};
+struct IconTraits {
+    static HICON Invalid() { return nullptr; }
+    static void Close(HICON h) { DestroyIcon(h); }
+};
+
+using UniqueFont = UniqueHandle<HFONT, GdiTraits<HFONT>>;
+using UniqueBrush = UniqueHandle<HBRUSH, GdiTraits<HBRUSH>>;
+using UniquePen = UniqueHandle<HPEN, GdiTraits<HPEN>>;
+using UniqueBitmap = UniqueHandle<HBITMAP, GdiTraits<HBITMAP>>;
+using UniqueRegion = UniqueHandle<HRGN, GdiTraits<HRGN>>;
+using UniquePalette = UniqueHandle<HPALETTE, GdiTraits<HPALETTE>>;
+using UniqueKernelHandle = UniqueHandle<HANDLE, KernelTraits>;
+using UniqueWindow = UniqueHandle<HWND, WindowTraits>;
+using UniqueMenu = UniqueHandle<HMENU, MenuTraits>;
+using UniqueModule = UniqueHandle<HMODULE, ModuleTraits>;
+using UniqueMemoryDc = UniqueHandle<HDC, MemoryDcTraits>;
+using UniqueIcon = UniqueHandle<HICON, IconTraits>;
+
+// A device context obtained with GetDC, given back with ReleaseDC.
+class WindowDc {
+public:
+    explicit WindowDc(HWND wnd) : wnd_(wnd), dc_(GetDC(wnd)) {}
+    ~WindowDc() {
+        if (dc_) ReleaseDC(wnd_, dc_);
+    }
+    WindowDc(const WindowDc&) = delete;
+    WindowDc& operator=(const WindowDc&) = delete;
+    HDC Get() const { return dc_; }
+    operator HDC() const { return dc_; }
+
+private:
+    HWND wnd_;
+    HDC dc_;
+};
+
+// Selects an object into a device context and puts the previous one back.
+class SelectRestorer {
+public:
+    SelectRestorer(HDC dc, HGDIOBJ obj) : dc_(dc), old_(obj ? SelectObject(dc, obj) : nullptr) {}
+    ~SelectRestorer() {
+        if (old_) SelectObject(dc_, old_);
+    }
+    SelectRestorer(const SelectRestorer&) = delete;
+    SelectRestorer& operator=(const SelectRestorer&) = delete;
+
+private:
+    HDC dc_;
+    HGDIOBJ old_;
+};

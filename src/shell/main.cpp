@@ -1,0 +1,22 @@
+// Program entry: the framework starts, the three windows are made in a fixed
+// order, and the message loop runs until the skin window closes, a quit
+// message arrives, or a second copy refuses to run.
+#include <windows.h>
+
+#include "BookInfo.h"
+#include "Forms.h"
+#include "about/unitAbout.h"
+#include "reader/unitRead.h"
+#include "shell/unitMain.h"
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+    TApplication app;
+    Application->Initialize();
+    Application->SetTitle(BOOK_IDENTIFIER);
+    Application->CreateForm(Form1);
+    Application->CreateForm(frmRead);
+    Application->CreateForm(frmAbout);
+    Application->Run();
+    // The windows go with the application object; no close handler runs here.
+    return Application->ExitCode();
+}

@@ -1,0 +1,79 @@
+#include "unitMain.h"
+
+#include <cstring>
+
+#include "reader/unitRead.h"
+#include "about/unitAbout.h"
+
+TForm1* Form1 = nullptr;
+
+CX_IMPLEMENT_CLASS(TForm1, TCustomForm, CX_ABSTRACT, {})
+
+TForm1::TForm1(TComponent* owner) : TForm(owner) {
+    Handler("FormCreate", this, &TForm1::FormCreate);
+    Handler("btnReadClick", this, &TForm1::btnReadClick);
+    Handler("btnAboutClick", this, &TForm1::btnAboutClick);
+    Handler("btnMinimizeClick", this, &TForm1::btnMinimizeClick);
+    Handler("btnCloseClick", this, &TForm1::btnCloseClick);
+}
+
+TForm1::~TForm1() = default;
+
+void CheckSingleInstance() {
+    char path[MAX_PATH + 1] = {};
+    GetModuleFileNameA(nullptr, path, MAX_PATH);
+    const char* name = path;
+    for (const char* p = path; *p; ++p)
+        if (*p == '\\' || *p == '/') name = p + 1;
+    char buffer[256] = {};
+    lstrcpynA(buffer, name, sizeof buffer);
+    // Owned by the UI thread and never closed: it marks this copy until the process ends.
+    HANDLE mutex = CreateMutexA(nullptr, TRUE, buffer);
+    if (mutex && GetLastError() == ERROR_ALREADY_EXISTS) {
+        CloseHandle(mutex);
+        Application->Terminate();
+    }
+}
+
+HANDLE ObtainMappingHandle() {
+    HANDLE h = CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, kMappingSize, kMappingName);
+    if (!h) return nullptr;
+    if (GetLastError() == ERROR_ALREADY_EXISTS) {
+        CloseHandle(h);
+        return OpenFileMappingA(FILE_MAP_WRITE, FALSE, kMappingName);
+    }
+    return h;
+}
+
+std::string ReadCommandText(const char* view, std::size_t viewSize) {
+    std::size_t limit = viewSize < 255 ? viewSize : 255;
+    std::size_t n = 0;
+    while (n < limit && view[n] != '\0') ++n;
+    return std::string(view, n);
+}
+
+void TForm1::FormCreate(TObject*) {
+    CheckSingleInstance();
+    MessageId = static_cast<std::uint16_t>(RegisterWindowMessageA(kMessageName));
+    MappingHandle = ObtainMappingHandle();
+}
+
+void TForm1::WndProc(TMessage& m) {
+    if (m.msg == static_cast<UINT>(MessageId) && m.wParam == 1 && MappingHandle) {
+        if (void* view = MapViewOfFile(MappingHandle, FILE_MAP_WRITE, 0, 0, 0)) {
+            // The block is read, never written: the sender owns its content.
+            std::string text = ReadCommandText(static_cast<const char*>(view), kMappingSize);
+            if (text == "C") Close();
+            UnmapViewOfFile(view);
+        }
+    }
+    TForm::WndProc(m);
+}
+
+void TForm1::btnReadClick(TObject*) { frmRead->ShowModal(); }
+
+void TForm1::btnAboutClick(TObject*) { frmAbout->ShowModal(); }
+
+void TForm1::btnMinimizeClick(TObject*) { Application->Minimize(); }
+
+void TForm1::btnCloseClick(TObject*) { Close(); }

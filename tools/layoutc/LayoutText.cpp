@@ -1,0 +1,367 @@
+#include "LayoutText.h"
+
+#include <cctype>
+#include <cstdio>
+#include <sstream>
+
+#include "../../src/framework/core/BmpFile.h"
+#include "../../src/framework/core/Convert.h"
+#include "../../src/framework/core/RegionBands.h"
+
+namespace layouttext {
+
+using layout::Node;
+using layout::Tag;
+using layout::Value;
+
+namespace {
+
+void Put32(std::string& s, std::uint32_t v) {
+    for (int k = 0; k < 4; ++k) s.push_back(static_cast<char>((v >> (8 * k)) & 0xFF));
+}
+
+class Parser {
+public:
+    Parser(const std::string& text, const Options& opt) : t_(text), opt_(opt) {}
+
+    Node Root() {
+        Node n = Object();
+        Skip();
+        if (i_ < t_.size()) Fail("text after the end of the root object");
+        return n;
+    }
+
+private:
+    [[noreturn]] void Fail(const std::string& what) const {
+        throw ParseError(opt_.fileName + ":" + std::to_string(line_) + ": " + what);
+    }
+
+    void Skip() {
+        for (;;) {
+            while (i_ < t_.size() && std::isspace(static_cast<unsigned char>(t_[i_]))) {
+                if (t_[i_] == '\n') ++line_;
+                ++i_;
+            }
+            if (i_ < t_.size() && (t_[i_] == '#' || (t_[i_] == '/' && i_ + 1 < t_.size() && t_[i_ + 1] == '/'))) {
+                while (i_ < t_.size() && t_[i_] != '\n') ++i_;
+                continue;
+            }
+            return;
+        }
+    }
+
+    bool Peek(char c) {
+        Skip();
+        return i_ < t_.size() && t_[i_] == c;
+    }
+
+    void Expect(char c) {
+        if (!Peek(c)) Fail(std::string("'") + c + "' expected");
+        ++i_;
+    }
+
+    std::string Name(bool dotted) {
+        Skip();
+        std::size_t s = i_;
+        while (i_ < t_.size() &&
+               (std::isalnum(static_cast<unsigned char>(t_[i_])) || t_[i_] == '_' || (dotted && t_[i_] == '.')))
+            ++i_;
+        if (s == i_) Fail("name expected");
+        return t_.substr(s, i_ - s);
+    }
+
+    Node Object() {
+        if (Name(false) != "object") Fail("'object' expected");
+        Node n;
+        n.name = Name(false);
+        Expect(':');
+        n.className = Name(false);
+        Expect('{');
+        for (;;) {
+            if (Peek('}')) {
+                ++i_;
+                break;
+            }
+            if (i_ >= t_.size()) Fail("'}' expected before the end of the text");
+            std::size_t save = i_;
+            int saveLine = line_;
+            std::string word = Name(true);
+            if (word == "object" && !Peek('=')) {
+                i_ = save;
+                line_ = saveLine;
+                n.children.push_back(Object());
+                continue;
+            }
+            Expect('=');
+            if (n.Find(word)) Fail("property " + word + " given twice");
+            Value v = ParseValue(n, word);
+            n.props.emplace_back(word, std::move(v));
+        }
+        return n;
+    }
+
+    std::string Subst(const std::string& s) {
+        std::string out;
+        for (std::size_t k = 0; k < s.size(); ++k) {
+            if (s[k] == '$' && k + 1 < s.size() && s[k + 1] == '{') {
+                std::size_t e = s.find('}', k);
+                if (e == std::string::npos) Fail("unterminated ${...}");
+                std::string var = s.substr(k + 2, e - k - 2);
+                auto it = opt_.vars.find(var);
+                if (it == opt_.vars.end()) Fail("undefined variable ${" + var + "}");
+                out += it->second;
+                k = e;
+            } else {
+                out += s[k];
+            }
+        }
+        return out;
+    }
+
+    std::string QuotedPart() {
+        Expect('"');
+        std::string s;
+        for (;;) {
+            if (i_ >= t_.size() || t_[i_] == '\n') Fail("unterminated string");
+            char c = t_[i_++];
+            if (c == '"') break;
+            if (c == '\\') {
+                if (i_ >= t_.size()) Fail("unterminated string");
+                char e = t_[i_++];
+                switch (e) {
+                case 'n': s += '\n'; break;
+                case 'r': s += '\r'; break;
+                case 't': s += '\t'; break;
+                case '"': s += '"'; break;
+                case '\\': s += '\\'; break;
+                case '$': s += "\x01"; break;  // a literal dollar, kept from substitution
+                case 'x': {
+                    if (i_ + 2 > t_.size() || !std::isxdigit(static_cast<unsigned char>(t_[i_])) ||
+                        !std::isxdigit(static_cast<unsigned char>(t_[i_ + 1])))
+                        Fail("\\x needs two hexadecimal digits");
+                    s += static_cast<char>(std::stoi(t_.substr(i_, 2), nullptr, 16));
+                    i_ += 2;
+                    break;
+                }
+                default: Fail(std::string("unknown escape \\") + e);
+                }
+            } else {
+                s += c;
+            }
+        }
+        return s;
+    }
+
+    // One or more adjacent quoted parts, joined, with ${VAR} substituted.
+    std::string Quoted() {
+        std::string s = QuotedPart();
+        while (Peek('"')) s += QuotedPart();
+        s = Subst(s);
+        for (auto& c : s)
+            if (c == '\x01') c = '$';
+        return s;
+    }
+
+    std::string File(const std::string& path) {
+        try {
+            return opt_.readFile(path);
+        } catch (const std::exception& e) {
+            Fail(e.what());
+        }
+    }
+
+    Value ParseValue(const Node& owner, const std::string& prop) {
+        Skip();
+        if (i_ >= t_.size()) Fail("value expected");
+        char c = t_[i_];
+        if (c == '"') return Value::Str(Quoted());
+        if (c == '[') {
+            ++i_;
+            std::vector<std::string> members;
+            while (!Peek(']')) {
+                members.push_back(Name(false));
+                if (!Peek(']')) Expect(',');
+            }
+            ++i_;
+            return Value::Members(std::move(members));
+        }
+        if (c == '(') {
+            ++i_;
+            std::vector<Value> items;
+            while (!Peek(')')) {
+                items.push_back(ParseValue(owner, prop));
+                if (!Peek(')')) Expect(',');
+            }
+            ++i_;
+            return Value::Items(std::move(items));
+        }
+        if (c == '-' || c == '+' || c == '$' || std::isdigit(static_cast<unsigned char>(c))) {
+            std::size_t s = i_;
+            ++i_;
+            while (i_ < t_.size() && (std::isalnum(static_cast<unsigned char>(t_[i_])) || t_[i_] == '.')) ++i_;
+            std::string num = t_.substr(s, i_ - s);
+            if (num.find('.') != std::string::npos) {
+                try {
+                    std::size_t used = 0;
+                    double d = std::stod(num, &used);
+                    if (used != num.size()) throw std::invalid_argument(num);
+                    return Value::Dbl(d);
+                } catch (const std::exception&) {
+                    Fail("bad number " + num);
+                }
+            }
+            auto v = TryStrToInt(num);
+            if (!v) Fail("bad integer " + num);
+            return Value::Int(*v);
+        }
+        std::string word = Name(false);
+        if (word == "True") return Value::Bool(true);
+        if (word == "False") return Value::Bool(false);
+        if (Peek('(')) {
+            ++i_;
+            std::string arg;
+            if (Peek('"')) arg = Quoted();
+            Expect(')');
+            if (word == "picture") return Value::Bin(PictureData(File(arg)));
+            if (word == "rtf") return Value::Bin(DocumentData(File(arg)));
+            if (word == "document") return Value::Bin(DocumentData(arg));
+            if (word == "bytes") return Value::Bin(File(arg));
+            if (word == "region") {
+                try {
+                    return Value::Bin(RegionPayload(owner, owner.name + "." + prop));
+                } catch (const ParseError& e) {
+                    Fail(e.what());
+                }
+            }
+            Fail("unknown function " + word + "()");
+        }
+        return Value::Id(word);
+    }
+
+    const std::string& t_;
+    const Options& opt_;
+    std::size_t i_ = 0;
+    int line_ = 1;
+};
+
+}  // namespace
+
+std::string PictureData(const std::string& bmpFile) {
+    std::string s;
+    const std::string cls = "TBitmap";
+    s.push_back(static_cast<char>(cls.size()));
+    s += cls;
+    Put32(s, static_cast<std::uint32_t>(bmpFile.size()));
+    s += bmpFile;
+    return s;
+}
+
+std::string DocumentData(const std::string& rtf) {
+    std::string s;
+    Put32(s, static_cast<std::uint32_t>(rtf.size()));
+    return s + rtf;
+}
+
+std::string RegionPayload(const Node& component, const std::string& where) {
+    const Value* pic = component.Find("Picture.Data");
+    BmpImage img;
+    if (pic) {
+        if (pic->tag != Tag::Binary) throw ParseError(where + ": Picture.Data is not binary");
+        const std::string& d = pic->s;
+        std::size_t nameLen = d.empty() ? 0 : static_cast<unsigned char>(d[0]);
+        if (d.size() < 1 + nameLen + 4 || d.substr(1, nameLen) != "TBitmap")
+            throw ParseError(where + ": the picture is not a bitmap");
+        std::string err;
+        if (!DecodeBmp(d.substr(1 + nameLen + 4), img, err)) throw ParseError(where + ": " + err);
+    }
+    TColor transparent = clNone;
+    if (const Value* tc = component.Find("TransparentColor")) {
+        if (tc->tag == Tag::Int) transparent = tc->i;
+        else if (tc->tag == Tag::Ident && IdentToColor(tc->s)) transparent = *IdentToColor(tc->s);
+        else throw ParseError(where + ": TransparentColor is not a colour");
+    }
+    std::string out;
+    if (img.width == 0 || img.height == 0) {
+        Put32(out, 0);
+        return out;
+    }
+    if (transparent == clNone) transparent = static_cast<TColor>(img.At(0, img.height - 1));
+    if (static_cast<std::uint32_t>(transparent) >> 24 != 0 && img.bitsPerPixel != 24)
+        throw ParseError(where + ": a system colour cannot be the transparent colour of a " +
+                         std::to_string(img.bitsPerPixel) + "-bit picture");
+    region::BandBuilder bands;
+    for (std::int32_t y = 0; y < img.height; ++y)
+        bands.AddRow(y, region::RowRuns(img.width, [&](std::int32_t x) {
+                         return img.At(x, y) == static_cast<std::uint32_t>(transparent);
+                     }));
+    if (bands.Empty()) {
+        Put32(out, 0);
+        return out;
+    }
+    std::string data = region::RegionDataBytes(bands.Rects());
+    Put32(out, static_cast<std::uint32_t>(data.size()));
+    return out + data;
+}
+
+Node Parse(const std::string& text, const Options& opt) { return Parser(text, opt).Root(); }
+
+namespace {
+std::string Quote(const std::string& s) {
+    std::string o = "\"";
+    for (unsigned char c : s) {
+        if (c == '"' || c == '\\') {
+            o += '\\';
+            o += static_cast<char>(c);
+        } else if (c == '$') {
+            o += "\\$";
+        } else if (c < 32 || c > 126) {
+            char b[8];
+            std::snprintf(b, sizeof b, "\\x%02X", c);
+            o += b;
+        } else {
+            o += static_cast<char>(c);
+        }
+    }
+    return o + "\"";
+}
+
+std::string ValueText(const Value& v) {
+    switch (v.tag) {
+    case Tag::Int: return std::to_string(v.i);
+    case Tag::Double: {
+        std::ostringstream o;
+        o.precision(17);
+        o << v.d;
+        std::string s = o.str();
+        if (s.find('.') == std::string::npos && s.find('e') == std::string::npos) s += ".0";
+        return s;
+    }
+    case Tag::String: return Quote(v.s);
+    case Tag::Ident: return v.s;
+    case Tag::True: return "True";
+    case Tag::False: return "False";
+    case Tag::Set: {
+        std::string s = "[";
+        for (std::size_t k = 0; k < v.set.size(); ++k) s += (k ? ", " : "") + v.set[k];
+        return s + "]";
+    }
+    case Tag::List: {
+        std::string s = "(";
+        for (std::size_t k = 0; k < v.list.size(); ++k) s += (k ? ", " : "") + ValueText(v.list[k]);
+        return s + ")";
+    }
+    case Tag::Binary: return "bytes(" + std::to_string(v.s.size()) + " bytes)";
+    default: return "?";
+    }
+}
+}  // namespace
+
+std::string Dump(const Node& n, int indent) {
+    std::string pad(static_cast<std::size_t>(indent) * 4, ' ');
+    std::string s = pad + "object " + n.name + ": " + n.className + " {\n";
+    for (auto& [name, v] : n.props) s += pad + "    " + name + " = " + ValueText(v) + "\n";
+    for (auto& c : n.children) s += Dump(c, indent + 1);
+    return s + pad + "}\n";
+}
+
+}  // namespace layouttext
