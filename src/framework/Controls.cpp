@@ -97,7 +97,6 @@ CX_IMPLEMENT_CLASS(TControl, TComponent, CX_ABSTRACT, {
     p.Str("Hint", &TControl::Hint, &TControl::SetHint, std::string());
     p.Bool("ShowHint", &TControl::ShowHint, &TControl::SetShowHint);
     p.Bool("ParentShowHint", &TControl::ParentShowHint, &TControl::SetParentShowHint, true);
-    p.Int("Cursor", &TControl::Cursor, &TControl::SetCursor, 0);
     p.Custom("Cursor", [](TControl& c, TReader& r) {
         static const EnumNames names = {"crDefault", "crNone", "crArrow", "crCross", "crIBeam", "crSize",
                                         "crSizeNESW", "crSizeNS", "crSizeNWSE", "crSizeWE", "crUpArrow",

@@ -335,6 +335,17 @@ void TCustomForm::Close() {
     if (Application && Application->MainForm() == this) Application->Terminate();
 }
 
+namespace {
+BOOL CALLBACK DisableForModal(HWND w, LPARAM lp) {
+    auto* state = reinterpret_cast<std::pair<HWND, std::vector<HWND>*>*>(lp);
+    if (w != state->first && IsWindowVisible(w) && IsWindowEnabled(w)) {
+        EnableWindow(w, FALSE);
+        state->second->push_back(w);
+    }
+    return TRUE;
+}
+}  // namespace
+
 TModalResult TCustomForm::ShowModal() {
     if (Visible() || !Enabled()) throw EInvalidOperation("Cannot make a visible window modal");
     if (Application) Application->CancelHint();
@@ -345,17 +356,7 @@ TModalResult TCustomForm::ShowModal() {
     // Every other enabled window of the thread is disabled while this one shows.
     std::vector<HWND> disabled;
     std::pair<HWND, std::vector<HWND>*> enumState(wnd_, &disabled);
-    EnumThreadWindows(
-        GetCurrentThreadId(),
-        [](HWND w, LPARAM lp) -> BOOL {
-            auto* self = reinterpret_cast<std::pair<HWND, std::vector<HWND>*>*>(lp);
-            if (w != self->first && IsWindowVisible(w) && IsWindowEnabled(w)) {
-                EnableWindow(w, FALSE);
-                self->second->push_back(w);
-            }
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&enumState));
+    EnumThreadWindows(GetCurrentThreadId(), DisableForModal, reinterpret_cast<LPARAM>(&enumState));
     modal_ = true;
     ModalResult = mrNone;
     auto restore = [&] {
@@ -595,13 +596,34 @@ bool TApplication::ProcessMessage() {
 }
 
 bool TApplication::HandleMessage() {
-    if (!ProcessMessage()) WaitMessage();
+    if (!ProcessMessage()) {
+        Idle();
+        WaitMessage();
+    }
     return !terminated_;
+}
+
+void TApplication::Idle() {
+    // The control under the mouse may change without a move reaching it (a
+    // release after a capture, a window that moved): enter and leave follow.
+    POINT p;
+    GetCursorPos(&p);
+    TControl* c = nullptr;
+    for (HWND w = WindowFromPoint(p); w && !c; w = GetParent(w)) {
+        if (TWinControl* wc = TWinControl::FromHandle(w)) {
+            POINT local = p;
+            ScreenToClient(w, &local);
+            c = wc->ControlAtPos(local, false);
+            if (!c) c = wc;
+        }
+    }
+    if (c != mouseControl_) MouseOver(c, 0);
 }
 
 void TApplication::ProcessMessages() {
     while (ProcessMessage()) {
     }
+    Idle();
 }
 
 void TApplication::Terminate() {

@@ -162,6 +162,8 @@ public:
     // Handles one message (waiting for it); false once a quit message arrived.
     bool HandleMessage();
     void ProcessMessages();
+    // Work done when the message queue is empty.
+    void Idle();
     bool ProcessMessage();
     void Terminate();
     bool Terminated() const { return terminated_; }

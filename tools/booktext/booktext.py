@@ -13,7 +13,7 @@ Blocks are separated by blank lines.  A block's first characters say what it is:
     : text                     typewriter block; line breaks are kept
     * * *                      section break
     = text                     centred lines (line breaks kept); "=18 text" sets 18 pt
-    - text                     list entry with a hanging indent
+    - text                     list entries with a hanging indent, one per "- " line
     !picture FILE W H          a 24-bit BMP, embedded as a metafile picture W x H twips
     !space N                   an empty paragraph N points high
     anything else              body paragraph (first-line indent, none after a heading)
@@ -342,8 +342,14 @@ class Document:
             self.after_heading = True
             return
         if first.startswith("- "):
-            text = " ".join(l.strip() for l in lines)[2:]
-            self.para("\\ql\\li360\\fi-360\\sb0\\sa80", self.ink(text, where))
+            entries = []
+            for l in lines:
+                if l.startswith("- "):
+                    entries.append(l[2:].strip())
+                else:
+                    entries[-1] += " " + l.strip()
+            for text in entries:
+                self.para("\\ql\\li360\\fi-360\\sb0\\sa80", self.ink(text, where))
             return
         text = " ".join(l.strip() for l in lines)
         indent = "\\fi0" if self.after_heading else "\\fi360"

@@ -1,0 +1,41 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds both Windows targets and runs every test:
+# the platform-neutral tests natively, the rest under Wine on a private X display.
+#   CODEXIA_BUILD_ROOT  where the builds go (default: build)
+#   CODEXIA_TEST_ARCH   i686 or x86_64 (default: i686 where this machine runs
+#                       32-bit programs, else x86_64)
+#   CODEXIA_TEST_REGEX  run only the tests whose names match
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+cd "$root"
+./scripts/install-deps.sh
+. scripts/wine-env.sh
+
+build_root=${CODEXIA_BUILD_ROOT:-build}
+arch=${CODEXIA_TEST_ARCH:-}
+if [ -z "$arch" ]; then
+    if can_run_32bit; then arch=i686; else
+        arch=x86_64
+        echo "note: this machine cannot run 32-bit programs; the tests run on the x86_64 build"
+    fi
+fi
+
+for a in i686 x86_64; do
+    dir=$build_root/$a
+    if [ ! -f "$dir/build.ninja" ]; then
+        cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=Release \
+            -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-$a-w64-mingw32.cmake" ${CODEXIA_CMAKE_ARGS:-}
+    fi
+    cmake --build "$dir"
+done
+
+start_display
+ensure_prefix "$root/$build_root/wineprefix"
+"$WINESERVER" -p
+cleanup() {
+    "$WINESERVER" -k >/dev/null 2>&1 || true
+    kill "$CODEXIA_XVFB_PID" >/dev/null 2>&1 || true
+}
+trap cleanup EXIT
+
+ctest --test-dir "$build_root/$arch" --output-on-failure -j2 ${CODEXIA_TEST_REGEX:+-R "$CODEXIA_TEST_REGEX"}

@@ -1,0 +1,129 @@
+#include "TestUtil.h"
+
+#include <fstream>
+
+namespace testsupport {
+
+void Pump(int milliseconds) {
+    DWORD end = GetTickCount() + static_cast<DWORD>(milliseconds);
+    do {
+        Application->ProcessMessages();
+        if (milliseconds > 0) Sleep(5);
+    } while (static_cast<int>(end - GetTickCount()) > 0);
+}
+
+bool WaitFor(const std::function<bool()>& cond, int timeoutMs) {
+    DWORD end = GetTickCount() + static_cast<DWORD>(timeoutMs);
+    for (;;) {
+        Application->ProcessMessages();
+        if (cond()) return true;
+        if (static_cast<int>(end - GetTickCount()) <= 0) return false;
+        Sleep(5);
+    }
+}
+
+std::vector<std::string>& Errors() {
+    static std::vector<std::string> e;
+    return e;
+}
+
+std::string TakeErrors() {
+    std::string s;
+    for (auto& e : Errors()) s += (s.empty() ? "" : " | ") + e;
+    Errors().clear();
+    return s;
+}
+
+namespace {
+void SendMouse(DWORD flags, int x = 0, int y = 0) {
+    INPUT in{};
+    in.type = INPUT_MOUSE;
+    in.mi.dwFlags = flags;
+    if (flags & MOUSEEVENTF_ABSOLUTE) {
+        in.mi.dx = MulDiv(x, 65536, GetSystemMetrics(SM_CXSCREEN)) + 1;
+        in.mi.dy = MulDiv(y, 65536, GetSystemMetrics(SM_CYSCREEN)) + 1;
+    }
+    SendInput(1, &in, sizeof in);
+    Pump(30);
+}
+void SendKey(WORD vk, bool up) {
+    INPUT in{};
+    in.type = INPUT_KEYBOARD;
+    in.ki.wVk = vk;
+    in.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+    SendInput(1, &in, sizeof in);
+}
+}  // namespace
+
+void MouseMoveTo(int x, int y) {
+    SendMouse(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, x, y);
+    SetCursorPos(x, y);
+    Pump(20);
+}
+void MouseDown(bool right) { SendMouse(right ? MOUSEEVENTF_RIGHTDOWN : MOUSEEVENTF_LEFTDOWN); }
+void MouseUp(bool right) { SendMouse(right ? MOUSEEVENTF_RIGHTUP : MOUSEEVENTF_LEFTUP); }
+
+void ClickAt(int x, int y) {
+    MouseMoveTo(x, y);
+    MouseDown();
+    MouseUp();
+    Pump(30);
+}
+
+void DragBy(int x, int y, int dx, int dy) {
+    MouseMoveTo(x, y);
+    MouseDown();
+    MouseMoveTo(x + dx / 2, y + dy / 2);
+    MouseMoveTo(x + dx, y + dy);
+    MouseUp();
+    Pump(50);
+}
+
+void KeyPress(WORD vk, bool alt, bool ctrl, bool shift) {
+    if (alt) SendKey(VK_MENU, false);
+    if (ctrl) SendKey(VK_CONTROL, false);
+    if (shift) SendKey(VK_SHIFT, false);
+    SendKey(vk, false);
+    SendKey(vk, true);
+    if (shift) SendKey(VK_SHIFT, true);
+    if (ctrl) SendKey(VK_CONTROL, true);
+    if (alt) SendKey(VK_MENU, true);
+    Pump(50);
+}
+
+COLORREF ScreenPixel(int x, int y) {
+    Pump(0);
+    GdiFlush();
+    HDC dc = GetDC(nullptr);
+    COLORREF c = GetPixel(dc, x, y);
+    ReleaseDC(nullptr, dc);
+    return c;
+}
+
+bool SaveScreenBmp(const std::string& path, HWND wnd) {
+    RECT r{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+    if (wnd) GetWindowRect(wnd, &r);
+    int w = r.right - r.left, h = r.bottom - r.top;
+    TBitmap bmp;
+    bmp.SetSize(w, h);
+    HDC screen = GetDC(nullptr);
+    BitBlt(bmp.Canvas().Handle(), 0, 0, w, h, screen, r.left, r.top, SRCCOPY);
+    ReleaseDC(nullptr, screen);
+    std::string bytes = bmp.SaveToBytes();
+    std::ofstream f(path, std::ios::binary);
+    f.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    return static_cast<bool>(f);
+}
+
+std::string LayoutBytes(const layout::Node& root) { return layout::Encode(root); }
+
+CX_IMPLEMENT_CLASS(TTestForm, TCustomForm, CX_ABSTRACT, {})
+
+TTestForm::TTestForm(TComponent* owner) : TForm(owner ? owner : Application) {}
+
+void TTestForm::Load(const layout::Node& root) {
+    std::string bytes = LayoutBytes(root);
+    LoadLayoutFrom(bytes.data(), bytes.size());
+}
+
+}  // namespace testsupport

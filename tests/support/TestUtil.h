@@ -1,0 +1,54 @@
+// Helpers for tests that run real windows under the platform: message
+// pumping, synthesized mouse and keyboard input, screen pixels, layouts
+// made in code, and the errors the application would have shown.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "Forms.h"
+#include "core/LayoutStream.h"
+
+namespace testsupport {
+
+// Dispatches messages for the given time (at least once).
+void Pump(int milliseconds = 0);
+// Pumps until cond() holds or the time runs out; returns cond().
+bool WaitFor(const std::function<bool()>& cond, int timeoutMs = 3000);
+
+// Errors that reached the application's error handling, oldest first.
+std::vector<std::string>& Errors();
+std::string TakeErrors();  // joined by " | ", and cleared
+
+// Input through the platform's input queue (as a user's would be).
+void MouseMoveTo(int screenX, int screenY);
+void MouseDown(bool right = false);
+void MouseUp(bool right = false);
+void ClickAt(int screenX, int screenY);
+void DragBy(int screenX, int screenY, int dx, int dy);  // press, move, release
+void KeyPress(WORD vk, bool alt = false, bool ctrl = false, bool shift = false);
+
+// The colour of a screen pixel (after pending painting is done).
+COLORREF ScreenPixel(int x, int y);
+// Saves the screen (or a window) to a PNG-convertible BMP for looking at.
+bool SaveScreenBmp(const std::string& path, HWND wnd = nullptr);
+
+// A layout made in code, as the layout compiler would store it.
+std::string LayoutBytes(const layout::Node& root);
+// A form whose layout is given in code (for tests of components).
+class TTestForm : public TForm {
+    CX_DECLARE_CLASS()
+public:
+    explicit TTestForm(TComponent* owner = nullptr);
+    void Load(const layout::Node& root);
+    // Handlers the layout can name.
+    template <class Sig>
+    void AddHandler(const std::string& name, std::function<Sig> fn) {
+        handlers_.Add<Sig>(name, std::move(fn));
+    }
+};
+
+}  // namespace testsupport
