@@ -1,0 +1,53 @@
+// Starts the book program in a fresh working directory and drives it from
+// outside: its windows, the close command, the files it leaves.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+namespace e2e {
+
+std::string BookExe();                  // the built program
+std::string MakeTempDir();              // a new empty directory
+void RemoveTree(const std::string& dir);
+std::vector<std::string> FilesIn(const std::string& dir);
+
+class BookProcess {
+public:
+    // Starts exe (the book by default) with arguments in directory dir.
+    explicit BookProcess(const std::string& dir, const std::string& args = "", std::string exe = BookExe());
+    ~BookProcess();
+    BookProcess(const BookProcess&) = delete;
+    BookProcess& operator=(const BookProcess&) = delete;
+
+    bool Running() const;
+    bool WaitForExit(int ms);
+    DWORD ExitCode() const;
+    DWORD Pid() const { return pi_.dwProcessId; }
+    // A visible top-level window of the process with this class (any when empty).
+    HWND FindWindowOf(const std::string& className = "", bool visibleOnly = true) const;
+    HWND WaitForWindow(const std::string& className, int ms = 15000) const;
+    void Kill();
+
+private:
+    PROCESS_INFORMATION pi_{};
+};
+
+// The close command as a launcher sends it: the text into the shared block,
+// then the registered message to the skin window.
+class CloseCommand {
+public:
+    CloseCommand();
+    ~CloseCommand();
+    void WriteText(const std::string& bytes);  // raw bytes, no terminator added
+    std::string ReadText() const;              // up to the first NUL
+    void Send(HWND skin, WPARAM wParam) const;
+
+private:
+    HANDLE mapping_ = nullptr;
+    char* view_ = nullptr;
+};
+
+}  // namespace e2e
