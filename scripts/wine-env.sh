@@ -23,7 +23,7 @@ wine_loader_for() {
 ensure_prefix() {
     local prefix=$1
     export WINEPREFIX=$prefix
-    [ -f "$prefix/.codexia-ready" ] && return 0
+    [ -f "$prefix/.codexia-ready-2" ] && return 0
     rm -rf "$prefix"
     mkdir -p "$prefix"
     WINELOADER=$WINE64 "$WINE64" wineboot -i >/dev/null 2>&1 || true
@@ -47,10 +47,14 @@ REGEDIT4
 
 [HKEY_CURRENT_USER\Control Panel\Desktop]
 "DragFullWindows"="0"
+
+[HKEY_LOCAL_MACHINE\Software\Microsoft\Windows NT\CurrentVersion\AeDebug]
+"Debugger"=""
+"Auto"="1"
 REG
     WINELOADER=$WINE64 "$WINE64" regedit /S "$(WINELOADER=$WINE64 "$WINE64" winepath -w "$reg" 2>/dev/null)" >/dev/null 2>&1
     "$WINESERVER" -w
-    touch "$prefix/.codexia-ready"
+    touch "$prefix/.codexia-ready-2"
 }
 
 # Starts a private X display; sets DISPLAY and CODEXIA_XVFB_PID.

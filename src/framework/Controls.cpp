@@ -457,7 +457,11 @@ TWinControl::~TWinControl() {
 }
 
 TWinControl* TWinControl::FromHandle(HWND w) {
-    return w ? static_cast<TWinControl*>(GetPropA(w, kPropName)) : nullptr;
+    // A window of another process may carry the same property: its value
+    // means nothing here.
+    DWORD pid = 0;
+    if (!w || !GetWindowThreadProcessId(w, &pid) || pid != GetCurrentProcessId()) return nullptr;
+    return static_cast<TWinControl*>(GetPropA(w, kPropName));
 }
 
 void TWinControl::Notification(TComponent* c, TOperation op) {
