@@ -71,6 +71,7 @@ TEST_F(ShellTest, OtherTextsAndOtherParametersAreIgnored) {
     }
     cmd.Send(skin, 1);
     EXPECT_TRUE(book.WaitForExit(kExitWait));
+    EXPECT_EQ(book.ExitCode(), 0u);
     EXPECT_TRUE(FilesIn(dir).empty());
 }
 
@@ -101,9 +102,11 @@ TEST_F(ShellTest, ASecondCopyEndsByItselfAndACopyUnderAnotherNameRuns) {
         cmd.WriteText("C");
         cmd.Send(skin2, 1);
         EXPECT_TRUE(copy.WaitForExit(kExitWait));
+        EXPECT_EQ(copy.ExitCode(), 0u) << "the copy ended abnormally";
     }
     cmd.Send(skin, 1);
     EXPECT_TRUE(first.WaitForExit(kExitWait));
+    EXPECT_EQ(first.ExitCode(), 0u) << "the first copy ended abnormally";
     RemoveTree(otherDir);
 }
 
