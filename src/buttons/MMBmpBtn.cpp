@@ -105,8 +105,9 @@ CX_IMPLEMENT_CLASS(TMMBitmapButton, TMMCustomBitmapListControl, CX_CREATE(TMMBit
     p.Bool("WordWrap", &TMMBitmapButton::WordWrap, &TMMBitmapButton::SetWordWrap, false);
     p.Bool("Transparent", &TMMBitmapButton::Transparent, &TMMBitmapButton::SetTransparent, true);
     p.Color("TransparentColor", &TMMBitmapButton::TransparentColor, &TMMBitmapButton::SetTransparentColor, clNone);
+    // Always stored, after the colour: reading a colour fixes the mode.
     p.Enum("TransparentMode", kTransparentModeNames, &TMMBitmapButton::TransparentMode,
-           &TMMBitmapButton::SetTransparentMode, static_cast<int>(TTransparentMode::tmAuto));
+           &TMMBitmapButton::SetTransparentMode);
     p.Ref<TMMBitmapList>("BitmapList", &TMMBitmapButton::SetBitmapList);
     p.Int("BitmapIndex", &TMMBitmapButton::BitmapIndex, &TMMBitmapButton::SetBitmapIndex, -1);
     p.Bool("DoubleBuffer", &TMMBitmapButton::DoubleBuffer, &TMMBitmapButton::SetDoubleBuffer, false);

@@ -147,6 +147,51 @@ TEST(ButtonRules, ConstructorDefaults) {
     EXPECT_FALSE(b.DrawnDown());
 }
 
+TEST(ButtonRules, StoredValuesComeBackTheSame) {
+    Node form{"TTestForm", "Form1", {}, {}};
+    Node button{"TMMBitmapButton", "btnClose", {}, {}};
+    button.props = {{"Caption", Value::Str("&Close")},       {"ButtonStyle", Value::Id("bsIndent")},
+                    {"Down", Value::Bool(true)},             {"ShowPressed", Value::Bool(false)},
+                    {"Switch", Value::Bool(true)},           {"DownIndentVert", Value::Int(3)},
+                    {"Spacing", Value::Int(5)},              {"TextAlign", Value::Id("ttaRight")},
+                    {"WordWrap", Value::Bool(true)},         {"Transparent", Value::Bool(false)},
+                    {"TransparentColor", Value::Id("clRed")}, {"TransparentMode", Value::Id("tmAuto")},
+                    {"AllowRightMouse", Value::Bool(true)},  {"Cursor", Value::Id("crHandPoint")}};
+    form.children.push_back(button);
+    auto load = [](const Node& n) {
+        auto* f = new testsupport::TTestForm();
+        f->Load(n);
+        return f;
+    };
+    auto* f = load(form);
+    auto* b = dynamic_cast<TMMBitmapButton*>(f->FindComponent("btnClose"));
+    ASSERT_NE(b, nullptr);
+    EXPECT_EQ(b->TransparentColor(), clRed);
+    EXPECT_EQ(b->TransparentMode(), TTransparentMode::tmAuto);
+    EXPECT_TRUE(b->DrawnDown());
+    // What the button stores reads back into the same values (the hint
+    // properties belong to the framework and are left out).
+    auto own = [](TMMBitmapButton* x) {
+        auto props = StoredProperties(*x);
+        std::erase_if(props, [](auto& p) { return p.first.find("Hint") != std::string::npos; });
+        return props;
+    };
+    Node again{"TTestForm", "Form1", {}, {}};
+    Node stored{"TMMBitmapButton", "btnClose", {}, {}};
+    for (auto& [name, value] : own(b)) stored.props.emplace_back(name, value);
+    again.children.push_back(stored);
+    auto* g = load(again);
+    auto* c = dynamic_cast<TMMBitmapButton*>(g->FindComponent("btnClose"));
+    ASSERT_NE(c, nullptr);
+    EXPECT_EQ(own(c), own(b));
+    EXPECT_EQ(c->TransparentMode(), TTransparentMode::tmAuto);
+    EXPECT_EQ(c->ButtonStyle(), TMMButtonStyle::bsIndent);
+    EXPECT_EQ(c->TextAlign(), TTextAlign::ttaRight);
+    EXPECT_EQ(c->DownIndentVert(), 3);
+    delete f;
+    delete g;
+}
+
 namespace {
 
 std::string ListPayload(const std::vector<std::string>& files) {
