@@ -32,6 +32,9 @@ done
 start_display
 ensure_prefix "$root/$build_root/wineprefix"
 "$WINESERVER" -p
+# Wine's background processes start with the first program; start them here,
+# outside CTest's output pipes, which they would otherwise hold open.
+WINELOADER=$WINE64 "$WINE64" cmd /c exit >/dev/null 2>&1 </dev/null || true
 cleanup() {
     "$WINESERVER" -k >/dev/null 2>&1 || true
     kill "$CODEXIA_XVFB_PID" >/dev/null 2>&1 || true

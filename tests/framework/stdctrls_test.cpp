@@ -134,3 +134,36 @@ TEST(IniFiles, AWriteThatFailsRaisesTheFrameworkError) {
         EXPECT_EQ(std::string(e.what()), "Unable to write to Q:\\no\\such\\drive\\x.Ini");
     }
 }
+
+namespace {
+class TPatch : public TGraphicControl {
+    CX_DECLARE_CLASS()
+public:
+    explicit TPatch(TComponent* owner) : TGraphicControl(owner) {}
+    void Paint() override {
+        Canvas().Brush.SetColor(clRed);
+        RECT r = ClientRect();
+        Canvas().FillRect(r);
+    }
+};
+CX_IMPLEMENT_CLASS(TPatch, TGraphicControl, CX_CREATE(TPatch), {})
+}  // namespace
+
+TEST(StdCtrls, WindowlessControlsOnAPlatformControlArePainted) {
+    auto* f = NewForm();
+    auto* tabs = new TTabControl(f);
+    tabs->SetBounds(8, 10, 377, 300);
+    tabs->SetTabs({"Author", "Copyright"});
+    tabs->SetParent(f);
+    auto* patch = new TPatch(f);
+    patch->SetBounds(144, 250, 89, 25);
+    patch->SetParent(tabs);
+    f->Show();
+    Pump(200);
+    POINT p = patch->ClientToScreen(POINT{40, 12});
+    EXPECT_EQ(ScreenPixel(p.x, p.y), RGB(255, 0, 0));
+    InvalidateRect(tabs->Handle(), nullptr, TRUE);
+    Pump(200);
+    EXPECT_EQ(ScreenPixel(p.x, p.y), RGB(255, 0, 0));
+    delete f;
+}
