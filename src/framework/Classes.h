@@ -254,6 +254,17 @@ public:
             });
         return *this;
     }
+    // A boolean stored only while stored(object) holds.
+    template <class G, class S, class P>
+    Props& BoolIf(const char* name, G get, S set, P stored) {
+        Add(name, [set](TPersistent& o, TReader& r) { std::invoke(set, static_cast<T&>(o), r.ReadBoolean()); },
+            [get, stored](TPersistent& o, layout::Value& v) {
+                if (!stored(static_cast<T&>(o))) return false;
+                v = layout::Value::Bool(std::invoke(get, static_cast<T&>(o)));
+                return true;
+            });
+        return *this;
+    }
     template <class G, class S>
     Props& Str(const char* name, G get, S set, std::optional<std::string> def = std::nullopt) {
         Add(name, [set](TPersistent& o, TReader& r) { std::invoke(set, static_cast<T&>(o), r.ReadString()); },

@@ -95,7 +95,9 @@ CX_IMPLEMENT_CLASS(TControl, TComponent, CX_ABSTRACT, {
     p.Bool("Enabled", &TControl::Enabled, &TControl::SetEnabled, true);
     p.Str("Caption", &TControl::Caption, &TControl::SetCaption, std::string());
     p.Str("Hint", &TControl::Hint, &TControl::SetHint, std::string());
-    p.Bool("ShowHint", &TControl::ShowHint, &TControl::SetShowHint);
+    // A hint setting of its own is stored; one taken from the parent is not.
+    p.BoolIf("ShowHint", &TControl::ShowHint, &TControl::SetShowHint,
+             [](TControl& c) { return !c.ParentShowHint(); });
     p.Bool("ParentShowHint", &TControl::ParentShowHint, &TControl::SetParentShowHint, true);
     p.Custom("Cursor", [](TControl& c, TReader& r) {
         static const EnumNames names = {"crDefault", "crNone", "crArrow", "crCross", "crIBeam", "crSize",
@@ -390,12 +392,13 @@ void TControl::MouseMessage(UINT msg, WPARAM wp, POINT pt) {
     case WM_RBUTTONDOWN: case WM_RBUTTONDBLCLK: MouseDown(TMouseButton::mbRight, s, pt.x, pt.y); break;
     case WM_MBUTTONDOWN: case WM_MBUTTONDBLCLK: MouseDown(TMouseButton::mbMiddle, s, pt.x, pt.y); break;
     case WM_LBUTTONUP: {
-        bool click = clickPending_;
+        // Decided before the handlers run: a handler may free the control.
+        RECT r = ClientRect();
+        bool click = clickPending_ && PtInRect(&r, pt);
         clickPending_ = false;
         if (graphic && HasStyle(csCaptureMouse)) SetMouseCapture(false);
         MouseUp(TMouseButton::mbLeft, s, pt.x, pt.y);
-        RECT r = ClientRect();
-        if (click && PtInRect(&r, pt)) Click();
+        if (click) Click();
         break;
     }
     case WM_RBUTTONUP: MouseUp(TMouseButton::mbRight, s, pt.x, pt.y); break;
