@@ -1,0 +1,307 @@
+// The rich text control: the one document control of the book (the book
+// view, the notepad, the About pages). It carries its document inside the
+// window layout (Data), exposes it as lines, keeps it across window
+// re-creation, opens clicked links through the shell and hosts embedded
+// objects through the platform's OLE callback.
+#pragma once
+
+#include <array>
+#include <memory>
+#include <optional>
+#include <string>
+#include <variant>
+#include <vector>
+
+#include "Forms.h"
+#include "RichEdit.h"
+
+struct IRichEditOle;
+class TRichEditOleCallback;
+class TwwCustomRichEdit;
+
+enum TwwRichEditPopupOption : unsigned {
+    rpoPopupEdit = 1u << 0, rpoPopupCut = 1u << 1, rpoPopupCopy = 1u << 2, rpoPopupPaste = 1u << 3,
+    rpoPopupBold = 1u << 4, rpoPopupItalic = 1u << 5, rpoPopupUnderline = 1u << 6, rpoPopupFont = 1u << 7,
+    rpoPopupBullet = 1u << 8, rpoPopupParagraph = 1u << 9, rpoPopupTabs = 1u << 10, rpoPopupFind = 1u << 11,
+    rpoPopupReplace = 1u << 12, rpoPopupInsertObject = 1u << 13, rpoPopupMSWordSpellCheck = 1u << 14
+};
+enum TwwRichEditOption : unsigned {
+    reoShowLoad = 1u << 0, reoShowSaveAs = 1u << 1, reoShowSaveExit = 1u << 2, reoShowPrint = 1u << 3,
+    reoShowPageSetup = 1u << 4, reoShowFormatBar = 1u << 5, reoShowToolBar = 1u << 6, reoShowStatusBar = 1u << 7,
+    reoShowHints = 1u << 8, reoShowRuler = 1u << 9, reoShowInsertObject = 1u << 10, reoCloseOnEscape = 1u << 11,
+    reoFlatButtons = 1u << 12, reoShowSpellCheck = 1u << 13, reoShowMainMenuIcons = 1u << 14,
+    reoShowJustifyButton = 1u << 15, reoUseBackColor = 1u << 16, reoNoConfirmation = 1u << 17
+};
+enum TwwRichEditOleOption : unsigned { reoAdjustPopupMenu = 1u << 0, reoDisableOLE = 1u << 1 };
+enum class TwwMeasurementUnits { muInches, muCentimeters };
+enum class TwwRichEditWidth { rewWindowSize, rewPrinterSize };
+
+extern const EnumNames kPopupOptionNames;
+extern const EnumNames kEditorOptionNames;
+extern const EnumNames kOleOptionNames;
+extern const EnumNames kMeasurementUnitNames;
+extern const EnumNames kEditWidthNames;
+
+inline constexpr unsigned kDefaultPopupOptions = 0x7F8F;
+inline constexpr unsigned kDefaultEditorOptions = 0x7FFC;
+inline constexpr DWORD kBaseEventMask = ENM_CHANGE | ENM_SELCHANGE | ENM_REQUESTRESIZE | ENM_PROTECTED;
+
+using TwwURLOpenEvent = std::function<void(TObject* Sender, const std::string& URLLink, bool& UseDefault)>;
+using TwwOnRichEditDlgEvent = std::function<void(TObject* Sender, TForm* Form)>;
+using TwwRTFNotifyEvent = std::function<void(TForm* Form, TwwCustomRichEdit* RichEdit, bool& DoDefault)>;
+
+// Placement of the editor window; all zero until set.
+class TwwFormPosition : public TPersistent {
+    CX_DECLARE_CLASS()
+public:
+    std::int32_t Left = 0, Top = 0, Width = 0, Height = 0;
+    void Assign(TPersistent* source) override;
+};
+
+// Print margins in the control's measurement units.
+class TwwPrintMargins : public TPersistent {
+    CX_DECLARE_CLASS()
+public:
+    double Top = 1.0, Bottom = 1.0, Left = 1.0, Right = 1.0;
+    // Copies from other margins; any other kind of object is ignored.
+    void Assign(TPersistent* source) override;
+};
+
+// The optional drawn frame. Disabled, the control paints and sizes as the
+// plain platform window.
+class TwwEditFrame : public TPersistent {
+    CX_DECLARE_CLASS()
+public:
+    bool Enabled = false;
+    bool Transparent = false;
+    TColor NonFocusColor = clNone;
+    void Assign(TPersistent* source) override;
+};
+
+// The control's lines: the base line list's operations, plus the control's
+// rules for adding lines, setting the whole text and updating; loading and
+// saving go to the base layer's line list of the same control.
+class TwwRichEditStrings : public TRichEditStrings {
+    CX_DECLARE_CLASS()
+public:
+    explicit TwwRichEditStrings(TwwCustomRichEdit& owner);
+    void AddStrings(TStrings& other) override;
+    void SetText(const std::string& text) override;
+    void SetStrings(const std::vector<std::string>& lines) override;
+    void LoadFromFile(const std::string& fileName) override;
+    void SaveToFile(const std::string& fileName) override;
+    void LoadFromStream(TStream& stream) override;
+    void SaveToStream(TStream& stream) override;
+
+private:
+    TwwCustomRichEdit& control_;
+};
+
+class TwwCustomRichEdit : public TCustomRichEdit {
+    CX_DECLARE_CLASS()
+public:
+    explicit TwwCustomRichEdit(TComponent* owner);
+    ~TwwCustomRichEdit() override;
+
+    TStrings* Lines() override;
+    TwwRichEditStrings& WwLines() { return *lines_; }
+
+    // 1 or 2: the platform window's version; changing it re-creates the window.
+    int RichEditVersion() const { return version_; }
+    void SetRichEditVersion(int v);
+    bool DataRead() const { return dataRead_; }
+    bool Loading() const { return loading_ > 0; }
+
+    // Published state.
+    bool AutoURLDetect() const { return autoURLDetect_; }
+    void SetAutoURLDetect(bool v);
+    unsigned OleOptions() const { return oleOptions_; }
+    void SetOleOptions(unsigned v);
+    unsigned PopupOptions = kDefaultPopupOptions;
+    unsigned EditorOptions = kDefaultEditorOptions;
+    std::string EditorCaption = "Edit Rich Text";
+    TwwFormPosition* EditorPosition() { return editorPosition_.get(); }
+    TwwPrintMargins* PrintMargins() { return printMargins_.get(); }
+    TwwEditFrame* Frame() { return frame_.get(); }
+    TwwMeasurementUnits MeasurementUnits = TwwMeasurementUnits::muInches;
+    TwwRichEditWidth EditWidth() const { return editWidth_; }
+    void SetEditWidth(TwwRichEditWidth v);
+    int GutterWidth() const { return gutterWidth_; }
+    void SetGutterWidth(int v);
+    std::int32_t PrintPageSize = 1;
+    std::string PrintJobName;
+    TColor HighlightColor = 0x0000FFFF;
+    std::string Title;
+    bool AutoSelect = false;
+    bool AutoDisplay = false;
+    int BorderWidth = 0;
+    TControl* UserSpeedButton1() const { return userButtons_[0]; }
+    TControl* UserSpeedButton2() const { return userButtons_[1]; }
+    void SetUserSpeedButton(int which, TControl* button);
+
+    TwwURLOpenEvent OnURLOpen;
+    TwwOnRichEditDlgEvent OnInitDialog, OnCloseDialog, OnCreateDialog;
+    TwwRTFNotifyEvent OnMenuLoadClick, OnMenuPrintClick, OnMenuSaveAsClick, OnMenuSaveAndExitClick;
+
+    // Compatibility switches, created with the control. Entry 0 true: find
+    // requests keep their own direction; 1 true: the version-1 window class
+    // even at version 2; 2 true: no realignment request from a control that
+    // becomes visible under an empty parent; 4 true: the control font's
+    // character set for every face; 3, 5 and 6 are not read.
+    using Switch = std::variant<bool, int>;
+    std::array<Switch, 7> CompatibilitySwitches{false, false, false, false, false, 0, false};
+    bool SwitchOn(int index) const;
+
+    // Streams RTF (or text with the plain-text switch) into the document or,
+    // with selection, over the selection; a positive chunk limit closes the
+    // RTF early after that many chunks. Whole-document loads fall back to
+    // text; "Failed to Load Stream" when nothing could be read.
+    virtual void LoadStreamLimited(TStream& stream, bool selection, int chunkLimit);
+    // Find without the forced search-down flag: the request passes with only
+    // whole word and match case.
+    virtual int FindTextRaw(const std::string& text, int start, int length, unsigned searchTypes);
+    // Whether pasting makes sense now: the window's answer, refused for a
+    // bitmap and granted for a metafile on the clipboard.
+    bool CanPaste();
+    bool HasSelection();
+    // Recomputes the formatting rectangle from the window or printer width.
+    void UpdateFormatRect();
+    bool UsesPrinterWidth();
+    // Text to twips (1,440 an inch; centimetres use 2.537 to the inch).
+    int UnitsToTwips(const std::string& text) const;
+    // Copies the document of source into destination through a memory stream.
+    static void CopyDocument(TwwCustomRichEdit& source, TwwCustomRichEdit& destination);
+    // The platform window's OLE interface (none with reoDisableOLE or before the window exists).
+    IRichEditOle* OleInterface() const { return richEditOle_; }
+    TRichEditOleCallback* OleCallback() const { return callback_; }
+    void Clear() override;
+
+    // Operations the control family adds, in their order. Those that belong
+    // to the menu commands, the dialogs, the formatting commands and the
+    // editor window are not built into this control yet: they raise
+    // EInvalidOperation naming the command instead of pretending to work.
+    virtual void RemoveHighlight();       // removes highlighting from the selection (formatting commands)
+    virtual bool GetReadOnly() { return ReadOnly(); }
+    virtual void PrepareFieldEdit() {}    // before a change to a bound field: no field is ever bound
+    virtual void UpdateFieldData() {}     // writes back to a bound field: no field is ever bound
+    virtual bool IsFieldLoaded() { return true; }
+    virtual void* GetBoundField() { return nullptr; }
+    // Fires OnURLOpen; UseDefault still true afterwards lets the shell open the link.
+    virtual void DoURLOpen(const std::string& URLLink, bool& UseDefault);
+    virtual bool IsTransparent() { return frame_->Transparent; }
+    virtual void LoadFromField() {}       // loads a bound field's document: no field is ever bound
+    virtual void CreatePopupMenu();       // builds the built-in context menu (menu commands); none yet
+    virtual void CreateDialogs();         // find, replace and font dialogs (menu commands), then CreatePopupMenu
+    virtual bool InsertObjectDialog();    // the platform's insert-object dialog (embedded-object commands)
+    virtual bool ObjectPropertiesDialog();  // the platform's object-properties dialog (embedded-object commands)
+    // Opens the editor window on the document; true when it closed with OK.
+    // The editor window is not part of this control: until it is attached,
+    // nothing opens and the answer is false.
+    virtual bool EditInWindow();
+    virtual void ShowFindDialog();        // find and replace commands
+    virtual void ShowReplaceDialog();     // find and replace commands
+    virtual void ShowFontDialog();        // formatting commands
+    virtual void ShowParagraphDialog();   // the paragraph dialog
+    virtual void ShowTabsDialog();        // the tab stops dialog
+    virtual void FindNextMatch();         // find and replace commands
+    virtual void ReplaceNextMatch();      // find and replace commands
+    virtual bool FindAndReplace(const std::string& findText, const std::string& replaceText, unsigned searchTypes);
+    virtual void DoInitDialog(TForm* form);
+    virtual void DoCloseDialog(TForm* form);
+    virtual void DoCreateDialog(TForm* form);
+    virtual bool SpellCheck() { return true; }  // there is no spelling checker: nothing to do
+    // Printing through an external word processor is not provided: false.
+    virtual bool PrintWithWordProcessor(const std::string& templateFile);
+
+    // The context-menu state the OLE callback consults.
+    bool PopupPending() const { return popupPending_; }
+    void SetPopupPending(bool v) { popupPending_ = v; }
+    // The menu a right click shows, tied to this control.
+    virtual TPopupMenu* GetPopupMenu();
+    int PlatformMajorVersion() const { return platformMajorVersion_; }
+
+    void DefineProperties(TFiler& filer) override;
+    void Loaded() override;
+    void Notification(TComponent* c, TOperation op) override;
+
+protected:
+    void CreateParams(TCreateParams& p) override;
+    void CreateWnd() override;
+    void DestroyWnd() override;
+    void WndProc(TMessage& m) override;
+    void Change() override;
+    // Opens a link with the shell's "open" verb under the hourglass.
+    virtual void OpenURL(const std::string& link);
+    // Asks the window for its OLE interface and hands it the callback.
+    virtual void InstallOleCallback();
+
+    // Set while the control fills itself, so that change-driven code does not react.
+    class LoadingGuard {
+    public:
+        explicit LoadingGuard(TwwCustomRichEdit& c) : c_(c) { ++c_.loading_; }
+        ~LoadingGuard() { --c_.loading_; }
+        LoadingGuard(const LoadingGuard&) = delete;
+        LoadingGuard& operator=(const LoadingGuard&) = delete;
+
+    private:
+        TwwCustomRichEdit& c_;
+    };
+
+private:
+    friend class TwwRichEditStrings;
+    bool KeyDown(WPARAM key);
+    void RightButtonUp(TMessage& m);
+    void LinkNotify(TMessage& m);
+    std::string TextRange(LONG start, LONG end);
+    bool CursorIn(const CHARRANGE& r);
+    void ReadData(layout::Reader& payload);
+    void WriteData(layout::Writer& payload);
+    // Loads a document with MaxLength raised by one for the duration.
+    void LoadWithRaisedLimit(TStream& stream);
+    DWORD EventMask();
+    void SetEventMask(DWORD mask);
+    void ApplyLinkDetection();
+
+    std::unique_ptr<TwwRichEditStrings> lines_;
+    std::unique_ptr<TwwFormPosition> editorPosition_;
+    std::unique_ptr<TwwPrintMargins> printMargins_;
+    std::unique_ptr<TwwEditFrame> frame_;
+    TRichEditOleCallback* callback_ = nullptr;  // one reference held for the control's life
+    IRichEditOle* richEditOle_ = nullptr;
+    HMODULE richLib_ = nullptr;                 // the version-2 library of the current window
+    std::unique_ptr<TwwRichMemoryStream> savedDocument_;
+    bool saved_ = false;
+    bool dataRead_ = false;
+    bool versionRead_ = false;
+    std::optional<std::string> pendingData_;
+    std::optional<std::vector<std::string>> pendingLines_;
+    int version_ = 2;
+    int loading_ = 0;
+    bool autoURLDetect_ = false;
+    unsigned oleOptions_ = reoAdjustPopupMenu;
+    TwwRichEditWidth editWidth_ = TwwRichEditWidth::rewWindowSize;
+    int gutterWidth_ = 0;
+    TColor rememberedColor_ = clNone;
+    std::array<TControl*, 2> userButtons_{nullptr, nullptr};
+    bool linkPressed_ = false;
+    CHARRANGE pressedLink_{0, 0};
+    bool rightClickBusy_ = false;
+    bool popupPending_ = false;
+};
+
+// The control as the book's windows use it: every property published, and
+// an optional binding to a database field that nothing in the book sets.
+class TwwDBRichEdit : public TwwCustomRichEdit {
+    CX_DECLARE_CLASS()
+public:
+    explicit TwwDBRichEdit(TComponent* owner);
+    std::string DataSource;  // name of a data source; not used
+    std::string DataField;   // not used
+    // Framework-standard settings a layout may carry; kept as given.
+    bool Ctl3D = true;
+    bool ParentCtl3D = true;
+    int DragMode = 0;
+    int ImeMode = 3;
+    std::string ImeName;
+    unsigned Anchors = 3;
+};
