@@ -2,8 +2,10 @@
 
 #include <cstring>
 
-#include "reader/unitRead.h"
 #include "about/unitAbout.h"
+#include "buttons/MMBmpBtn.h"
+#include "imageform/fcimageform.h"
+#include "reader/unitRead.h"
 
 TForm1* Form1 = nullptr;
 
@@ -15,6 +17,11 @@ TForm1::TForm1(TComponent* owner) : TForm(owner) {
     Handler("btnAboutClick", this, &TForm1::btnAboutClick);
     Handler("btnMinimizeClick", this, &TForm1::btnMinimizeClick);
     Handler("btnCloseClick", this, &TForm1::btnCloseClick);
+    Field("fcImageForm1", fcImageForm1);
+    Field("btnAbout", btnAbout);
+    Field("btnRead", btnRead);
+    Field("btnMinimize", btnMinimize);
+    Field("btnClose", btnClose);
 }
 
 TForm1::~TForm1() = default;
