@@ -1,7 +1,40 @@
-#include "unitAbout.h"
+#include "about/unitAbout.h"
+
+#include "ComCtrls.h"
+#include "buttons/MMBmpBtn.h"
+#include "richedit/wwRichEdit.h"
 
 TfrmAbout* frmAbout = nullptr;
 
 CX_IMPLEMENT_CLASS(TfrmAbout, TCustomForm, CX_ABSTRACT, {})
 
-TfrmAbout::TfrmAbout(TComponent* owner) : TForm(owner) {}
+TfrmAbout::TfrmAbout(TComponent* owner) : TForm(owner) {
+    Handler("FormCreate", this, &TfrmAbout::FormCreate);
+    Handler("TabControl1Change", this, &TfrmAbout::TabControl1Change);
+    Handler("btnCloseClick", this, &TfrmAbout::btnCloseClick);
+    Field("TabControl1", TabControl1);
+    Field("btnClose", btnClose);
+    Field("richeditAuthor", richeditAuthor);
+    Field("richeditCopyright", richeditCopyright);
+}
+
+void TfrmAbout::FormCreate(TObject*) {
+    richeditAuthor->Show();
+    richeditCopyright->Hide();
+}
+
+void TfrmAbout::TabControl1Change(TObject*) {
+    switch (TabControl1->TabIndex()) {
+    case 0:
+        richeditAuthor->Show();
+        richeditCopyright->Hide();
+        break;
+    case 1:
+        richeditAuthor->Hide();
+        richeditCopyright->Show();
+        break;
+    default: break;
+    }
+}
+
+void TfrmAbout::btnCloseClick(TObject*) { Close(); }

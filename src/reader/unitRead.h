@@ -1,12 +1,72 @@
-// The reading window: the book, the notepad pane and the reading commands.
+// The reading window: the book, read-only, with the reader's notepad beside
+// it and a bar of reading commands. Its creation handler restores the notes,
+// the command-line switches and the saved settings; its close handler saves
+// them or removes them.
 #pragma once
 
+#include <string>
+#include <vector>
+
 #include "Forms.h"
+
+class TwwDBRichEdit;
+class TSplitter;
+class TMMPanel;
+class TMMBitmapButton;
+class TEdit;
+class TCheckBox;
+class TColorDialog;
+class TFontDialog;
 
 class TfrmRead : public TForm {
     CX_DECLARE_CLASS()
 public:
     explicit TfrmRead(TComponent* owner);
+
+    TwwDBRichEdit* RichEdit2 = nullptr;  // the book
+    TSplitter* Splitter1 = nullptr;
+    TwwDBRichEdit* RichEdit3 = nullptr;  // the notepad
+    TMMPanel* MMPanel1 = nullptr;
+    TColorDialog* colordialogBackground = nullptr;
+    TFontDialog* fontdialogRichEdit = nullptr;
+    TMMBitmapButton* btnBackground = nullptr;
+    TMMBitmapButton* btnFont = nullptr;
+    TMMBitmapButton* btnDecreaseFont = nullptr;
+    TMMBitmapButton* btnIncreaseFont = nullptr;
+    TEdit* editFontSize = nullptr;
+    TMMBitmapButton* btnNotepad = nullptr;
+    TMMBitmapButton* btnHideShowNotepad = nullptr;
+    TCheckBox* checkboxSaveSettings = nullptr;
+    TMMBitmapButton* btnClose = nullptr;
+
+    void FormCreate(TObject* Sender);
+    void FormClose(TObject* Sender, TCloseAction& Action);
+    void FormResize(TObject* Sender);
+    void btnIncreaseFontClick(TObject* Sender);
+    void btnDecreaseFontClick(TObject* Sender);
+    void btnFontClick(TObject* Sender);
+    void btnBackgroundClick(TObject* Sender);
+    void btnNotepadClick(TObject* Sender);
+    void btnHideShowNotepadClick(TObject* Sender);
+    void btnCloseClick(TObject* Sender);
+
+    // The command-line arguments the creation handler applies (the
+    // process's own by default; tests give their own).
+    std::vector<std::string> Arguments;
+
+private:
+    void ShowNotepad();
+    void HideNotepad();
+    void SetShowHideCaption(const char* text);
 };
+
+// The reader's settings as held between creation and close, all as text.
+struct TReaderSettings {
+    std::string SaveSettings, WindowState, ReadingFont, ReadingFontSize, ReadingBackground, ReadingBookmark, Notepad;
+};
+extern TReaderSettings ReaderSettings;
+
+inline constexpr char kSettingsSection[] = "CodexiaBook";
+inline constexpr char kSaveFailedMessage[] = "Unable to save. Copy Codexia to rewritable drive and try again.";
 
 extern TfrmRead* frmRead;

@@ -1,0 +1,111 @@
+#include "reader/ReaderSettings.h"
+
+#include <windows.h>
+#include <shellapi.h>
+
+#include "Classes.h"
+
+namespace reader {
+
+std::string WorkingDirectory() {
+    char buf[MAX_PATH + 1] = {};
+    DWORD n = GetCurrentDirectoryA(sizeof buf, buf);
+    std::string d(buf, n < sizeof buf ? n : 0);
+    // Only a drive root keeps its separator.
+    if (d.size() > 3 && (d.back() == '\\' || d.back() == '/')) d.pop_back();
+    return d;
+}
+
+std::string JoinPath(const std::string& dir, const std::string& name) {
+    if (!dir.empty() && (dir.back() == '\\' || dir.back() == '/')) return dir + name;
+    return dir + "\\" + name;
+}
+
+bool FileExists(const std::string& path) {
+    DWORD a = GetFileAttributesA(path.c_str());
+    return a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+std::vector<std::string> CommandLineArguments() {
+    std::vector<std::string> out;
+    int n = 0;
+    LPWSTR* argv = CommandLineToArgvW(GetCommandLineW(), &n);
+    if (!argv) return out;
+    for (int k = 0; k < n; ++k) {
+        int len = WideCharToMultiByte(CP_ACP, 0, argv[k], -1, nullptr, 0, nullptr, nullptr);
+        std::string s(static_cast<std::size_t>(len > 0 ? len : 1), '\0');
+        WideCharToMultiByte(CP_ACP, 0, argv[k], -1, s.data(), len, nullptr, nullptr);
+        s.resize(s.size() - 1);
+        out.push_back(s);
+    }
+    LocalFree(argv);
+    return out;
+}
+
+std::vector<SwitchValue> ParseSwitches(const std::vector<std::string>& args) {
+    static const struct {
+        const char* text;
+        Switch which;
+    } kSwitches[] = {{"/RF", Switch::ReadingFont}, {"/RI", Switch::ReadingSize}, {"/RK", Switch::ReadingColor},
+                     {"/NF", Switch::NotepadFont}, {"/NI", Switch::NotepadSize}, {"/NK", Switch::NotepadColor}};
+    std::vector<SwitchValue> out;
+    for (const std::string& a : args) {
+        for (auto& s : kSwitches)
+            if (a.compare(0, 3, s.text) == 0 && a.size() >= 3) out.push_back({s.which, a.substr(3)});
+        if (a.compare(0, 2, "/X") == 0 && a.size() >= 2) out.push_back({Switch::Maximized, {}});
+    }
+    return out;
+}
+
+const char kSettingsTemplate[] =
+    "[CodexiaBook]\r\nSaveSettings=\r\nWindowState=\r\nReadingFont=\r\nReadingFontSize=\r\n"
+    "ReadingBackground=\r\nReadingBookmark=\r\n";
+
+void CheckReadable(const std::string& path) {
+    HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) {
+        DWORD err = GetLastError();
+        throw EInOutError(err == ERROR_ACCESS_DENIED || err == ERROR_SHARING_VIOLATION
+                              ? "File access denied"
+                              : "I/O error " + std::to_string(err));
+    }
+    CloseHandle(h);
+}
+
+bool CreateSettingsFile(const std::string& path) {
+    HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return false;
+    DWORD written = 0;
+    DWORD size = sizeof kSettingsTemplate - 1;
+    bool ok = WriteFile(h, kSettingsTemplate, size, &written, nullptr) && written == size;
+    CloseHandle(h);
+    if (!ok) DeleteFileA(path.c_str());
+    return ok;
+}
+
+void ReplaceFileSafely(const std::string& path, const std::function<void(const std::string&)>& write) {
+    // The temporary name keeps the extension: the writer chooses its format by it.
+    std::string dir = path, name = path;
+    auto slash = path.find_last_of("\\/");
+    if (slash != std::string::npos) {
+        dir = path.substr(0, slash + 1);
+        name = path.substr(slash + 1);
+    } else {
+        dir.clear();
+    }
+    std::string temp = dir + "~saving-" + name;
+    try {
+        write(temp);
+    } catch (...) {
+        DeleteFileA(temp.c_str());
+        throw;
+    }
+    if (!MoveFileExA(temp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        DWORD err = GetLastError();
+        DeleteFileA(temp.c_str());
+        throw EInOutError("Cannot replace " + path + " (error " + std::to_string(err) + ")");
+    }
+}
+
+}  // namespace reader
