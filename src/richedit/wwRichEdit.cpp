@@ -205,6 +205,7 @@ void TwwCustomRichEdit::CreateParams(TCreateParams& p) {
 }
 
 void TwwCustomRichEdit::CreateWnd() {
+    formatRectKnown_ = false;
     {
         LoadingGuard guard(*this);
         TCustomRichEdit::CreateWnd();
@@ -543,7 +544,23 @@ void TwwCustomRichEdit::UpdateFormatRect() {
             r.bottom = MulDiv(physHeight, screenPixelsPerInch_, dpiY);
         }
     }
+    // Every new rectangle makes the window lay the whole document out again.
+    // A window that moved its rectangle with its own resize, by just what
+    // this one would change, is left as it is.
+    RECT now{};
+    SendMessageA(wnd_, EM_GETRECT, 0, reinterpret_cast<LPARAM>(&now));
+    if (formatRectKnown_ && r.left - wantedRect_.left == now.left - windowRect_.left &&
+        r.top - wantedRect_.top == now.top - windowRect_.top &&
+        r.right - wantedRect_.right == now.right - windowRect_.right &&
+        r.bottom - wantedRect_.bottom == now.bottom - windowRect_.bottom) {
+        wantedRect_ = r;
+        windowRect_ = now;
+        return;
+    }
     SendMessageA(wnd_, EM_SETRECT, 0, reinterpret_cast<LPARAM>(&r));
+    SendMessageA(wnd_, EM_GETRECT, 0, reinterpret_cast<LPARAM>(&windowRect_));
+    wantedRect_ = r;
+    formatRectKnown_ = true;
 }
 
 void TwwCustomRichEdit::CopyDocument(TwwCustomRichEdit& source, TwwCustomRichEdit& destination) {
