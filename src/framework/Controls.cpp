@@ -592,6 +592,10 @@ void TWinControl::CreateWnd() {
 
 void TWinControl::CreateHandle() {
     if (wnd_) return;
+    // The parent's window first: making it makes its children's windows,
+    // this one among them, and this one must not be made twice.
+    if (parent_) parent_->HandleNeeded();
+    if (wnd_) return;
     CreateWnd();
     SendMessageA(wnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font_.Handle()), 0);
     UpdateBounds();

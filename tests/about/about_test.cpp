@@ -5,6 +5,7 @@
 #include "ComCtrls.h"
 #include "TestUtil.h"
 #include "about/unitAbout.h"
+#include "buttons/MMBmpBtn.h"
 #include "richedit/wwRichEdit.h"
 
 using namespace testsupport;
@@ -42,5 +43,24 @@ TEST(About, TheChosenTabAndPageStayBetweenShowings) {
     about->TabControl1->SetTabIndex(-1);
     about->TabControl1Change(about->TabControl1);
     EXPECT_TRUE(about->richeditCopyright->Visible());
+    delete about;
+}
+
+TEST(About, TheTabsAndTheCloseButtonWorkWithTheMouse) {
+    auto* about = new TfrmAbout(Application);
+    about->LoadLayout();
+    about->DoCreate();
+    about->Show();
+    Pump(300);
+    // One window per control: the tab control under its children is the one the program drives.
+    POINT q = about->TabControl1->ClientToScreen(POINT{200, 20});
+    EXPECT_EQ(GetAncestor(WindowFromPoint(q), GA_ROOT), about->WindowHandle());
+    RECT second = about->TabControl1->TabRect(1);
+    POINT p = about->TabControl1->ClientToScreen(POINT{(second.left + second.right) / 2, (second.top + second.bottom) / 2});
+    ClickAt(p.x, p.y);
+    EXPECT_TRUE(about->richeditCopyright->Visible());
+    EXPECT_FALSE(about->richeditAuthor->Visible());
+    POINT b = about->btnClose->ClientToScreen(POINT{0, 0});
+    EXPECT_EQ(ScreenPixel(b.x, b.y), GetSysColor(COLOR_BTNHIGHLIGHT));
     delete about;
 }
