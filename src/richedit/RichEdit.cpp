@@ -367,6 +367,12 @@ void TRichEditStrings::SetText(const std::string& text) {
     if (!owner_.StreamIn(ms, SF_TEXT)) throw EStreamError("Failed to Load Stream");
 }
 
+void TRichEditStrings::SetStrings(const std::vector<std::string>& lines) {
+    std::string text;
+    for (auto& s : lines) text += s + "\r\n";
+    SetText(text);
+}
+
 void TRichEditStrings::LoadFromFile(const std::string& fileName) {
     std::unique_ptr<TConversion> conversion = ConversionForFile(fileName);
     TFileStream f(fileName, fmOpenRead | fmShareDenyWrite);

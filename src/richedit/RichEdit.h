@@ -102,6 +102,7 @@ public:
     void Clear() override;
     std::string GetText() override;
     void SetText(const std::string& text) override;
+    void SetStrings(const std::vector<std::string>& lines) override;  // as one text
 
     // Files pick their conversion by extension; loading a file raises the
     // window's text limit afterwards.

@@ -322,8 +322,19 @@ void TwwCustomRichEdit::WndProc(TMessage& m) {
         }
         popupPending_ = false;
         break;
+    case WM_PAINT:
+        painting_ = true;
+        try {
+            TCustomRichEdit::WndProc(m);
+        } catch (...) {
+            painting_ = false;
+            throw;
+        }
+        painting_ = false;
+        return;
     case WM_ERASEBKGND:
-        if (IsTransparent()) {
+        // The window paints its own background.
+        if (painting_ || IsTransparent()) {
             m.result = 1;
             return;
         }

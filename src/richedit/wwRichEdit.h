@@ -287,6 +287,7 @@ private:
     CHARRANGE pressedLink_{0, 0};
     bool rightClickBusy_ = false;
     bool popupPending_ = false;
+    bool painting_ = false;
     // The formatting rectangle last set, and the window's own account of it.
     RECT wantedRect_{0, 0, 0, 0}, windowRect_{0, 0, 0, 0};
     bool formatRectKnown_ = false;
