@@ -277,3 +277,15 @@ TEST(RichEditOle, CallbackOutlivingItsControlAnswersAlone) {
     EXPECT_EQ(cb->GetContextMenu(0, nullptr, nullptr, &menu), S_OK);
     cb->Release();
 }
+
+TEST(RichEditUnits, TextToTwipsTruncatesTowardZero) {
+    Fixture fx;
+    EXPECT_EQ(fx.edit->UnitsToTwips("1''"), 1440);
+    EXPECT_EQ(fx.edit->UnitsToTwips(" 0.5 "), 720);
+    EXPECT_EQ(fx.edit->UnitsToTwips("-0.001"), -1);
+    fx.edit->MeasurementUnits = TwwMeasurementUnits::muCentimeters;
+    EXPECT_EQ(fx.edit->UnitsToTwips("1 cm"), 567);
+    EXPECT_EQ(fx.edit->UnitsToTwips("2.537cm"), 1440) << "centimetres use 2.537 to the inch";
+    EXPECT_THROW(fx.edit->UnitsToTwips("two cm"), Exception);
+    EXPECT_THROW(fx.edit->UnitsToTwips("cm"), Exception);
+}
