@@ -30,7 +30,12 @@ for a in i686 x86_64; do
 done
 
 start_display
-ensure_prefix "$root/$build_root/wineprefix"
+# A server left on the prefix by an earlier run (or a session by hand) would
+# keep its own display and refuse a second one: end it, then start ours.
+export WINEPREFIX="$root/$build_root/wineprefix"
+"$WINESERVER" -k >/dev/null 2>&1 || true
+"$WINESERVER" -w >/dev/null 2>&1 || true
+ensure_prefix "$WINEPREFIX"
 "$WINESERVER" -p
 # Wine's background processes start with the first program; start them here,
 # outside CTest's output pipes, which they would otherwise hold open.
