@@ -7,20 +7,16 @@
 #include <vector>
 
 #include "BookProcess.h"
+#include "TestUtil.h"
 
 using namespace e2e;
 
 namespace {
 
+// The book runs in another process: nothing to pump here, only time to let
+// it take each event.
 void Input(DWORD flags, int x = 0, int y = 0) {
-    INPUT in{};
-    in.type = INPUT_MOUSE;
-    in.mi.dwFlags = flags;
-    if (flags & MOUSEEVENTF_ABSOLUTE) {
-        in.mi.dx = MulDiv(x, 65536, GetSystemMetrics(SM_CXSCREEN)) + 1;
-        in.mi.dy = MulDiv(y, 65536, GetSystemMetrics(SM_CYSCREEN)) + 1;
-    }
-    SendInput(1, &in, sizeof in);
+    testsupport::SendMouseInput(flags, x, y);
     Sleep(60);
 }
 

@@ -110,32 +110,21 @@ std::string WindowRegionData(HWND w) {
     return out;
 }
 
-namespace {
-void Send(DWORD flags, int x = 0, int y = 0) {
-    INPUT in{};
-    in.type = INPUT_MOUSE;
-    in.mi.dwFlags = flags;
-    if (flags & MOUSEEVENTF_ABSOLUTE) {
-        in.mi.dx = MulDiv(x, 65536, GetSystemMetrics(SM_CXSCREEN)) + 1;
-        in.mi.dy = MulDiv(y, 65536, GetSystemMetrics(SM_CYSCREEN)) + 1;
-    }
-    SendInput(1, &in, sizeof in);
-}
-}  // namespace
+using testsupport::SendMouseInput;
 
 InputScript& InputScript::MoveTo(int x, int y, bool place) {
     steps_.push_back([x, y, place] {
-        Send(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, x, y);
+        SendMouseInput(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, x, y);
         if (place) SetCursorPos(x, y);
     });
     return *this;
 }
 InputScript& InputScript::Down() {
-    steps_.push_back([] { Send(MOUSEEVENTF_LEFTDOWN); });
+    steps_.push_back([] { SendMouseInput(MOUSEEVENTF_LEFTDOWN); });
     return *this;
 }
 InputScript& InputScript::Up() {
-    steps_.push_back([] { Send(MOUSEEVENTF_LEFTUP); });
+    steps_.push_back([] { SendMouseInput(MOUSEEVENTF_LEFTUP); });
     return *this;
 }
 InputScript& InputScript::Pause(int ms) {

@@ -34,8 +34,7 @@ std::string TakeErrors() {
     return s;
 }
 
-namespace {
-void SendMouse(DWORD flags, int x = 0, int y = 0) {
+void SendMouseInput(DWORD flags, int x, int y) {
     INPUT in{};
     in.type = INPUT_MOUSE;
     in.mi.dwFlags = flags;
@@ -44,6 +43,11 @@ void SendMouse(DWORD flags, int x = 0, int y = 0) {
         in.mi.dy = MulDiv(y, 65536, GetSystemMetrics(SM_CYSCREEN)) + 1;
     }
     SendInput(1, &in, sizeof in);
+}
+
+namespace {
+void SendMouse(DWORD flags, int x = 0, int y = 0) {
+    SendMouseInput(flags, x, y);
     Pump(30);
 }
 void SendKey(WORD vk, bool up) {

@@ -23,6 +23,11 @@ bool WaitFor(const std::function<bool()>& cond, int timeoutMs = 3000);
 std::vector<std::string>& Errors();
 std::string TakeErrors();  // joined by " | ", and cleared
 
+// One mouse event into the platform's input queue, with no pumping: for
+// drivers on another thread or in another process. Absolute moves take
+// screen coordinates.
+void SendMouseInput(DWORD flags, int screenX = 0, int screenY = 0);
+
 // Input through the platform's input queue (as a user's would be).
 void MouseMoveTo(int screenX, int screenY);
 void MouseDown(bool right = false);
