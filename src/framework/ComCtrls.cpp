@@ -66,6 +66,14 @@ RECT TTabControl::AlignRect() {
 }
 
 void TTabControl::WndProc(TMessage& m) {
+    if (m.msg == WM_NCHITTEST) {
+        // The platform's tab control is see-through to the mouse wherever
+        // there is no tab, so presses on the page would go to the parent and
+        // miss the controls lying on it. The whole client area is ours.
+        TWinControl::WndProc(m);
+        if (m.result == HTTRANSPARENT) m.result = HTCLIENT;
+        return;
+    }
     if (m.msg == kReflect + WM_NOTIFY) {
         auto* nm = reinterpret_cast<NMHDR*>(m.lParam);
         if (nm->code == TCN_SELCHANGING) {

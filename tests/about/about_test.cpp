@@ -62,5 +62,27 @@ TEST(About, TheTabsAndTheCloseButtonWorkWithTheMouse) {
     EXPECT_FALSE(about->richeditAuthor->Visible());
     POINT b = about->btnClose->ClientToScreen(POINT{0, 0});
     EXPECT_EQ(ScreenPixel(b.x, b.y), GetSysColor(COLOR_BTNHIGHLIGHT));
+    about->Hide();
+
+    // Shown modally, a press and release on Close ends the showing. The tab
+    // control lets the mouse through to its parent where no tab is; the
+    // button on it must get the press all the same.
+    static bool timedOut;
+    timedOut = false;
+    about->OnShow = [&](TObject*) {
+        POINT c = about->btnClose->ClientToScreen(POINT{44, 12});
+        SendMouseInput(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, c.x, c.y);
+        SetCursorPos(c.x, c.y);
+        SendMouseInput(MOUSEEVENTF_LEFTDOWN);
+        SendMouseInput(MOUSEEVENTF_LEFTUP);
+        SetTimer(about->WindowHandle(), 1, 5000, [](HWND w, UINT, UINT_PTR, DWORD) {
+            KillTimer(w, 1);
+            timedOut = true;
+            PostMessageA(w, WM_CLOSE, 0, 0);
+        });
+    };
+    about->ShowModal();
+    KillTimer(about->WindowHandle(), 1);
+    EXPECT_FALSE(timedOut) << "the Close button did not take the click";
     delete about;
 }

@@ -32,11 +32,18 @@ POINT OnWindow(HWND w, int x, int y) {
     return {r.left + x, r.top + y};
 }
 
-void ClickOn(HWND w, int x, int y) {
-    POINT p = OnWindow(w, x, y);
+void Click(POINT p) {
     MoveTo(p.x, p.y);
     Input(MOUSEEVENTF_LEFTDOWN);
     Input(MOUSEEVENTF_LEFTUP);
+}
+
+void ClickOn(HWND w, int x, int y) { Click(OnWindow(w, x, y)); }
+
+void ClickOnClient(HWND w, int x, int y) {
+    POINT p{x, y};
+    ClientToScreen(w, &p);
+    Click(p);
 }
 
 bool WaitUntil(const std::function<bool()>& cond, int ms = 8000) {
@@ -93,14 +100,20 @@ TEST_F(SkinTest, ReadAndAboutOpenTheirWindowsModally) {
     HWND read = nullptr;
     ASSERT_TRUE(WaitUntil([&] { return (read = book->FindWindowOf("TfrmRead")) != nullptr; }));
     EXPECT_FALSE(IsWindowEnabled(skin));
-    PostMessageA(read, WM_CLOSE, 0, 0);
+    // Each window's own Close button ends it: the reading window's sits at
+    // the right of the button bar along the bottom, About's under the tabs.
+    Sleep(300);
+    RECT client;
+    GetClientRect(read, &client);
+    ClickOnClient(read, 378 + 20, client.bottom - 41 + 2 + 18);
     ASSERT_TRUE(WaitUntil([&] { return !IsWindowVisible(read) && IsWindowEnabled(skin); }));
 
     ClickOn(skin, 157, 353);
     HWND about = nullptr;
     ASSERT_TRUE(WaitUntil([&] { return (about = book->FindWindowOf("TfrmAbout")) != nullptr; }));
     EXPECT_FALSE(IsWindowEnabled(skin));
-    PostMessageA(about, WM_CLOSE, 0, 0);
+    Sleep(300);
+    ClickOnClient(about, 8 + 144 + 44, 10 + 352 + 12);
     ASSERT_TRUE(WaitUntil([&] { return !IsWindowVisible(about) && IsWindowEnabled(skin); }));
 }
 
