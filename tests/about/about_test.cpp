@@ -46,6 +46,16 @@ TEST(About, TheChosenTabAndPageStayBetweenShowings) {
     delete about;
 }
 
+namespace {
+bool g_closeTimedOut = false;
+// Ends a modal showing that a click failed to end.
+void CALLBACK CloseAfterTimeout(HWND w, UINT, UINT_PTR, DWORD) {
+    KillTimer(w, 1);
+    g_closeTimedOut = true;
+    PostMessageA(w, WM_CLOSE, 0, 0);
+}
+}  // namespace
+
 TEST(About, TheTabsAndTheCloseButtonWorkWithTheMouse) {
     auto* about = new TfrmAbout(Application);
     about->LoadLayout();
@@ -67,22 +77,17 @@ TEST(About, TheTabsAndTheCloseButtonWorkWithTheMouse) {
     // Shown modally, a press and release on Close ends the showing. The tab
     // control lets the mouse through to its parent where no tab is; the
     // button on it must get the press all the same.
-    static bool timedOut;
-    timedOut = false;
+    g_closeTimedOut = false;
     about->OnShow = [&](TObject*) {
         POINT c = about->btnClose->ClientToScreen(POINT{44, 12});
         SendMouseInput(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, c.x, c.y);
         SetCursorPos(c.x, c.y);
         SendMouseInput(MOUSEEVENTF_LEFTDOWN);
         SendMouseInput(MOUSEEVENTF_LEFTUP);
-        SetTimer(about->WindowHandle(), 1, 5000, [](HWND w, UINT, UINT_PTR, DWORD) {
-            KillTimer(w, 1);
-            timedOut = true;
-            PostMessageA(w, WM_CLOSE, 0, 0);
-        });
+        SetTimer(about->WindowHandle(), 1, 5000, CloseAfterTimeout);
     };
     about->ShowModal();
     KillTimer(about->WindowHandle(), 1);
-    EXPECT_FALSE(timedOut) << "the Close button did not take the click";
+    EXPECT_FALSE(g_closeTimedOut) << "the Close button did not take the click";
     delete about;
 }
