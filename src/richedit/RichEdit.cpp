@@ -483,13 +483,6 @@ void TCustomRichEdit::CreateParams(TCreateParams& p) {
     if (borderStyle_ == TEditBorderStyle::bsSingle) p.exStyle |= WS_EX_CLIENTEDGE;
 }
 
-void TCustomRichEdit::CreateHandle() {
-    // Making the parent's window makes the windows of its children, this one
-    // included; making ours first and then the parent's would make two.
-    if (parent_ && !parent_->HandleAllocated()) parent_->HandleNeeded();
-    if (!wnd_) TWinControl::CreateHandle();
-}
-
 void TCustomRichEdit::CreateWnd() {
     TWinControl::CreateWnd();
     // The window repaints what a resize uncovers itself.

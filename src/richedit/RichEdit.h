@@ -203,7 +203,6 @@ public:
 
 protected:
     void CreateParams(TCreateParams& p) override;
-    void CreateHandle() override;
     void CreateWnd() override;
     void DestroyWnd() override;
     void WndProc(TMessage& m) override;
