@@ -497,14 +497,7 @@ int TwwCustomRichEdit::FindTextRaw(const std::string& text, int start, int lengt
     CompatibilitySwitches[0] = true;
     int found;
     try {
-        FINDTEXTEXA ft{};
-        ft.chrg.cpMin = start;
-        ft.chrg.cpMax = start + length;
-        ft.lpstrText = text.c_str();
-        WPARAM flags = 0;
-        if (searchTypes & stWholeWord) flags |= FR_WHOLEWORD;
-        if (searchTypes & stMatchCase) flags |= FR_MATCHCASE;
-        found = static_cast<int>(SendMessageA(Handle(), EM_FINDTEXTEX, flags, reinterpret_cast<LPARAM>(&ft)));
+        found = FindText(text, start, length, searchTypes);
     } catch (...) {
         CompatibilitySwitches[0] = false;
         throw;
