@@ -151,14 +151,8 @@ TEST(Controls, HintShowsTheShortPartAndCursorFollowsTheControl) {
     MouseMoveTo(p.x - 1, p.y);
     MouseMoveTo(p.x, p.y);
     EXPECT_EQ(longHint, "Opens the book");
-    ASSERT_TRUE(WaitFor([] { return Application->HintWindow() && Application->HintWindow()->Visible(); }, 3000));
-    char text[100] = {};
-    GetWindowTextA(Application->HintWindow()->Handle(), text, sizeof text);
-    EXPECT_STREQ(text, "Read Codexia");
-    CURSORINFO ci{};
-    ci.cbSize = sizeof ci;
-    GetCursorInfo(&ci);
-    EXPECT_EQ(ci.hCursor, LoadCursor(nullptr, IDC_HAND));
+    EXPECT_EQ(ShownHintText(), "Read Codexia");
+    EXPECT_EQ(ScreenCursor(), LoadCursor(nullptr, IDC_HAND));
     Application->OnHint = nullptr;
     delete f;
     Pump(20);

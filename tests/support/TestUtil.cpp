@@ -95,6 +95,21 @@ void KeyPress(WORD vk, bool alt, bool ctrl, bool shift) {
     Pump(50);
 }
 
+std::string ShownHintText(int timeoutMs) {
+    if (!WaitFor([] { return Application->HintWindow() && Application->HintWindow()->Visible(); }, timeoutMs))
+        return "";
+    char text[256] = {};
+    GetWindowTextA(Application->HintWindow()->Handle(), text, sizeof text);
+    return text;
+}
+
+HCURSOR ScreenCursor() {
+    CURSORINFO ci{};
+    ci.cbSize = sizeof ci;
+    GetCursorInfo(&ci);
+    return ci.hCursor;
+}
+
 COLORREF ScreenPixel(int x, int y) {
     Pump(0);
     GdiFlush();

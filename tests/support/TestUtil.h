@@ -36,6 +36,11 @@ void ClickAt(int screenX, int screenY);
 void DragBy(int screenX, int screenY, int dx, int dy);  // press, move, release
 void KeyPress(WORD vk, bool alt = false, bool ctrl = false, bool shift = false);
 
+// The text of the application's hint window once it shows (empty when it
+// does not show within the time), and the cursor on the screen now.
+std::string ShownHintText(int timeoutMs = 3000);
+HCURSOR ScreenCursor();
+
 // The colour of a screen pixel (after pending painting is done).
 COLORREF ScreenPixel(int x, int y);
 // Saves the screen (or a window) to a PNG-convertible BMP for looking at.
