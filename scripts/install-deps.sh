@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Installs everything the build, the program and the tests need on a Debian 12
-# machine, and nothing that is already there. Safe to run again.
+# machine, and nothing that is already there. Safe to run again. Recommended
+# packages are left out, so what Wine itself draws with is listed by name:
+# fonts-wine carries the caption buttons' symbol font (Marlett) and Tahoma.
 set -euo pipefail
 
 need=()
@@ -13,11 +15,13 @@ fi
 
 pkgs=(
     cmake ninja-build g++ make pkg-config
+    ccache
     g++-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64-i686 binutils-mingw-w64-x86-64
     googletest
     wine wine32:i386 wine64
     xvfb xauth x11-utils xdotool imagemagick
     fonts-liberation fonts-dejavu-core
+    fonts-wine
     python3
 )
 for p in "${pkgs[@]}"; do

@@ -23,13 +23,15 @@ wine_loader_for() {
 ensure_prefix() {
     local prefix=$1
     export WINEPREFIX=$prefix
-    [ -f "$prefix/.codexia-ready-2" ] && return 0
+    # Made again when made by an older version of this function (-2: before
+    # Wine's own fonts were installed and copied in).
+    [ -f "$prefix/.codexia-ready-3" ] && return 0
     rm -rf "$prefix"
     mkdir -p "$prefix"
     WINELOADER=$WINE64 "$WINE64" wineboot -i >/dev/null 2>&1 || true
     "$WINESERVER" -w
     mkdir -p "$prefix/drive_c/windows/Fonts"
-    cp /usr/share/wine/fonts/* "$prefix/drive_c/windows/Fonts/" 2>/dev/null || true
+    cp /usr/share/wine/fonts/* "$prefix/drive_c/windows/Fonts/"
     local reg="$prefix/codexia.reg"
     cat > "$reg" <<'REG'
 REGEDIT4
@@ -54,7 +56,7 @@ REGEDIT4
 REG
     WINELOADER=$WINE64 "$WINE64" regedit /S "$(WINELOADER=$WINE64 "$WINE64" winepath -w "$reg" 2>/dev/null)" >/dev/null 2>&1
     "$WINESERVER" -w
-    touch "$prefix/.codexia-ready-2"
+    touch "$prefix/.codexia-ready-3"
 }
 
 # Starts a private X display; sets DISPLAY and CODEXIA_XVFB_PID.
