@@ -26,7 +26,7 @@ function(codexia_layout out className source)
     add_custom_command(OUTPUT ${_bin}
         COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/layouts
         COMMAND ${LAYOUTC} ${LAYOUT_DEFINES} --base ${CMAKE_CURRENT_SOURCE_DIR} ${source} ${_bin}
-        DEPENDS ${source} host_tools ${BOOK_FILES}
+        DEPENDS ${source} host_tools ${LAYOUTC} ${BOOK_FILES}
         WORKING_DIRECTORY ${CMAKE_CURRENT_SOURCE_DIR}
         COMMENT "Compiling layout ${className}")
     set(${out} ${${out}} ${_res}=${_bin} PARENT_SCOPE)

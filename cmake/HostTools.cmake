@@ -6,13 +6,20 @@ include(ExternalProject)
 set(CODEXIA_HOST_TOOLS_DIR "" CACHE PATH "A build of tools/ for the build machine (built here when empty)")
 if(CODEXIA_HOST_TOOLS_DIR)
     set(HOST_BIN ${CODEXIA_HOST_TOOLS_DIR})
-    add_custom_target(host_tools)
+    if(EXISTS ${HOST_BIN}/CMakeCache.txt)
+        # Another build's tools (the other architecture's): kept up to date from here too.
+        add_custom_target(host_tools COMMAND ${CMAKE_COMMAND} --build ${HOST_BIN}
+                          BYPRODUCTS ${HOST_BIN}/layoutc ${HOST_BIN}/host_tests)
+    else()
+        add_custom_target(host_tools)
+    endif()
 else()
     set(HOST_BIN ${CMAKE_BINARY_DIR}/host)
     ExternalProject_Add(host_tools
         SOURCE_DIR ${CMAKE_SOURCE_DIR}/tools
         BINARY_DIR ${HOST_BIN}
         CMAKE_ARGS -DCMAKE_BUILD_TYPE=Release -DCMAKE_C_COMPILER=cc -DCMAKE_CXX_COMPILER=c++
+        CMAKE_CACHE_ARGS -DCMAKE_CXX_COMPILER_LAUNCHER:STRING=${CODEXIA_LAUNCHER}
         INSTALL_COMMAND ""
         BUILD_ALWAYS ON
         BUILD_BYPRODUCTS ${HOST_BIN}/layoutc ${HOST_BIN}/host_tests)

@@ -10,29 +10,29 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 ./scripts/install-deps.sh
 . scripts/wine-env.sh
+. scripts/build-env.sh
 
-build_root=${CODEXIA_BUILD_ROOT:-build}
+build_root=$(mkdir -p "${CODEXIA_BUILD_ROOT:-build}" && cd "${CODEXIA_BUILD_ROOT:-build}" && pwd)
 arch=${CODEXIA_TEST_ARCH:-}
 if [ -z "$arch" ]; then
-    if can_run_32bit; then arch=i686; else
-        arch=x86_64
-        echo "note: this machine cannot run 32-bit programs; the tests run on the x86_64 build"
-    fi
+    arch=$(codexia_arch)
+    [ "$arch" = i686 ] || echo "note: this machine cannot run 32-bit programs; the tests run on the x86_64 build"
 fi
+case $arch in i686) other=x86_64 ;; x86_64) other=i686 ;; *) echo "unknown arch $arch" >&2; exit 2 ;; esac
 
-for a in i686 x86_64; do
-    dir=$build_root/$a
-    if [ ! -f "$dir/build.ninja" ]; then
-        cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=Release \
-            -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-$a-w64-mingw32.cmake" ${CODEXIA_CMAKE_ARGS:-}
-    fi
-    cmake --build "$dir"
-done
+# Both builds compile everything (the book and every test program, with
+# -Werror); the tests run on one. The other build takes its build-time tools
+# from the first instead of building its own.
+build_dir_ready "$build_root/$arch" || configure_build "$build_root/$arch" "$arch"
+cmake --build "$build_root/$arch"
+build_dir_ready "$build_root/$other" ||
+    configure_build "$build_root/$other" "$other" -DCODEXIA_HOST_TOOLS_DIR="$build_root/$arch/host"
+cmake --build "$build_root/$other"
 
 start_display
 # A server left on the prefix by an earlier run (or a session by hand) would
 # keep its own display and refuse a second one: end it, then start ours.
-export WINEPREFIX="$root/$build_root/wineprefix"
+export WINEPREFIX="$build_root/wineprefix"
 "$WINESERVER" -k >/dev/null 2>&1 || true
 "$WINESERVER" -w >/dev/null 2>&1 || true
 ensure_prefix "$WINEPREFIX"

@@ -1,0 +1,45 @@
+# Build speed: the compiler cache and the precompiled platform headers.
+#
+# ccache, where installed, compiles every source (the build-time tools too).
+# Paths under the checkout are hashed relative to it, so a clone in another
+# folder reuses what an earlier one compiled; the cache itself lives outside
+# the checkout (CCACHE_DIR, else ccache's default). The precompiled headers
+# need two relaxations: the header's own macros and __TIME__-like macros do
+# not make a source uncacheable.
+option(CODEXIA_CCACHE "Compile through ccache where it is installed" ON)
+set(CODEXIA_LAUNCHER "")
+if(CODEXIA_CCACHE)
+    find_program(CCACHE_PROGRAM ccache)
+    # A launcher given on the command line that is plain ccache gets the same settings.
+    if(CCACHE_PROGRAM AND (NOT CMAKE_CXX_COMPILER_LAUNCHER OR CMAKE_CXX_COMPILER_LAUNCHER MATCHES "(^|/)ccache$"))
+        set(CODEXIA_LAUNCHER ${CMAKE_COMMAND} -E env CCACHE_BASEDIR=${CMAKE_SOURCE_DIR}
+                             CCACHE_SLOPPINESS=pch_defines,time_macros,include_file_mtime,include_file_ctime
+                             ${CCACHE_PROGRAM})
+        set(CMAKE_C_COMPILER_LAUNCHER ${CODEXIA_LAUNCHER})
+        set(CMAKE_CXX_COMPILER_LAUNCHER ${CODEXIA_LAUNCHER})
+    endif()
+endif()
+
+# The headers nearly every source of the framework, the components and the
+# windows includes, precompiled once per build and shared by their targets.
+# The platform-neutral core stays without them, as in its native build.
+option(CODEXIA_PCH "Precompile the platform and test framework headers" ON)
+set(CODEXIA_PCH_HEADERS <windows.h> <commctrl.h> <richedit.h>
+                        <algorithm> <functional> <map> <memory> <string> <vector>)
+
+# codexia_pch(<target> [FROM <target>] [HEADERS <headers...>]): gives <target>
+# the precompiled headers, its own or those of the FROM target.
+function(codexia_pch target)
+    if(NOT CODEXIA_PCH)
+        return()
+    endif()
+    cmake_parse_arguments(P "" "FROM" "HEADERS" ${ARGN})
+    if(P_FROM)
+        set_target_properties(${target} PROPERTIES PRECOMPILE_HEADERS_REUSE_FROM ${P_FROM})
+    else()
+        if(NOT P_HEADERS)
+            set(P_HEADERS ${CODEXIA_PCH_HEADERS})
+        endif()
+        target_precompile_headers(${target} PRIVATE ${P_HEADERS})
+    endif()
+endfunction()

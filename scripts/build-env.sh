@@ -1,0 +1,29 @@
+# Sourced by the scripts that build. Keeps the compiler cache outside the
+# checkout, shared by every clone on the machine, and offers:
+#   build_dir_ready DIR         true when DIR is a configured build
+#   configure_build DIR ARCH [cmake arguments...]
+#   codexia_arch                i686 where this machine runs 32-bit programs, else x86_64
+# Needs $root (the checkout) and scripts/wine-env.sh sourced first.
+#   CCACHE_DIR  the cache (default /var/cache/codexia-ccache where it can be
+#               written, else ccache's own default in the home folder)
+
+# Paths under the checkout are hashed relative to it, so a fresh clone in
+# another folder (a CI run) reuses what an earlier clone compiled.
+if command -v ccache >/dev/null 2>&1; then
+    if [ -z "${CCACHE_DIR:-}" ] && mkdir -p /var/cache/codexia-ccache 2>/dev/null \
+            && [ -w /var/cache/codexia-ccache ]; then
+        export CCACHE_DIR=/var/cache/codexia-ccache
+    fi
+    export CCACHE_BASEDIR=$root
+fi
+
+build_dir_ready() { [ -f "$1/build.ninja" ] && [ -f "$1/CMakeCache.txt" ]; }
+
+codexia_arch() { if can_run_32bit; then echo i686; else echo x86_64; fi; }
+
+configure_build() {
+    local dir=$1 arch=$2
+    shift 2
+    cmake -S "$root" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=Release \
+        -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-$arch-w64-mingw32.cmake" ${CODEXIA_CMAKE_ARGS:-} "$@"
+}
