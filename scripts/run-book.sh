@@ -1,41 +1,123 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds the sample book and starts it. Without a
-# display it runs under a private X server, saves a screenshot after a few
-# seconds, prints its path and ends the book.
-#   CODEXIA_BOOK_DIR  another book folder to build instead of content/
+# Installs what is missing, builds the book (only what changed) and starts it
+# in build/run, from any current directory. With a display the book runs in
+# the foreground. Without one it runs on a private X server: the script waits
+# until the skin window is on screen and painted, saves a screenshot, prints
+# its path and the window's place, and ends the book; when the book does not
+# start or shows nothing it says why on one line and exits non-zero.
+#   CODEXIA_BOOK_DIR   another book folder to build instead of content/
+#                      (built in build/book-<folder name>/<arch>)
+#   CODEXIA_BUILD_DIR  a configured build to take the book from
+#   CODEXIA_SHOT       where the screenshot goes (default build/run/screenshot.png)
+#   CODEXIA_START_TIMEOUT  seconds to wait for the window (default 60)
+#   CODEXIA_WINEPREFIX  the Wine prefix (default build/wineprefix, made when missing)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
+fail() { echo "run-book: $*" >&2; exit 1; }
+
+# Paths the caller gave are relative to the caller's directory.
+book_dir=$root/content
+if [ -n "${CODEXIA_BOOK_DIR:-}" ]; then
+    book_dir=$(cd "$CODEXIA_BOOK_DIR" 2>/dev/null && pwd) || fail "book folder $CODEXIA_BOOK_DIR not found"
+fi
+[ -f "$book_dir/book.meta" ] || fail "$book_dir has no book.meta"
+shot=${CODEXIA_SHOT:-$root/build/run/screenshot.png}
+case $shot in /*) ;; *) shot=$PWD/$shot ;; esac
+prefix=${CODEXIA_WINEPREFIX:-$root/build/wineprefix}
+case $prefix in /*) ;; *) prefix=$PWD/$prefix ;; esac
+build_dir=${CODEXIA_BUILD_DIR:-}
+if [ -n "$build_dir" ]; then
+    build_dir=$(cd "$build_dir" 2>/dev/null && pwd) || fail "build folder $CODEXIA_BUILD_DIR not found"
+    # The book that build was made for.
+    cached=$(sed -n 's/^CODEXIA_BOOK_DIR:PATH=//p' "$build_dir/CMakeCache.txt" 2>/dev/null || true)
+    [ -n "$cached" ] && [ -f "$cached/book.meta" ] && book_dir=$cached
+fi
+
 cd "$root"
 ./scripts/install-deps.sh
 . scripts/wine-env.sh
+. scripts/build-env.sh
 
-arch=i686
-can_run_32bit || arch=x86_64
-dir=build/$arch
-if [ ! -f "$dir/build.ninja" ] || [ -n "${CODEXIA_BOOK_DIR:-}" ]; then
-    cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=Release \
-        -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-$arch-w64-mingw32.cmake" \
-        ${CODEXIA_BOOK_DIR:+-DCODEXIA_BOOK_DIR="$CODEXIA_BOOK_DIR"}
+arch=$(codexia_arch)
+if [ -z "$build_dir" ]; then
+    if [ "$book_dir" = "$root/content" ]; then
+        build_dir=$root/build/$arch
+    else
+        build_dir=$root/build/book-$(basename "$book_dir")/$arch
+    fi
+    # A build made for another book folder is pointed back at this one.
+    if ! build_dir_ready "$build_dir" ||
+            ! grep -qxF "CODEXIA_BOOK_DIR:PATH=$book_dir" "$build_dir/CMakeCache.txt"; then
+        extra=()
+        [ "$book_dir" = "$root/content" ] || extra=(-DCODEXIA_TESTS=OFF)
+        configure_build "$build_dir" "$arch" -DCODEXIA_BOOK_DIR="$book_dir" "${extra[@]}" >/dev/null ||
+            fail "the build could not be set up for $book_dir (see above)"
+    fi
 fi
-cmake --build "$dir" --target book
-exe=$(ls "$dir"/bin/*.Exe | head -n 1)
+build_dir_ready "$build_dir" || fail "$build_dir is not a configured build"
+cmake --build "$build_dir" --target book || fail "the book did not build (see above)"
+
+identifier=$(sed -n 's/^[ \t]*identifier[ \t]*=[ \t]*\([^ \t]*\).*/\1/p' "$book_dir/book.meta")
+exe=$build_dir/bin/$identifier.Exe
+[ -f "$exe" ] || fail "the build left no $exe"
 
 headless=0
 if [ -z "${DISPLAY:-}" ]; then
     headless=1
     start_display
 fi
-ensure_prefix "$root/build/wineprefix"
+ensure_prefix "$prefix"
 export WINELOADER=$(wine_loader_for "$exe")
-mkdir -p build/run
-cd build/run
+mkdir -p "$root/build/run"
+cd "$root/build/run"
 if [ $headless = 0 ]; then
     exec "$WINELOADER" "$exe" "$@"
 fi
-"$WINELOADER" "$exe" "$@" &
-sleep "${CODEXIA_SHOT_DELAY:-6}"
-shot=$root/build/run/screenshot.png
-import -window root "$shot"
-"$WINESERVER" -k >/dev/null 2>&1 || true
-kill "$CODEXIA_XVFB_PID" >/dev/null 2>&1 || true
+
+# Headless: the book on the private display, watched until its skin window
+# (captioned with the identifier) is mapped and shows more than one colour.
+log=$root/build/run/book.log
+"$WINELOADER" "$exe" "$@" >"$log" 2>&1 &
+book=$!
+# Only the book is ended: the prefix's server may be serving other programs
+# (a test session); Wine's own helpers end with the last program.
+finish() {
+    kill "$book" >/dev/null 2>&1 || true
+    wait "$book" 2>/dev/null || true
+    kill "$CODEXIA_XVFB_PID" >/dev/null 2>&1 || true
+}
+trap finish EXIT
+
+mkdir -p "$(dirname "$shot")"
+deadline=$((SECONDS + ${CODEXIA_START_TIMEOUT:-60}))
+geometry=
+while :; do
+    if ! kill -0 "$book" 2>/dev/null; then
+        status=0
+        wait "$book" || status=$?
+        last=$(grep -v '^$' "$log" | tail -n 1 || true)
+        fail "the book ended (exit status $status) before its window was shown${last:+: $last}"
+    fi
+    if [ -z "$geometry" ]; then
+        wid=$(xdotool search --onlyvisible --name "^$identifier\$" 2>/dev/null | head -n 1 || true)
+        if [ -n "$wid" ]; then
+            eval "$(xdotool getwindowgeometry --shell "$wid")"
+            geometry=${WIDTH}x${HEIGHT}+${X}+${Y}
+        fi
+    fi
+    if [ -n "$geometry" ]; then
+        import -window root "$shot"
+        # A window not yet painted is one flat colour.
+        spread=$(convert "$shot" -crop "$geometry" +repage -format '%[fx:standard_deviation>0.02]' info:)
+        [ "$spread" = 1 ] && break
+    fi
+    if [ $SECONDS -ge $deadline ]; then
+        if [ -z "$geometry" ]; then
+            fail "no window captioned $identifier appeared within ${CODEXIA_START_TIMEOUT:-60} s"
+        fi
+        fail "the window $identifier stayed blank for ${CODEXIA_START_TIMEOUT:-60} s (screenshot: $shot)"
+    fi
+    sleep 0.2
+done
 echo "screenshot: $shot"
+echo "window: $geometry"
