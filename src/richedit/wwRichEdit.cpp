@@ -510,21 +510,6 @@ bool TwwCustomRichEdit::UsesPrinterWidth() {
     return editWidth_ == TwwRichEditWidth::rewPrinterSize && PrinterCount() > 0;
 }
 
-int TwwCustomRichEdit::UnitsToTwips(const std::string& text) const {
-    std::string s = text;
-    while (!s.empty() && std::strchr(" 'CMcm", s.back()) != nullptr) s.pop_back();
-    std::size_t lead = s.find_first_not_of(' ');
-    s = lead == std::string::npos ? std::string() : s.substr(lead);
-    char* end = nullptr;
-    double v = s.empty() ? 0 : std::strtod(s.c_str(), &end);
-    if (s.empty() || *end != '\0' || !std::isfinite(v))
-        throw Exception("'" + text + "' is not a valid floating point value");
-    double twips = v * 1440;
-    if (MeasurementUnits == TwwMeasurementUnits::muCentimeters) twips /= 2.537;
-    if (std::fabs(twips) > std::numeric_limits<int>::max()) throw Exception("'" + text + "' is out of range");
-    return static_cast<int>(twips);
-}
-
 void TwwCustomRichEdit::UpdateFormatRect() {
     if (!wnd_) return;
     LoadingGuard guard(*this);
@@ -680,7 +665,6 @@ void TwwCustomRichEdit::Loaded() {
 
 // ---------------------------------------------------------------- commands of later parts
 
-void TwwCustomRichEdit::RemoveHighlight() { NotAvailable("Removing highlights"); }
 void TwwCustomRichEdit::CreatePopupMenu() {}
 void TwwCustomRichEdit::CreateDialogs() { CreatePopupMenu(); }
 bool TwwCustomRichEdit::InsertObjectDialog() { NotAvailable("The insert-object dialog"); }

@@ -97,6 +97,28 @@ private:
     TwwCustomRichEdit& control_;
 };
 
+// A paragraph-format request (SetParagraphFormat). Mask bits: 0x01
+// alignment, 0x02 numbering, 0x04 offset, 0x08 right indent, 0x10 start
+// indent, 0x20 tab stops (at most 32 are sent), 0x40 space before, 0x80
+// space after, 0x100 line spacing. Lengths in twips. Line-spacing rule 1 is
+// one and a half lines, 2 double; other rules are the platform's own.
+struct TwwParagraphRequest {
+    unsigned Mask = 0;
+    std::string Alignment;  // compared with the alignment texts; anything else centres
+    int LineSpacingRule = 0;
+    int LineSpacing = 0;
+    int SpaceAfter = 0;
+    int SpaceBefore = 0;
+    std::vector<int> Tabs;
+    int StartIndent = 0;
+    int RightIndent = 0;
+    int Offset = 0;
+    bool Bullets = false;
+};
+struct TwwAlignmentTexts {
+    std::string Left = "Left", Right = "Right", Justify = "Justify";
+};
+
 class TwwCustomRichEdit : public TCustomRichEdit {
     CX_DECLARE_CLASS()
 public:
@@ -167,8 +189,35 @@ public:
     // Recomputes the formatting rectangle from the window or printer width.
     void UpdateFormatRect();
     bool UsesPrinterWidth();
-    // Text to twips (1,440 an inch; centimetres use 2.537 to the inch).
+    // Lengths in MeasurementUnits: text to twips (unit characters cut, the
+    // locale's decimal separator, truncated toward zero; an error for text
+    // that is not a number), twips to units (to hundredths), and the texts
+    // shown for a value, plain or put on the unit's grid (or 1/grid).
     int UnitsToTwips(const std::string& text) const;
+    double TwipsToUnits(int twips) const;
+    std::string FormatUnits(double value) const;
+    std::string FormatUnitsOnGrid(double value, int grid = 0) const;
+    // The decimal separator of the user's locale.
+    static char DecimalSeparator();
+
+    // Formatting commands on the selection (wwRichEditFormat.cpp). Face names
+    // are cut at 31 characters, sizes are points; colour clNone leaves the
+    // text colour alone.
+    void ApplyFont(const std::string& faceName, int size, TColor color, TFontStyles style);
+    void SetStyleEffect(TFontStyle effect, bool on);
+    void SetBullets(bool on);
+    void SetParagraphFormat(const TwwParagraphRequest& request);
+    // The selection's paragraph format in the window's form (156 bytes below
+    // version 2, else 188); all zero without a window.
+    PARAFORMAT2 GetParagraphFormat();
+    // -1 removes highlighting and restores Color as the background.
+    void SetHighlightColor(TColor color);
+    TColor GetHighlightColor();
+    // The character set of a face: the first installed family's, else the control font's.
+    int CharsetOfFace(const std::string& faceName);
+    // The texts alignment requests are compared with; the editor's string
+    // table supplies its own ("Left", "Right", "Justify" without one).
+    static std::function<TwwAlignmentTexts()> AlignmentTexts;
     // Copies the document of source into destination through a memory stream.
     static void CopyDocument(TwwCustomRichEdit& source, TwwCustomRichEdit& destination);
     // The platform window's OLE interface (none with reoDisableOLE or before the window exists).

@@ -7,12 +7,15 @@
 #include "Forms.h"
 #include "about/unitAbout.h"
 #include "reader/unitRead.h"
+#include "richeditor/wwIntl.h"
 #include "shell/unitMain.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     TApplication app;
     Application->Initialize();
     Application->SetTitle(BOOK_IDENTIFIER);
+    // The rich text family's string table, before any window that shows its texts.
+    WwIntl().LoadStored();
     Application->CreateForm(Form1);
     Application->CreateForm(frmRead);
     Application->CreateForm(frmAbout);
