@@ -1,5 +1,7 @@
 #include "ComCtrls.h"
 
+#include <algorithm>
+
 CX_IMPLEMENT_CLASS(TTabControl, TWinControl, CX_CREATE(TTabControl), {
     p.Strings("Tabs", &TTabControl::Tabs, &TTabControl::SetTabs);
     p.Int("TabIndex", &TTabControl::TabIndex, &TTabControl::SetTabIndex);
@@ -87,6 +89,195 @@ void TTabControl::WndProc(TMessage& m) {
             if (OnChange) OnChange(this);
             return;
         }
+    }
+    TWinControl::WndProc(m);
+}
+
+// ---------------------------------------------------------------- TStatusBar
+
+const EnumNames kStatusPanelBevelNames = {"pbNone", "pbLowered", "pbRaised"};
+
+void TStatusPanel::SetText(const std::string& s) {
+    if (s == text_) return;
+    text_ = s;
+    bar_.UpdatePanel(Index());
+}
+
+void TStatusPanel::SetWidth(int v) {
+    if (v == width_) return;
+    width_ = v;
+    bar_.UpdatePanels();
+}
+
+void TStatusPanel::SetBevel(TStatusPanelBevel v) {
+    if (v == bevel_) return;
+    bevel_ = v;
+    bar_.UpdatePanel(Index());
+}
+
+void TStatusPanel::SetAlignment(TAlignment v) {
+    if (v == alignment_) return;
+    alignment_ = v;
+    bar_.UpdatePanel(Index());
+}
+
+int TStatusPanel::Index() const {
+    auto& all = bar_.Panels().panels_;
+    for (std::size_t k = 0; k < all.size(); ++k)
+        if (all[k].get() == this) return static_cast<int>(k);
+    return -1;
+}
+
+TStatusPanel& TStatusPanels::operator[](int i) {
+    if (i < 0 || i >= Count()) throw EInvalidOperation("Status panel index out of bounds (" + std::to_string(i) + ")");
+    return *panels_[static_cast<std::size_t>(i)];
+}
+
+TStatusPanel& TStatusPanels::Add() {
+    panels_.push_back(std::make_unique<TStatusPanel>(bar_));
+    bar_.UpdatePanels();
+    return *panels_.back();
+}
+
+void TStatusPanels::Delete(int i) {
+    (*this)[i];
+    panels_.erase(panels_.begin() + i);
+    bar_.UpdatePanels();
+}
+
+void TStatusPanels::Clear() {
+    panels_.clear();
+    bar_.UpdatePanels();
+}
+
+namespace {
+void ReadPanels(TStatusBar& bar, TReader& r) {
+    layout::Value v = r.ReadValue();
+    if (v.tag != layout::Tag::List) r.Fail("a list of panels expected");
+    bar.Panels().Clear();
+    for (const auto& item : v.list) {
+        if (item.tag != layout::Tag::List || item.list.size() < 2 || item.list.size() > 4 ||
+            item.list[0].tag != layout::Tag::Int || item.list[1].tag != layout::Tag::String)
+            r.Fail("a panel is (width, \"text\"[, bevel][, alignment])");
+        TStatusPanel& p = bar.Panels().Add();
+        p.SetWidth(item.list[0].i);
+        p.SetText(item.list[1].s);
+        for (std::size_t k = 2; k < item.list.size(); ++k) {
+            const layout::Value& extra = item.list[k];
+            int bevel = extra.tag == layout::Tag::Ident ? EnumOrdinal(kStatusPanelBevelNames, extra.s) : -1;
+            int align = extra.tag == layout::Tag::Ident ? EnumOrdinal(kAlignmentNames, extra.s) : -1;
+            if (bevel >= 0) p.SetBevel(static_cast<TStatusPanelBevel>(bevel));
+            else if (align >= 0) p.SetAlignment(static_cast<TAlignment>(align));
+            else r.Fail("unknown panel value " + extra.s);
+        }
+    }
+}
+
+bool WritePanels(TStatusBar& bar, layout::Value& out) {
+    if (bar.Panels().Count() == 0) return false;
+    std::vector<layout::Value> items;
+    for (int k = 0; k < bar.Panels().Count(); ++k) {
+        TStatusPanel& p = bar.Panels()[k];
+        std::vector<layout::Value> one{layout::Value::Int(p.Width()), layout::Value::Str(p.Text())};
+        if (p.Bevel() != TStatusPanelBevel::pbLowered)
+            one.push_back(layout::Value::Id(kStatusPanelBevelNames[static_cast<std::size_t>(p.Bevel())]));
+        if (p.Alignment() != TAlignment::taLeftJustify)
+            one.push_back(layout::Value::Id(kAlignmentNames[static_cast<std::size_t>(p.Alignment())]));
+        items.push_back(layout::Value::Items(std::move(one)));
+    }
+    out = layout::Value::Items(std::move(items));
+    return true;
+}
+}  // namespace
+
+CX_IMPLEMENT_CLASS(TStatusBar, TWinControl, CX_CREATE(TStatusBar), {
+    p.Bool("SimplePanel", &TStatusBar::SimplePanel, &TStatusBar::SetSimplePanel, false);
+    p.Str("SimpleText", &TStatusBar::SimpleText, &TStatusBar::SetSimpleText, std::string());
+    p.Bool("SizeGrip", &TStatusBar::SizeGrip, &TStatusBar::SetSizeGrip, true);
+    PropertyInfo panels;
+    panels.name = "Panels";
+    panels.read = [](TPersistent& o, TReader& r) { ReadPanels(static_cast<TStatusBar&>(o), r); };
+    panels.write = [](TPersistent& o, layout::Value& v) { return WritePanels(static_cast<TStatusBar&>(o), v); };
+    ci->Own().push_back(std::move(panels));
+})
+
+TStatusBar::TStatusBar(TComponent* owner) : TWinControl(owner), panels_(*this) {
+    align_ = TAlign::alBottom;
+    width_ = 200;
+    height_ = 19;
+    color_ = clBtnFace;
+    parentColor_ = false;
+    ControlStyle &= ~static_cast<unsigned>(csSetCaption);
+}
+
+void TStatusBar::CreateParams(TCreateParams& p) {
+    TWinControl::CreateParams(p);
+    p.baseClassName = STATUSCLASSNAMEA;
+    p.caption.clear();
+    // The framework places the bar (Align), not the platform.
+    p.style |= CCS_NOPARENTALIGN | CCS_NORESIZE | CCS_NOMOVEY | (sizeGrip_ ? SBARS_SIZEGRIP : 0);
+}
+
+void TStatusBar::CreateWnd() {
+    TWinControl::CreateWnd();
+    UpdatePanels();
+}
+
+void TStatusBar::SetSimplePanel(bool v) {
+    if (v == simplePanel_) return;
+    simplePanel_ = v;
+    if (wnd_) SendMessageA(wnd_, SB_SIMPLE, v, 0);
+    UpdatePanels();
+}
+
+void TStatusBar::SetSimpleText(const std::string& s) {
+    simpleText_ = s;
+    if (wnd_ && simplePanel_) SendMessageA(wnd_, SB_SETTEXTA, 255 | SBT_NOBORDERS, reinterpret_cast<LPARAM>(s.c_str()));
+}
+
+void TStatusBar::SetSizeGrip(bool v) {
+    if (v == sizeGrip_) return;
+    sizeGrip_ = v;
+    RecreateWnd();
+}
+
+void TStatusBar::UpdatePanels() {
+    if (!wnd_) return;
+    SendMessageA(wnd_, SB_SIMPLE, simplePanel_, 0);
+    if (simplePanel_) {
+        SendMessageA(wnd_, SB_SETTEXTA, 255 | SBT_NOBORDERS, reinterpret_cast<LPARAM>(simpleText_.c_str()));
+        return;
+    }
+    int n = std::max(1, panels_.Count());
+    std::vector<int> edges(static_cast<std::size_t>(n), -1);
+    int at = 0;
+    for (int k = 0; k + 1 < panels_.Count(); ++k) {
+        at += panels_[k].Width();
+        edges[static_cast<std::size_t>(k)] = at;
+    }
+    SendMessageA(wnd_, SB_SETPARTS, static_cast<WPARAM>(n), reinterpret_cast<LPARAM>(edges.data()));
+    if (panels_.Count() == 0) SendMessageA(wnd_, SB_SETTEXTA, 0, reinterpret_cast<LPARAM>(""));
+    for (int k = 0; k < panels_.Count(); ++k) UpdatePanel(k);
+}
+
+void TStatusBar::UpdatePanel(int index) {
+    if (!wnd_ || simplePanel_ || index < 0 || index >= panels_.Count()) return;
+    TStatusPanel& p = panels_[index];
+    // Tabs before the text centre it (one) or put it at the right (two).
+    std::string text = p.Alignment() == TAlignment::taCenter       ? "\t" + p.Text()
+                       : p.Alignment() == TAlignment::taRightJustify ? "\t\t" + p.Text()
+                                                                     : p.Text();
+    WPARAM flags = p.Bevel() == TStatusPanelBevel::pbNone ? SBT_NOBORDERS
+                   : p.Bevel() == TStatusPanelBevel::pbRaised ? SBT_POPOUT : 0;
+    SendMessageA(wnd_, SB_SETTEXTA, static_cast<WPARAM>(index) | flags, reinterpret_cast<LPARAM>(text.c_str()));
+}
+
+void TStatusBar::WndProc(TMessage& m) {
+    if (m.msg == WM_SIZE) {
+        // The platform's bar lays its parts out again for its new width.
+        TWinControl::WndProc(m);
+        InvalidateRect(wnd_, nullptr, TRUE);
+        return;
     }
     TWinControl::WndProc(m);
 }

@@ -1,12 +1,15 @@
-// The platform's tab control; controls placed on it lie in its display area.
+// Controls on the platform's common controls: the tab control (controls
+// placed on it lie in its display area) and the status bar.
 #pragma once
 
 #include <windows.h>
 #include <commctrl.h>
 
+#include <memory>
 #include <vector>
 
 #include "Controls.h"
+#include "ExtCtrls.h"
 
 using TTabChangingEvent = std::function<void(TObject* Sender, bool& AllowChange)>;
 
@@ -35,4 +38,80 @@ protected:
 private:
     std::vector<std::string> tabs_;
     int tabIndex_ = -1;
+};
+
+// One part of a status bar. The last part reaches to the bar's right end.
+enum class TStatusPanelBevel { pbNone, pbLowered, pbRaised };
+extern const EnumNames kStatusPanelBevelNames;
+
+class TStatusBar;
+
+class TStatusPanel {
+public:
+    explicit TStatusPanel(TStatusBar& bar) : bar_(bar) {}
+    const std::string& Text() const { return text_; }
+    void SetText(const std::string& s);
+    int Width() const { return width_; }
+    void SetWidth(int v);
+    TStatusPanelBevel Bevel() const { return bevel_; }
+    void SetBevel(TStatusPanelBevel v);
+    TAlignment Alignment() const { return alignment_; }
+    void SetAlignment(TAlignment v);
+    int Index() const;
+
+private:
+    TStatusBar& bar_;
+    std::string text_;
+    int width_ = 50;
+    TStatusPanelBevel bevel_ = TStatusPanelBevel::pbLowered;
+    TAlignment alignment_ = TAlignment::taLeftJustify;
+};
+
+class TStatusPanels {
+public:
+    explicit TStatusPanels(TStatusBar& bar) : bar_(bar) {}
+    int Count() const { return static_cast<int>(panels_.size()); }
+    TStatusPanel& operator[](int i);
+    TStatusPanel& Items(int i) { return (*this)[i]; }
+    TStatusPanel& Add();
+    void Delete(int i);
+    void Clear();
+
+private:
+    friend class TStatusPanel;
+    TStatusBar& bar_;
+    std::vector<std::unique_ptr<TStatusPanel>> panels_;
+};
+
+// The platform's status window along the bottom of a form: its parts
+// (Panels), or with SimplePanel one text across the whole bar (SimpleText).
+// In a layout, Panels is a list with one list per part: its width, its
+// text, then optionally its bevel (pbNone, pbLowered, pbRaised) and its
+// alignment (taLeftJustify, taCenter, taRightJustify):
+//     Panels = ((120, "Line 1"), (80, "", pbRaised), (50, "Ready", pbNone, taCenter))
+class TStatusBar : public TWinControl {
+    CX_DECLARE_CLASS()
+public:
+    explicit TStatusBar(TComponent* owner);
+    TStatusPanels& Panels() { return panels_; }
+    bool SimplePanel() const { return simplePanel_; }
+    void SetSimplePanel(bool v);
+    const std::string& SimpleText() const { return simpleText_; }
+    void SetSimpleText(const std::string& s);
+    bool SizeGrip() const { return sizeGrip_; }
+    void SetSizeGrip(bool v);
+    // Puts the parts and their texts into the window again.
+    void UpdatePanels();
+    void UpdatePanel(int index);
+
+protected:
+    void CreateParams(TCreateParams& p) override;
+    void CreateWnd() override;
+    void WndProc(TMessage& m) override;
+
+private:
+    TStatusPanels panels_;
+    bool simplePanel_ = false;
+    std::string simpleText_;
+    bool sizeGrip_ = true;
 };

@@ -120,6 +120,50 @@ CX_IMPLEMENT_CLASS(TPanel, TCustomPanel, CX_CREATE(TPanel), {
            static_cast<int>(TAlignment::taCenter));
 })
 
+// ---------------------------------------------------------------- TToolPanel
+
+CX_IMPLEMENT_CLASS(TToolPanel, TCustomPanel, CX_CREATE(TToolPanel), {
+    p.Bool("Flat", &TToolPanel::Flat, &TToolPanel::SetFlat, true);
+})
+
+TToolPanel::TToolPanel(TComponent* owner) : TCustomPanel(owner) {
+    align_ = TAlign::alTop;
+    bevelOuter_ = TBevelCut::bvNone;
+    height_ = 29;
+}
+
+void TToolPanel::SetFlat(bool v) {
+    if (v == flat_) return;
+    flat_ = v;
+    FrameChanged();
+}
+
+RECT TToolPanel::AlignRect() {
+    RECT r = TCustomPanel::AlignRect();
+    if (flat_) r.top += 2;
+    return r;
+}
+
+void TToolPanel::Paint() {
+    TCanvas& c = Canvas();
+    RECT r = ClientRect();
+    c.Brush.SetColor(color_);
+    c.FillRect(r);
+    if (flat_) {
+        RECT line{r.left, r.top, r.right, r.top + 1};
+        c.Brush.SetColor(clBtnShadow);
+        c.FillRect(line);
+        OffsetRect(&line, 0, 1);
+        c.Brush.SetColor(clBtnHighlight);
+        c.FillRect(line);
+        r.top += 2;
+    }
+    DrawBevelRing(c, r, bevelOuter_, bevelWidth_);
+    c.Frame3D(r, color_, color_, borderWidth_);
+    DrawBevelRing(c, r, bevelInner_, bevelWidth_);
+    PaintCaption(r);
+}
+
 // ---------------------------------------------------------------- TLabel
 
 CX_IMPLEMENT_CLASS(TLabel, TGraphicControl, CX_CREATE(TLabel), {
@@ -261,5 +305,69 @@ void TLabel::Paint() {
         OffsetRect(&shifted, 1, 1);
         draw(shifted, clBtnHighlight);
         draw(r, clBtnShadow);
+    }
+}
+
+// ---------------------------------------------------------------- TBevel
+
+const EnumNames kBevelShapeNames = {"bsBox", "bsFrame", "bsTopLine", "bsBottomLine", "bsLeftLine", "bsRightLine",
+                                    "bsSpacer"};
+const EnumNames kBevelStyleNames = {"bsLowered", "bsRaised"};
+
+CX_IMPLEMENT_CLASS(TBevel, TGraphicControl, CX_CREATE(TBevel), {
+    p.Enum("Shape", kBevelShapeNames, &TBevel::Shape, &TBevel::SetShape, 0);
+    p.Enum("Style", kBevelStyleNames, &TBevel::Style, &TBevel::SetStyle, 0);
+})
+
+TBevel::TBevel(TComponent* owner) : TGraphicControl(owner) {
+    ControlStyle &= ~static_cast<unsigned>(csCaptureMouse | csClickEvents);
+    width_ = 50;
+    height_ = 50;
+    parentColor_ = true;
+}
+
+void TBevel::SetShape(TBevelShape v) {
+    if (v == shape_) return;
+    shape_ = v;
+    Invalidate();
+}
+
+void TBevel::SetStyle(TBevelStyle v) {
+    if (v == style_) return;
+    style_ = v;
+    Invalidate();
+}
+
+void TBevel::Paint() {
+    TCanvas& c = Canvas();
+    // Lowered: the shadow first (top, left), the highlight beside it.
+    TColor first = style_ == TBevelStyle::bsLowered ? clBtnShadow : clBtnHighlight;
+    TColor second = style_ == TBevelStyle::bsLowered ? clBtnHighlight : clBtnShadow;
+    int w = width_, h = height_;
+    auto band = [&](TColor color, int l, int t, int r, int b) {
+        RECT box{l, t, r, b};
+        c.Brush.SetColor(color);
+        c.FillRect(box);
+    };
+    switch (shape_) {
+    case TBevelShape::bsBox: {
+        RECT r = ClientRect();
+        c.Frame3D(r, first, second, 1);
+        break;
+    }
+    case TBevelShape::bsFrame: {
+        RECT outer{0, 0, w - 1, h - 1};
+        c.Brush.SetColor(first);
+        c.FrameRect(outer);
+        RECT inner{1, 1, w, h};
+        c.Brush.SetColor(second);
+        c.FrameRect(inner);
+        break;
+    }
+    case TBevelShape::bsTopLine: band(first, 0, 0, w, 1); band(second, 0, 1, w, 2); break;
+    case TBevelShape::bsBottomLine: band(first, 0, h - 2, w, h - 1); band(second, 0, h - 1, w, h); break;
+    case TBevelShape::bsLeftLine: band(first, 0, 0, 1, h); band(second, 1, 0, 2, h); break;
+    case TBevelShape::bsRightLine: band(first, w - 2, 0, w - 1, h); band(second, w - 1, 0, w, h); break;
+    case TBevelShape::bsSpacer: break;
     }
 }

@@ -1,5 +1,6 @@
-// Extra standard controls: the bevelled panel that holds other controls, and
-// the label, a windowless line (or block) of text.
+// Extra standard controls: the bevelled panel that holds other controls, the
+// tool panel, the label (a windowless line or block of text) and the bevel
+// (a windowless frame or line).
 #pragma once
 
 #include "Controls.h"
@@ -66,6 +67,22 @@ public:
     explicit TPanel(TComponent* owner) : TCustomPanel(owner) {}
 };
 
+// The bar under a window's menu that holds its speed buttons: a panel along
+// the top with no bevel of its own. Flat, it is parted from the menu by an
+// etched line along its top edge.
+class TToolPanel : public TCustomPanel {
+    CX_DECLARE_CLASS()
+public:
+    explicit TToolPanel(TComponent* owner);
+    bool Flat() const { return flat_; }
+    void SetFlat(bool v);
+    RECT AlignRect() override;
+
+protected:
+    void Paint() override;
+    bool flat_ = true;
+};
+
 // Text drawn on the parent's surface. With AutoSize it takes the size of its
 // text; "&" marks an accelerator that gives FocusControl the focus.
 class TLabel : public TGraphicControl {
@@ -107,4 +124,26 @@ protected:
     bool transparent_ = false;
     bool showAccelChar_ = true;
     TWinControl* focusControl_ = nullptr;
+};
+
+// A windowless bevel: a box, an etched frame or a single etched line along
+// one edge (bsTopLine parts groups of controls), sunk or raised.
+enum class TBevelShape { bsBox, bsFrame, bsTopLine, bsBottomLine, bsLeftLine, bsRightLine, bsSpacer };
+extern const EnumNames kBevelShapeNames;
+enum class TBevelStyle { bsLowered, bsRaised };
+extern const EnumNames kBevelStyleNames;
+
+class TBevel : public TGraphicControl {
+    CX_DECLARE_CLASS()
+public:
+    explicit TBevel(TComponent* owner);
+    TBevelShape Shape() const { return shape_; }
+    void SetShape(TBevelShape v);
+    TBevelStyle Style() const { return style_; }
+    void SetStyle(TBevelStyle v);
+
+protected:
+    void Paint() override;
+    TBevelShape shape_ = TBevelShape::bsBox;
+    TBevelStyle style_ = TBevelStyle::bsLowered;
 };

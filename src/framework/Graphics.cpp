@@ -46,7 +46,7 @@ void TFont::Assign(TPersistent* source) {
         color_ = f->color_;
         charset_ = f->charset_;
         pitch_ = f->pitch_;
-        handle_.Reset();
+        FreeHandle(handle_);
         Changed();
         return;
     }
@@ -76,7 +76,7 @@ HFONT TFont::Handle() {
 #define FONT_SETTER(Setter, field)      \
     if (field == v) return;             \
     field = v;                          \
-    handle_.Reset();                    \
+    FreeHandle(handle_);                    \
     Changed();
 
 void TFont::SetName(const std::string& v) { FONT_SETTER(SetName, name_) }
@@ -108,19 +108,19 @@ HPEN TPen::Handle() {
 void TPen::SetColor(TColor v) {
     if (color_ == v) return;
     color_ = v;
-    handle_.Reset();
+    FreeHandle(handle_);
     Changed();
 }
 void TPen::SetWidth(int v) {
     if (width_ == v) return;
     width_ = v;
-    handle_.Reset();
+    FreeHandle(handle_);
     Changed();
 }
 void TPen::SetStyle(TPenStyle v) {
     if (style_ == v) return;
     style_ = v;
-    handle_.Reset();
+    FreeHandle(handle_);
     Changed();
 }
 
@@ -144,13 +144,13 @@ void TBrush::SetColor(TColor v) {
     if (color_ == v && style_ == TBrushStyle::bsSolid) return;
     color_ = v;
     style_ = TBrushStyle::bsSolid;
-    handle_.Reset();
+    FreeHandle(handle_);
     Changed();
 }
 void TBrush::SetStyle(TBrushStyle v) {
     if (style_ == v) return;
     style_ = v;
-    handle_.Reset();
+    FreeHandle(handle_);
     Changed();
 }
 
@@ -158,7 +158,17 @@ void TBrush::SetStyle(TBrushStyle v) {
 
 CX_IMPLEMENT_CLASS(TCanvas, TPersistent, CX_ABSTRACT, {})
 
-TCanvas::TCanvas() = default;
+TCanvas::TCanvas() {
+    Font.OnFreeing = [this](HGDIOBJ h) { Deselect(h, OBJ_FONT); };
+    Pen.OnFreeing = [this](HGDIOBJ h) { Deselect(h, OBJ_PEN); };
+    Brush.OnFreeing = [this](HGDIOBJ h) { Deselect(h, OBJ_BRUSH); };
+}
+
+void TCanvas::Deselect(HGDIOBJ obj, UINT type) {
+    if (!dc_ || GetCurrentObject(dc_, type) != obj) return;
+    int stock = type == OBJ_FONT ? SYSTEM_FONT : type == OBJ_PEN ? BLACK_PEN : HOLLOW_BRUSH;
+    SelectObject(dc_, GetStockObject(stock));
+}
 
 TCanvas::~TCanvas() { SetHandle(nullptr); }
 

@@ -20,13 +20,24 @@ extern const EnumNames kFontStyleNames;
 extern const EnumNames kFontPitchNames;
 
 // A graphics object whose handle is made on demand and remade after a change.
+// A canvas that selects the handle into its context is told before the
+// handle is freed, so that it can put it out first: the platform does not
+// free an object that is still selected.
 class TGraphicsObject : public TPersistent {
     CX_DECLARE_CLASS()
 public:
     TNotifyEvent OnChange;
+    std::function<void(HGDIOBJ)> OnFreeing;
 
 protected:
     void Changed();
+    // Frees the object's handle (it is made again when next asked for).
+    template <class H>
+    void FreeHandle(H& handle) {
+        if (!handle) return;
+        if (OnFreeing) OnFreeing(handle.Get());
+        handle.Reset();
+    }
 };
 
 class TFont : public TGraphicsObject {
@@ -110,6 +121,8 @@ public:
     ~TCanvas() override;
     HDC Handle() const { return dc_; }
     void SetHandle(HDC dc);  // the canvas borrows dc until given another
+    TCanvas(const TCanvas&) = delete;
+    TCanvas& operator=(const TCanvas&) = delete;
     TFont Font;
     TPen Pen;
     TBrush Brush;
@@ -137,6 +150,8 @@ public:
     void Frame3D(RECT& r, TColor topLeft, TColor bottomRight, int width);
 
 private:
+    // Puts a pen, brush or font about to be freed out of the context.
+    void Deselect(HGDIOBJ obj, UINT type);
     HDC dc_ = nullptr;
     int savedDc_ = 0;
 };

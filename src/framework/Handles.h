@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include <cstddef>
 #include <utility>
 
 template <class H, class Traits>
@@ -78,6 +79,112 @@ using UniqueMenu = UniqueHandle<HMENU, MenuTraits>;
 using UniqueModule = UniqueHandle<HMODULE, ModuleTraits>;
 using UniqueMemoryDc = UniqueHandle<HDC, MemoryDcTraits>;
 using UniqueIcon = UniqueHandle<HICON, IconTraits>;
+
+// A view of a file mapping, given back with UnmapViewOfFile.
+class MappedView {
+public:
+    MappedView() = default;
+    explicit MappedView(void* view) : view_(view) {}
+    ~MappedView() {
+        if (view_) UnmapViewOfFile(view_);
+    }
+    MappedView(const MappedView&) = delete;
+    MappedView& operator=(const MappedView&) = delete;
+    void* Get() const { return view_; }
+    explicit operator bool() const { return view_ != nullptr; }
+
+private:
+    void* view_ = nullptr;
+};
+
+// An owned reference to a COM interface: a copy adds a reference, the
+// destructor gives its own back. A pointer returned through an out
+// parameter already carries its reference: receive it with Put().
+template <class I>
+class ComPtr {
+public:
+    ComPtr() = default;
+    ComPtr(std::nullptr_t) {}
+    // Shares p: adds a reference of its own.
+    explicit ComPtr(I* p) : p_(p) {
+        if (p_) p_->AddRef();
+    }
+    ComPtr(const ComPtr& o) : ComPtr(o.p_) {}
+    ComPtr(ComPtr&& o) noexcept : p_(std::exchange(o.p_, nullptr)) {}
+    ComPtr& operator=(const ComPtr& o) {
+        ComPtr(o).Swap(*this);
+        return *this;
+    }
+    ComPtr& operator=(ComPtr&& o) noexcept {
+        ComPtr(std::move(o)).Swap(*this);
+        return *this;
+    }
+    ComPtr& operator=(std::nullptr_t) {
+        Reset();
+        return *this;
+    }
+    ~ComPtr() { Reset(); }
+
+    // Takes over a reference the caller already holds (no AddRef).
+    static ComPtr Attach(I* p) {
+        ComPtr c;
+        c.p_ = p;
+        return c;
+    }
+    // Gives up the reference without releasing it.
+    I* Detach() { return std::exchange(p_, nullptr); }
+    void Reset() {
+        if (I* p = std::exchange(p_, nullptr)) p->Release();
+    }
+    // For an out parameter: releases what is held and gives the slot.
+    I** Put() {
+        Reset();
+        return &p_;
+    }
+    I* Get() const { return p_; }
+    I* operator->() const { return p_; }
+    explicit operator bool() const { return p_ != nullptr; }
+    void Swap(ComPtr& o) noexcept { std::swap(p_, o.p_); }
+
+private:
+    I* p_ = nullptr;
+};
+
+// Runs a function when the scope ends, on every path out of it, unless
+// dismissed first: for state that must be put back.
+template <class F>
+class ScopeExit {
+public:
+    explicit ScopeExit(F f) : f_(std::move(f)) {}
+    ~ScopeExit() {
+        if (active_) f_();
+    }
+    ScopeExit(const ScopeExit&) = delete;
+    ScopeExit& operator=(const ScopeExit&) = delete;
+    void Dismiss() { active_ = false; }
+
+private:
+    F f_;
+    bool active_ = true;
+};
+
+// The device context of a WM_PAINT: BeginPaint on construction, EndPaint on
+// every way out of the handler.
+class PaintDc {
+public:
+    explicit PaintDc(HWND wnd) : wnd_(wnd), dc_(BeginPaint(wnd, &ps_)) {}
+    ~PaintDc() { EndPaint(wnd_, &ps_); }
+    PaintDc(const PaintDc&) = delete;
+    PaintDc& operator=(const PaintDc&) = delete;
+    HDC Get() const { return dc_; }
+    operator HDC() const { return dc_; }
+    const PAINTSTRUCT& Info() const { return ps_; }
+
+private:
+    HWND wnd_;
+    PAINTSTRUCT ps_{};
+    HDC dc_;
+};
 
 // A device context obtained with GetDC, given back with ReleaseDC.
 class WindowDc {

@@ -95,6 +95,19 @@ void KeyPress(WORD vk, bool alt, bool ctrl, bool shift) {
     Pump(50);
 }
 
+void HoldKey(WORD vk, bool down) {
+    SendKey(vk, !down);
+    Pump(20);
+}
+
+void TypeText(const std::string& text) {
+    for (char ch : text) {
+        SHORT scan = VkKeyScanA(ch);
+        if (scan == -1) continue;
+        KeyPress(static_cast<WORD>(LOBYTE(scan)), false, (HIBYTE(scan) & 2) != 0, (HIBYTE(scan) & 1) != 0);
+    }
+}
+
 std::string ShownHintText(int timeoutMs) {
     if (!WaitFor([] { return Application->HintWindow() && Application->HintWindow()->Visible(); }, timeoutMs))
         return "";
@@ -132,6 +145,14 @@ bool SaveScreenBmp(const std::string& path, HWND wnd) {
     std::ofstream f(path, std::ios::binary);
     f.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
     return static_cast<bool>(f);
+}
+
+std::string PictureData(TBitmap& bmp) {
+    TPicture picture;
+    picture.Assign(&bmp);
+    layout::Writer w;
+    picture.SaveData(w);
+    return w.Take();
 }
 
 std::string LayoutBytes(const layout::Node& root) { return layout::Encode(root); }

@@ -35,6 +35,10 @@ void MouseUp(bool right = false);
 void ClickAt(int screenX, int screenY);
 void DragBy(int screenX, int screenY, int dx, int dy);  // press, move, release
 void KeyPress(WORD vk, bool alt = false, bool ctrl = false, bool shift = false);
+// Presses (down) or lets go of one key, such as VK_CONTROL held over clicks.
+void HoldKey(WORD vk, bool down);
+// Types text key by key, as a user would (letters, digits, punctuation).
+void TypeText(const std::string& text);
 
 // The text of the application's hint window once it shows (empty when it
 // does not show within the time), and the cursor on the screen now.
@@ -45,6 +49,9 @@ HCURSOR ScreenCursor();
 COLORREF ScreenPixel(int x, int y);
 // Saves the screen (or a window) to a PNG-convertible BMP for looking at.
 bool SaveScreenBmp(const std::string& path, HWND wnd = nullptr);
+
+// The stored form of a picture property ("Glyph.Data", "Picture.Data").
+std::string PictureData(TBitmap& bmp);
 
 // A layout made in code, as the layout compiler would store it.
 std::string LayoutBytes(const layout::Node& root);
