@@ -667,8 +667,6 @@ void TwwCustomRichEdit::Loaded() {
 
 void TwwCustomRichEdit::CreatePopupMenu() {}
 void TwwCustomRichEdit::CreateDialogs() { CreatePopupMenu(); }
-bool TwwCustomRichEdit::InsertObjectDialog() { NotAvailable("The insert-object dialog"); }
-bool TwwCustomRichEdit::ObjectPropertiesDialog() { NotAvailable("The object-properties dialog"); }
 bool TwwCustomRichEdit::EditInWindow() { return false; }
 void TwwCustomRichEdit::ShowFindDialog() { NotAvailable("The find dialog"); }
 void TwwCustomRichEdit::ShowReplaceDialog() { NotAvailable("The replace dialog"); }

@@ -33,6 +33,12 @@ enum TwwRichEditOption : unsigned {
     reoShowJustifyButton = 1u << 15, reoUseBackColor = 1u << 16, reoNoConfirmation = 1u << 17
 };
 enum TwwRichEditOleOption : unsigned { reoAdjustPopupMenu = 1u << 0, reoDisableOLE = 1u << 1 };
+// One verb of an embedded object, as a menu offers it.
+struct TwwObjectVerb {
+    LONG verb = 0;
+    std::string name;
+    UINT menuFlags = 0;
+};
 enum class TwwMeasurementUnits { muInches, muCentimeters };
 enum class TwwRichEditWidth { rewWindowSize, rewPrinterSize };
 
@@ -268,6 +274,16 @@ public:
     // The menu a right click shows, tied to this control.
     virtual TPopupMenu* GetPopupMenu();
     int PlatformMajorVersion() const { return platformMajorVersion_; }
+
+    // Embedded objects. ExecuteVerb runs a verb on the selected object: an
+    // index above 0 is looked up in ObjectVerbs (the verbs the last context
+    // menu offered), -65536 is verb 0, others are verb numbers; an index past
+    // the list raises "Invalid Verb", an OLE failure its platform text.
+    void ExecuteVerb(int index);
+    std::vector<TwwObjectVerb> ObjectVerbs;
+    // The selected object's verbs that belong on a menu, in its own order
+    // (empty without exactly one selected object).
+    std::vector<TwwObjectVerb> SelectedObjectVerbs();
 
     void DefineProperties(TFiler& filer) override;
     void Loaded() override;
