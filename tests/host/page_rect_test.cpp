@@ -66,3 +66,27 @@ TEST(PageRect, DeviceUnitsAndTwips) {
     page::PrinterPage broken{100, 100, 0, 0, 0, 0};
     EXPECT_EQ(page::HorizontalTwips(broken, 10), 14400);
 }
+
+TEST(PageBreaks, WholeLinesPerPage) {
+    // Ten lines of 100 units from 50; pages of 350 take three lines each.
+    std::vector<std::int32_t> tops;
+    for (int k = 0; k <= 10; ++k) tops.push_back(50 + 100 * k);
+    auto pages = page::BreakLines(tops, 350);
+    ASSERT_EQ(pages.size(), 4u);
+    EXPECT_EQ(pages[0], (page::Band{50, 350, 0}));
+    EXPECT_EQ(pages[1], (page::Band{350, 650, 3}));
+    EXPECT_EQ(pages[3], (page::Band{950, 1050, 9}));
+    // A page exactly as tall as four lines takes four.
+    EXPECT_EQ(page::BreakLines(tops, 400).size(), 3u);
+}
+
+TEST(PageBreaks, TallLinesAndEmptyDocuments) {
+    // A line taller than the page gets a page alone; the next goes on.
+    auto pages = page::BreakLines({0, 10, 510, 520, 530}, 100);
+    ASSERT_EQ(pages.size(), 3u);
+    EXPECT_EQ(pages[1], (page::Band{10, 510, 1}));
+    EXPECT_EQ(pages[2], (page::Band{510, 530, 2}));
+    // No lines: one empty page.
+    EXPECT_EQ(page::BreakLines({}, 100).size(), 1u);
+    EXPECT_EQ(page::BreakLines({40}, 100).size(), 1u);
+}

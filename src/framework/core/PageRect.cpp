@@ -47,4 +47,22 @@ TwipsRect ForJob(const PrinterPage& p, const Margins& m, const TwipsRect& setDev
     return FromMargins(p, m.left, m.top, m.right, m.bottom);
 }
 
+std::vector<Band> BreakLines(const std::vector<std::int32_t>& lineTops, std::int32_t pageHeight) {
+    std::vector<Band> pages;
+    const std::size_t lines = lineTops.empty() ? 0 : lineTops.size() - 1;
+    if (lines == 0) {
+        std::int32_t y = lineTops.empty() ? 0 : lineTops.front();
+        pages.push_back({y, y, 0});
+        return pages;
+    }
+    std::size_t first = 0;
+    while (first < lines) {
+        std::size_t end = first + 1;  // one line at least, however tall
+        while (end < lines && std::int64_t{lineTops[end + 1]} - lineTops[first] <= pageHeight) ++end;
+        pages.push_back({lineTops[first], lineTops[end], static_cast<std::int32_t>(first)});
+        first = end;
+    }
+    return pages;
+}
+
 }  // namespace page

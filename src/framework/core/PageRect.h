@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 namespace page {
 
@@ -53,5 +54,19 @@ TwipsRect ForJob(const PrinterPage& p, const Margins& m, const TwipsRect& setDev
 // Twips back to device units (for drawing on the printer itself).
 std::int32_t HorizontalDevice(const PrinterPage& p, std::int64_t twips);
 std::int32_t VerticalDevice(const PrinterPage& p, std::int64_t twips);
+
+// A page's share of a laid-out document: its top and bottom in the
+// layout's coordinates, and the index of the first line on it.
+struct Band {
+    std::int32_t top = 0, bottom = 0;
+    std::int32_t firstLine = 0;
+    bool operator==(const Band&) const = default;
+};
+
+// Breaks lines into pages between lines. lineTops holds each line's top, in
+// order, and then the bottom of the last line. Each page takes as many whole
+// lines as fit in pageHeight; a line taller than a page gets a page alone.
+// No lines at all still make one (empty) page.
+std::vector<Band> BreakLines(const std::vector<std::int32_t>& lineTops, std::int32_t pageHeight);
 
 }  // namespace page
