@@ -109,6 +109,11 @@ TEST_F(PrintTest, LongDocumentPagesTitleAndWords) {
     richtest::Fixture f;
     f.edit->HandleNeeded();
     // Forty pages' worth of lines on letter paper with 1-inch margins.
+    f.edit->PrintPageSize = DMPAPER_LETTER;
+    f.edit->ApplyPaperSize();
+    SIZE sheet = Printer()->PhysicalSize();
+    ASSERT_EQ(sheet.cx * 100 / Printer()->XDpi(), 850);
+    ASSERT_EQ(sheet.cy * 100 / Printer()->YDpi(), 1100);
     const int perPage = LinesPerPage();
     ASSERT_GT(perPage, 20);
     Load(f.edit, LinesDocument(40 * perPage - perPage / 2));
