@@ -113,6 +113,28 @@ std::string EnsureFilePrinter(std::string* why) {
     return name;
 }
 
+bool AddSecondPrinter(const std::string& name) {
+    PRINTER_INFO_2A printer{};
+    printer.pPrinterName = const_cast<char*>(name.c_str());
+    printer.pPortName = const_cast<char*>("FILE:");
+    printer.pDriverName = const_cast<char*>(kDriverName);
+    printer.pPrintProcessor = const_cast<char*>("WinPrint");
+    printer.pDatatype = const_cast<char*>("RAW");
+    HANDLE h = AddPrinterA(nullptr, 2, reinterpret_cast<LPBYTE>(&printer));
+    if (!h) return false;
+    ClosePrinter(h);
+    return true;
+}
+
+bool DeleteSecondPrinter(const std::string& name) {
+    HANDLE h = nullptr;
+    PRINTER_DEFAULTSA access{nullptr, nullptr, PRINTER_ALL_ACCESS};
+    if (!OpenPrinterA(const_cast<char*>(name.c_str()), &h, &access)) return false;
+    BOOL ok = DeletePrinter(h);
+    ClosePrinter(h);
+    return ok != FALSE;
+}
+
 std::string RunHostCommand(const std::string& commandLine, int* code) {
     // Under Wine a Unix program starts like any other, but its process
     // handle does not tell when it ends: the command leaves its exit code in

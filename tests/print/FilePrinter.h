@@ -13,6 +13,10 @@ inline constexpr const char* kFilePrinterName = "Codexia PostScript File";
 // name, or an empty text with why in *why when it could not be added.
 std::string EnsureFilePrinter(std::string* why = nullptr);
 
+// Another printer on the same driver, added or deleted (false on failure).
+bool AddSecondPrinter(const std::string& name);
+bool DeleteSecondPrinter(const std::string& name);
+
 // Runs a program of this machine (not of the platform under test) and
 // returns its standard output; exit code in *code.
 std::string RunHostCommand(const std::string& commandLine, int* code = nullptr);

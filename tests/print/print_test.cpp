@@ -29,6 +29,8 @@ protected:
     void SetUp() override {
         if (!setupError_.empty()) GTEST_SKIP() << setupError_;
         Printer()->SetPrinterIndex(-1);
+        // The platform's driver keeps the last settings a program gave it.
+        Printer()->SetOrientation(TPrinterOrientation::poPortrait);
         ASSERT_EQ(Printer()->Printers()[static_cast<std::size_t>(Printer()->PrinterIndex())], printerName_);
     }
     void TearDown() override { Printer()->OutputFile.clear(); }
@@ -178,4 +180,32 @@ TEST_F(PrintTest, MappingModeAndJobAfterAFailureMidJob) {
     EXPECT_GE(PsPages(ReadFileText(path)), 2);
     EXPECT_FALSE(Printer()->Aborted());
     SetProcessPrinter(std::move(saved));
+}
+
+TEST_F(PrintTest, PrinterListReadOnceAndAgainOnDeviceChange) {
+    const std::string second = "Codexia Second File Printer";
+    DeleteSecondPrinter(second);  // left over from an interrupted run
+    TPrinter printer;
+    const std::size_t before = printer.Printers().size();
+    ASSERT_GE(before, 1u);
+    ASSERT_TRUE(AddSecondPrinter(second));
+    // Asking again does not read the platform's list again...
+    EXPECT_EQ(printer.Printers().size(), before);
+    // ...until the platform announces a change of devices.
+    DWORD_PTR result = 0;
+    SendMessageTimeoutA(HWND_BROADCAST, WM_SETTINGCHANGE, 0, reinterpret_cast<LPARAM>("devices"), SMTO_ABORTIFHUNG,
+                        2000, &result);
+    const auto& names = printer.Printers();
+    EXPECT_EQ(names.size(), before + 1);
+    EXPECT_NE(std::find(names.begin(), names.end(), second), names.end());
+    // Chosen, then removed: the printer falls back to the default one.
+    printer.SetPrinter(second, "", "", nullptr);
+    EXPECT_EQ(printer.Printers()[static_cast<std::size_t>(printer.PrinterIndex())], second);
+    ASSERT_TRUE(DeleteSecondPrinter(second));
+    SendMessageTimeoutA(HWND_BROADCAST, WM_DEVMODECHANGE, 0, reinterpret_cast<LPARAM>(second.c_str()),
+                        SMTO_ABORTIFHUNG, 2000, &result);
+    EXPECT_EQ(printer.Printers().size(), before);
+    EXPECT_EQ(printer.Printers()[static_cast<std::size_t>(printer.PrinterIndex())], printerName_);
+    // A printer that is not installed is refused as a printer error.
+    EXPECT_THROW(printer.SetPrinter(second, "", "", nullptr), EPrinter);
 }
