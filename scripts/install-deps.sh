@@ -20,7 +20,7 @@ pkgs=(
     googletest
     wine wine32:i386 wine64
     xvfb xauth x11-utils xdotool imagemagick
-    fonts-liberation fonts-dejavu-core
+    fonts-liberation fonts-dejavu-core ghostscript
     fonts-wine
     python3
 )

@@ -99,7 +99,7 @@ CX_IMPLEMENT_CLASS(TwwDBRichEdit, TwwCustomRichEdit, CX_CREATE(TwwDBRichEdit), {
     p.Bool("HideScrollBars", &R::HideScrollBars, &R::SetHideScrollBars, true);
     p.Int("MaxLength", &R::MaxLength, &R::SetMaxLength, 0);
     p.Set("OleOptions", kOleOptionNames, &R::OleOptions, &R::SetOleOptions, reoAdjustPopupMenu);
-    p.Int("PrintPageSize", [](R& c) { return c.PrintPageSize; }, [](R& c, std::int32_t v) { c.PrintPageSize = v; }, 1);
+    p.Int("PrintPageSize", [](R& c) { return c.PrintPageSize; }, [](R& c, std::int32_t v) { c.SetPrintPageSize(v); }, 1);
     p.Ref<TControl>("UserSpeedButton1", [](R& c, TControl* b) { c.SetUserSpeedButton(0, b); });
     p.Ref<TControl>("UserSpeedButton2", [](R& c, TControl* b) { c.SetUserSpeedButton(1, b); });
     p.Color("HighlightColor", [](R& c) { return c.HighlightColor; }, [](R& c, TColor v) { c.HighlightColor = v; },

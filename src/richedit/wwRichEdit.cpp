@@ -10,21 +10,12 @@
 #include <limits>
 
 #include "Menus.h"
+#include "Printers.h"
 #include "wwRichEditOle.h"
 
 namespace {
 [[noreturn]] void NotAvailable(const char* what) {
     throw EInvalidOperation(std::string(what) + " is not available in this rich text control");
-}
-
-int PrinterCount() {
-    DWORD needed = 0, returned = 0;
-    const DWORD flags = PRINTER_ENUM_LOCAL | PRINTER_ENUM_CONNECTIONS;
-    EnumPrintersA(flags, nullptr, 4, nullptr, 0, &needed, &returned);
-    if (needed == 0) return 0;
-    std::vector<BYTE> buf(needed);
-    if (!EnumPrintersA(flags, nullptr, 4, buf.data(), needed, &needed, &returned)) return 0;
-    return static_cast<int>(returned);
 }
 }  // namespace
 
@@ -507,7 +498,9 @@ int TwwCustomRichEdit::FindTextRaw(const std::string& text, int start, int lengt
 }
 
 bool TwwCustomRichEdit::UsesPrinterWidth() {
-    return editWidth_ == TwwRichEditWidth::rewPrinterSize && PrinterCount() > 0;
+    // The installed printers are read once and again only when the platform
+    // announces a change of devices, not on every resize.
+    return editWidth_ == TwwRichEditWidth::rewPrinterSize && Printer()->Installed();
 }
 
 void TwwCustomRichEdit::UpdateFormatRect() {
@@ -515,13 +508,15 @@ void TwwCustomRichEdit::UpdateFormatRect() {
     LoadingGuard guard(*this);
     RECT r{gutterWidth_ - 2, 2, ClientWidth() - 2, Height() - 2};
     if (UsesPrinterWidth()) {
-        char name[512];
-        DWORD size = sizeof name;
-        HDC printer = GetDefaultPrinterA(name, &size) ? CreateDCA("WINSPOOL", name, nullptr, nullptr) : nullptr;
+        HDC printer = nullptr;
+        try {
+            printer = Printer()->Handle();
+        } catch (const EPrinter&) {
+            printer = nullptr;  // the printer went away: the window's width
+        }
         if (printer) {
             int physWidth = GetDeviceCaps(printer, PHYSICALWIDTH), physHeight = GetDeviceCaps(printer, PHYSICALHEIGHT);
             int dpiX = std::max(1, GetDeviceCaps(printer, LOGPIXELSX)), dpiY = std::max(1, GetDeviceCaps(printer, LOGPIXELSY));
-            DeleteDC(printer);
             auto inches = [&](double margin) { return UnitsToTwips(std::to_string(margin)) / 1440.0; };
             double margins = inches(printMargins_->Left) + inches(printMargins_->Right);
             r.left = gutterWidth_ + 10;

@@ -156,8 +156,28 @@ public:
     void SetEditWidth(TwwRichEditWidth v);
     int GutterWidth() const { return gutterWidth_; }
     void SetGutterWidth(int v);
+    // Paper size code for the printer's device mode (low 16 bits used).
+    // Set it with SetPrintPageSize so that printer-width layout follows.
     std::int32_t PrintPageSize = 1;
     std::string PrintJobName;
+    // Stores the paper size; under printer-width layout on a form, the
+    // printer takes it at once and the lines are laid out again.
+    void SetPrintPageSize(std::int32_t v);
+    // Writes PrintPageSize into the current printer's device mode.
+    void ApplyPaperSize();
+    // Where printed text goes, in printer pixels; empty (the default) means
+    // inside PrintMargins.
+    RECT PageRect{0, 0, 0, 0};
+    // Prints the whole document on the current printer as one job titled
+    // jobTitle. Printer errors arrive as EPrinter; the printer's mapping mode
+    // and the window's page formatting are put back on every way out.
+    virtual void PrintDocument(const std::string& jobTitle);
+    // How the last PrintDocument laid its pages out: through the platform
+    // window's page formatting, or through the windowless text services
+    // where the window made no progress on a document with text.
+    enum class TPrintPath { None, Window, TextServices };
+    TPrintPath LastPrintPath() const { return lastPrintPath_; }
+    int LastPrintPages() const { return lastPrintPages_; }
     TColor HighlightColor = 0x0000FFFF;
     std::string Title;
     bool AutoSelect = false;
@@ -356,6 +376,8 @@ private:
     // The formatting rectangle last set, and the window's own account of it.
     RECT wantedRect_{0, 0, 0, 0}, windowRect_{0, 0, 0, 0};
     bool formatRectKnown_ = false;
+    TPrintPath lastPrintPath_ = TPrintPath::None;
+    int lastPrintPages_ = 0;
 };
 
 // The control as the book's windows use it: every property published, and
