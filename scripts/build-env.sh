@@ -7,8 +7,9 @@
 #   CCACHE_DIR  the cache (default /var/cache/codexia-ccache where it can be
 #               written, else ccache's own default in the home folder)
 
-# Paths under the checkout are hashed relative to it, so a fresh clone in
-# another folder (a CI run) reuses what an earlier clone compiled.
+# Paths under the checkout are hashed relative to the build folder, so a
+# fresh clone in another folder (a CI run) reuses what an earlier clone
+# compiled, and so does any build folder at the same depth (build/<name>).
 if command -v ccache >/dev/null 2>&1; then
     if [ -z "${CCACHE_DIR:-}" ] && mkdir -p /var/cache/codexia-ccache 2>/dev/null \
             && [ -w /var/cache/codexia-ccache ]; then

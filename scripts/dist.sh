@@ -2,7 +2,7 @@
 # Builds a book for readers: the 32-bit executable (it runs on 32- and 64-bit
 # Windows) and a zip of it, left in dist/ with their sizes and SHA-256.
 #   scripts/dist.sh [book folder]    (default: the sample book, content/)
-# Another book folder is built in build/book-<folder name>/i686.
+# Another book folder is built in build/i686-<folder name>.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 book_dir=$root/content
@@ -19,7 +19,7 @@ cd "$root"
 if [ "$book_dir" = "$root/content" ]; then
     dir=$root/build/i686
 else
-    dir=$root/build/book-$(basename "$book_dir")/i686
+    dir=$root/build/i686-$(basename "$book_dir")
 fi
 if ! build_dir_ready "$dir" || ! grep -qxF "CODEXIA_BOOK_DIR:PATH=$book_dir" "$dir/CMakeCache.txt"; then
     extra=()

@@ -6,7 +6,7 @@
 # its path and the window's place, and ends the book; when the book does not
 # start or shows nothing it says why on one line and exits non-zero.
 #   CODEXIA_BOOK_DIR   another book folder to build instead of content/
-#                      (built in build/book-<folder name>/<arch>)
+#                      (built in build/<arch>-<folder name>)
 #   CODEXIA_BUILD_DIR  a configured build to take the book from
 #   CODEXIA_SHOT       where the screenshot goes (default build/run/screenshot.png)
 #   CODEXIA_START_TIMEOUT  seconds to wait for the window (default 60)
@@ -43,7 +43,7 @@ if [ -z "$build_dir" ]; then
     if [ "$book_dir" = "$root/content" ]; then
         build_dir=$root/build/$arch
     else
-        build_dir=$root/build/book-$(basename "$book_dir")/$arch
+        build_dir=$root/build/$arch-$(basename "$book_dir")
     fi
     # A build made for another book folder is pointed back at this one.
     if ! build_dir_ready "$build_dir" ||

@@ -15,7 +15,7 @@ trap 'rm -rf "$tmp"' EXIT
 failures=0
 bad() { echo "FAILED: $*"; failures=$((failures + 1)); }
 export CODEXIA_WINEPREFIX=${WINEPREFIX:?run through scripts/test.sh}
-export CODEXIA_START_TIMEOUT=60
+export CODEXIA_START_TIMEOUT=120
 unset DISPLAY CODEXIA_BOOK_DIR
 
 # 1. The README's first command, from the checkout root.
@@ -53,7 +53,8 @@ mkdir -p "$tmp/standin/src" "$tmp/elsewhere"
 cat >"$tmp/standin/src/CMakeLists.txt" <<CMAKE
 cmake_minimum_required(VERSION 3.20)
 project(standin NONE)
-add_custom_target(book COMMAND \${CMAKE_COMMAND} -E copy "$quick_exe" "\${CMAKE_BINARY_DIR}/bin/$identifier.Exe")
+add_custom_target(book COMMAND \${CMAKE_COMMAND} -E make_directory "\${CMAKE_BINARY_DIR}/bin"
+                  COMMAND \${CMAKE_COMMAND} -E copy "$quick_exe" "\${CMAKE_BINARY_DIR}/bin/$identifier.Exe")
 CMAKE
 cmake -S "$tmp/standin/src" -B "$tmp/standin/build" -G Ninja >/dev/null
 (cd "$tmp/elsewhere" && CODEXIA_BUILD_DIR=../standin/build "$root/scripts/run-book.sh" --gtest_list_tests) \
