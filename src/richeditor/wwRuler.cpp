@@ -276,6 +276,7 @@ void TwwRulerPanel::UpdateMarkers() {
 void TwwRulerPanel::SizeToPage() {
     if (!editor_) return;
     std::int64_t page = PrinterPageTwips();
+    pageTwips_ = page;
     if (page <= 0) return;
     std::int64_t printable = page - MarginTwips(*editor_);
     SetWidth(static_cast<int>(printable * PixelsPerInch() / 1440) + 12);
@@ -330,7 +331,8 @@ void TwwRulerPanel::PaintScale() {
     const units::Unit unit = UnitOf(editor_);
     const int ppi = PixelsPerInch(), e = ruler::Subdivisions(unit);
     ruler::Length len;
-    std::int64_t page = editor_->UsesPrinterWidth() ? PrinterPageTwips() : 0;
+    // The page as measured when the ruler was last sized to it.
+    std::int64_t page = pageTwips_ > 0 && editor_->UsesPrinterWidth() ? pageTwips_ : 0;
     if (page > 0)
         len = ruler::PageLength(page, MarginTwips(*editor_));
     else

@@ -5,6 +5,7 @@
 // selection.
 #pragma once
 
+#include <cstdint>
 #include <memory>
 
 #include "ExtCtrls.h"
@@ -77,6 +78,7 @@ private:
     TwwTrackIcon* MakeMarker(const char* picture);
     TwwCustomRichEdit* editor_;
     RECT rect_{0, 0, 0, 0};
+    std::int64_t pageTwips_ = 0;  // the printer's page width at the last SizeToPage
     TwwTrackIcon* left_ = nullptr;
     TwwTrackIcon* right_ = nullptr;
     TwwTrackIcon* firstLine_ = nullptr;
