@@ -8,60 +8,65 @@
 
 namespace {
 
-// An interface that counts its references and reports its end.
+// An interface that counts its references (in the caller's counter) and
+// its living objects.
 class TCounted final : public IUnknown {
 public:
-    explicit TCounted(int& alive) : alive_(alive) { ++alive_; }
+    TCounted(int& refs, int& alive) : refs_(refs), alive_(alive) {
+        refs_ = 1;
+        ++alive_;
+    }
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID, void** out) override {
         *out = nullptr;
         return E_NOINTERFACE;
     }
-    ULONG STDMETHODCALLTYPE AddRef() override { return static_cast<ULONG>(++refs); }
+    ULONG STDMETHODCALLTYPE AddRef() override { return static_cast<ULONG>(++refs_); }
     ULONG STDMETHODCALLTYPE Release() override {
-        int n = --refs;
+        int n = --refs_;
         if (n == 0) {
             --alive_;
             delete this;
         }
         return static_cast<ULONG>(n);
     }
-    int refs = 1;
 
 private:
     ~TCounted() = default;
+    int& refs_;
     int& alive_;
 };
 
 // As the platform hands out an interface: through an out parameter, with a reference.
-void HandOut(int& alive, IUnknown** out) { *out = new TCounted(alive); }
+void HandOut(int& refs, int& alive, IUnknown** out) { *out = new TCounted(refs, alive); }
 
 }  // namespace
 
 TEST(Handles, ComPtrGivesEachReferenceBackOnce) {
-    int alive = 0;
+    int alive = 0, first = 0, second = 0;
     {
         ComPtr<IUnknown> a;
-        HandOut(alive, a.Put());
-        auto* raw = static_cast<TCounted*>(a.Get());
-        EXPECT_EQ(raw->refs, 1);
+        HandOut(first, alive, a.Put());
+        EXPECT_EQ(first, 1);
         {
             ComPtr<IUnknown> b = a;  // a copy shares
-            EXPECT_EQ(raw->refs, 2);
+            EXPECT_EQ(first, 2);
             ComPtr<IUnknown> c = std::move(b);  // a move does not
-            EXPECT_EQ(raw->refs, 2);
+            EXPECT_EQ(first, 2);
             EXPECT_FALSE(b);
             c = a;  // assigning the same object keeps the count
-            EXPECT_EQ(raw->refs, 2);
+            EXPECT_EQ(first, 2);
         }
-        EXPECT_EQ(raw->refs, 1);
-        HandOut(alive, a.Put());  // receiving again gives the old one back first
+        EXPECT_EQ(first, 1);
+        HandOut(second, alive, a.Put());  // receiving again gives the old one back first
+        EXPECT_EQ(first, 0);
         EXPECT_EQ(alive, 1);
         ComPtr<IUnknown> shared(a.Get());
-        EXPECT_EQ(static_cast<TCounted*>(a.Get())->refs, 2);
+        EXPECT_EQ(second, 2);
         IUnknown* kept = shared.Detach();
         auto back = ComPtr<IUnknown>::Attach(kept);
-        EXPECT_EQ(static_cast<TCounted*>(a.Get())->refs, 2);
+        EXPECT_EQ(second, 2);
     }
+    EXPECT_EQ(second, 0);
     EXPECT_EQ(alive, 0);
 }
 
