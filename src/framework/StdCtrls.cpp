@@ -221,6 +221,22 @@ void TCustomComboBox::DestroyWnd() {
 
 void TCustomComboBox::SetItems(const std::vector<std::string>& items) { items_.SetStrings(items); }
 
+void TCustomComboBox::Loaded() {
+    TWinControl::Loaded();
+    // The layout may name the choice (by index or by text) before the items.
+    if (itemIndex_ >= items_.Count()) itemIndex_ = -1;
+    if (itemIndex_ >= 0) {
+        caption_ = items_.Get(itemIndex_);
+    } else if (style_ == TComboBoxStyle::csDropDownList && !caption_.empty()) {
+        itemIndex_ = items_.IndexOf(caption_);
+        if (itemIndex_ < 0) caption_.clear();
+    }
+    if (wnd_) {
+        SendMessageA(wnd_, CB_SETCURSEL, static_cast<WPARAM>(itemIndex_), 0);
+        if (itemIndex_ < 0 && style_ != TComboBoxStyle::csDropDownList) SetWindowTextA(wnd_, caption_.c_str());
+    }
+}
+
 void TCustomComboBox::SetStyle(TComboBoxStyle v) {
     if (v == style_) return;
     style_ = v;

@@ -97,6 +97,7 @@ public:
     void SetDroppedDown(bool v);
     // The platform window of the drop-down list (while there is a window).
     HWND ListHandle() const;
+    void Loaded() override;
 
     // OnChange: the text changed (typed, or another item chosen).
     // OnClick: another item was chosen. OnDropDown: the list is about to

@@ -4,6 +4,7 @@
 #include <shellapi.h>
 
 #include "Classes.h"
+#include "Handles.h"
 
 namespace reader {
 
@@ -62,24 +63,23 @@ const char kSettingsTemplate[] =
     "ReadingBackground=\r\nReadingBookmark=\r\n";
 
 void CheckReadable(const std::string& path) {
-    HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                           FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (h == INVALID_HANDLE_VALUE) {
+    UniqueKernelHandle h(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                     OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!h) {
         DWORD err = GetLastError();
         throw EInOutError(err == ERROR_ACCESS_DENIED || err == ERROR_SHARING_VIOLATION
                               ? "File access denied"
                               : "I/O error " + std::to_string(err));
     }
-    CloseHandle(h);
 }
 
 bool CreateSettingsFile(const std::string& path) {
-    HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (h == INVALID_HANDLE_VALUE) return false;
+    UniqueKernelHandle h(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!h) return false;
     DWORD written = 0;
     DWORD size = sizeof kSettingsTemplate - 1;
-    bool ok = WriteFile(h, kSettingsTemplate, size, &written, nullptr) && written == size;
-    CloseHandle(h);
+    bool ok = WriteFile(h.Get(), kSettingsTemplate, size, &written, nullptr) && written == size;
+    h.Reset();
     if (!ok) DeleteFileA(path.c_str());
     return ok;
 }
@@ -95,17 +95,14 @@ void ReplaceFileSafely(const std::string& path, const std::function<void(const s
         dir.clear();
     }
     std::string temp = dir + "~saving-" + name;
-    try {
-        write(temp);
-    } catch (...) {
-        DeleteFileA(temp.c_str());
-        throw;
-    }
+    // The temporary file goes on every way out but the one that renames it.
+    ScopeExit dropTemp([&temp] { DeleteFileA(temp.c_str()); });
+    write(temp);
     if (!MoveFileExA(temp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
         DWORD err = GetLastError();
-        DeleteFileA(temp.c_str());
         throw EInOutError("Cannot replace " + path + " (error " + std::to_string(err) + ")");
     }
+    dropTemp.Dismiss();
 }
 
 }  // namespace reader

@@ -84,7 +84,7 @@ TwwCustomRichEdit::TwwCustomRichEdit(TComponent* owner) : TCustomRichEdit(owner)
     MeasurementUnits = TwwMeasurementUnits::muInches;
     CreateDialogs();
     richeditruntime::Acquire();
-    callback_ = new TRichEditOleCallback(this);
+    callback_ = ComPtr<TRichEditOleCallback>::Attach(new TRichEditOleCallback(this));
     version_ = 2;
     editorPosition_ = std::make_unique<TwwFormPosition>();
     PrintJobName = Application ? Application->Title() : std::string();
@@ -98,12 +98,10 @@ TwwCustomRichEdit::~TwwCustomRichEdit() {
     SetState(csDestroying, true);
     // The window goes while this layer still answers its messages.
     DestroyHandle();
-    if (richEditOle_) richEditOle_->Release();
-    richEditOle_ = nullptr;
-    if (richLib_) FreeLibrary(richLib_);
-    richLib_ = nullptr;
+    richEditOle_.Reset();
+    richLib_.Reset();
     callback_->Detach();
-    callback_->Release();
+    callback_.Reset();
     richeditruntime::Release();
 }
 
@@ -185,8 +183,7 @@ void TwwCustomRichEdit::CreateParams(TCreateParams& p) {
     HMODULE lib = LoadLibraryA("RICHED20.DLL");
     SetErrorMode(mode);
     if (reinterpret_cast<std::uintptr_t>(lib) < 32) lib = nullptr;
-    if (richLib_) FreeLibrary(richLib_);
-    richLib_ = lib;
+    richLib_.Reset(lib);
     TCustomRichEdit::CreateParams(p);
     p.baseClassName = richLib_ && !SwitchOn(1) ? "RICHEDIT20A" : "RICHEDIT";
     windowClass_ = p.baseClassName;
@@ -226,14 +223,12 @@ void TwwCustomRichEdit::CreateWnd() {
 }
 
 void TwwCustomRichEdit::InstallOleCallback() {
-    IRichEditOle* ole = nullptr;
-    if (!SendMessageA(wnd_, EM_GETOLEINTERFACE, 0, reinterpret_cast<LPARAM>(&ole)) || !ole)
+    ComPtr<IRichEditOle> ole;
+    if (!SendMessageA(wnd_, EM_GETOLEINTERFACE, 0, reinterpret_cast<LPARAM>(ole.Put())) || !ole)
         throw Exception("Unable to get interface");
-    if (richEditOle_) richEditOle_->Release();
-    richEditOle_ = ole;
-    if (!SendMessageA(wnd_, EM_SETOLECALLBACK, 0, reinterpret_cast<LPARAM>(static_cast<IRichEditOleCallback*>(callback_)))) {
-        richEditOle_->Release();
-        richEditOle_ = nullptr;
+    richEditOle_ = std::move(ole);
+    if (!SendMessageA(wnd_, EM_SETOLECALLBACK, 0, reinterpret_cast<LPARAM>(static_cast<IRichEditOleCallback*>(callback_.Get())))) {
+        richEditOle_.Reset();
         throw Exception("Unable to set callback");
     }
 }
@@ -346,10 +341,8 @@ void TwwCustomRichEdit::WndProc(TMessage& m) {
     case WM_NCDESTROY:
         TCustomRichEdit::WndProc(m);
         if (m.hwnd != wnd_) return;
-        if (richEditOle_) richEditOle_->Release();
-        richEditOle_ = nullptr;
-        if (richLib_) FreeLibrary(richLib_);
-        richLib_ = nullptr;
+        richEditOle_.Reset();
+        richLib_.Reset();
         return;
     default: break;
     }
@@ -485,16 +478,11 @@ void TwwCustomRichEdit::LoadStreamLimited(TStream& stream, bool selection, int c
 }
 
 int TwwCustomRichEdit::FindTextRaw(const std::string& text, int start, int length, unsigned searchTypes) {
+    // A raw search is not forced down; the caller's setting of the switch
+    // comes back however the search ends.
+    ScopeExit restore([this, saved = CompatibilitySwitches[0]] { CompatibilitySwitches[0] = saved; });
     CompatibilitySwitches[0] = true;
-    int found;
-    try {
-        found = FindText(text, start, length, searchTypes);
-    } catch (...) {
-        CompatibilitySwitches[0] = false;
-        throw;
-    }
-    CompatibilitySwitches[0] = false;
-    return found;
+    return FindText(text, start, length, searchTypes);
 }
 
 bool TwwCustomRichEdit::UsesPrinterWidth() {

@@ -247,8 +247,8 @@ public:
     // Copies the document of source into destination through a memory stream.
     static void CopyDocument(TwwCustomRichEdit& source, TwwCustomRichEdit& destination);
     // The platform window's OLE interface (none with reoDisableOLE or before the window exists).
-    IRichEditOle* OleInterface() const { return richEditOle_; }
-    TRichEditOleCallback* OleCallback() const { return callback_; }
+    IRichEditOle* OleInterface() const { return richEditOle_.Get(); }
+    TRichEditOleCallback* OleCallback() const { return callback_.Get(); }
     void Clear() override;
 
     // Operations the control family adds, in their order. Those that belong
@@ -351,9 +351,9 @@ private:
     std::unique_ptr<TwwFormPosition> editorPosition_;
     std::unique_ptr<TwwPrintMargins> printMargins_;
     std::unique_ptr<TwwEditFrame> frame_;
-    TRichEditOleCallback* callback_ = nullptr;  // one reference held for the control's life
-    IRichEditOle* richEditOle_ = nullptr;
-    HMODULE richLib_ = nullptr;                 // the version-2 library of the current window
+    ComPtr<TRichEditOleCallback> callback_;  // one reference held for the control's life
+    ComPtr<IRichEditOle> richEditOle_;
+    UniqueModule richLib_;                   // the version-2 library of the current window
     std::unique_ptr<TwwRichMemoryStream> savedDocument_;
     bool saved_ = false;
     bool dataRead_ = false;

@@ -35,21 +35,22 @@ void CheckSingleInstance() {
     char buffer[256] = {};
     lstrcpynA(buffer, name, sizeof buffer);
     // Owned by the UI thread and never closed: it marks this copy until the process ends.
-    HANDLE mutex = CreateMutexA(nullptr, TRUE, buffer);
+    UniqueKernelHandle mutex(CreateMutexA(nullptr, TRUE, buffer));
     if (mutex && GetLastError() == ERROR_ALREADY_EXISTS) {
-        CloseHandle(mutex);
         Application->Terminate();
+        return;
     }
+    mutex.Release();
 }
 
 HANDLE ObtainMappingHandle() {
-    HANDLE h = CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, kMappingSize, kMappingName);
+    UniqueKernelHandle h(CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, kMappingSize, kMappingName));
     if (!h) return nullptr;
     if (GetLastError() == ERROR_ALREADY_EXISTS) {
-        CloseHandle(h);
+        h.Reset();
         return OpenFileMappingA(FILE_MAP_WRITE, FALSE, kMappingName);
     }
-    return h;
+    return h.Release();
 }
 
 std::string ReadCommandText(const char* view, std::size_t viewSize) {
@@ -62,16 +63,15 @@ std::string ReadCommandText(const char* view, std::size_t viewSize) {
 void TForm1::FormCreate(TObject*) {
     CheckSingleInstance();
     MessageId = static_cast<std::uint16_t>(RegisterWindowMessageA(kMessageName));
-    MappingHandle = ObtainMappingHandle();
+    MappingHandle.Reset(ObtainMappingHandle());
 }
 
 void TForm1::WndProc(TMessage& m) {
     if (m.msg == static_cast<UINT>(MessageId) && m.wParam == 1 && MappingHandle) {
-        if (void* view = MapViewOfFile(MappingHandle, FILE_MAP_WRITE, 0, 0, 0)) {
+        if (MappedView view{MapViewOfFile(MappingHandle.Get(), FILE_MAP_WRITE, 0, 0, 0)}) {
             // The block is read, never written: the sender owns its content.
-            std::string text = ReadCommandText(static_cast<const char*>(view), kMappingSize);
+            std::string text = ReadCommandText(static_cast<const char*>(view.Get()), kMappingSize);
             if (text == "C") Close();
-            UnmapViewOfFile(view);
         }
     }
     TForm::WndProc(m);

@@ -18,8 +18,8 @@ public:
 
     // Number of the registered message "CodexiaMessageConstant", cut to 16 bits.
     std::uint16_t MessageId = 0;
-    // The close command block, or null when it could neither be created nor opened.
-    HANDLE MappingHandle = nullptr;
+    // The close command block, or empty when it could neither be created nor opened.
+    UniqueKernelHandle MappingHandle;
 
     void FormCreate(TObject* Sender);
     void btnReadClick(TObject* Sender);

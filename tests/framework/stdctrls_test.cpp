@@ -2,6 +2,8 @@
 // About windows use them.
 #include <gtest/gtest.h>
 
+#include <memory>
+
 #include "ComCtrls.h"
 #include "Dialogs.h"
 #include "IniFiles.h"
@@ -13,8 +15,9 @@ using namespace testsupport;
 
 namespace {
 
-TTestForm* NewForm() {
-    auto* f = new TTestForm();
+// Freed when the test ends, whichever way it ends.
+std::unique_ptr<TTestForm> NewForm() {
+    auto f = std::make_unique<TTestForm>();
     f->SetBorderStyle(TFormBorderStyle::bsSizeable);
     f->SetBounds(100, 100, 430, 400);
     return f;
@@ -29,13 +32,13 @@ std::string TempFile(const char* name) {
 }  // namespace
 
 TEST(StdCtrls, EditAndCheckBoxKeepTheirValuesAcrossTheWindow) {
-    auto* f = NewForm();
-    auto* edit = new TEdit(f);
-    edit->SetParent(f);
+    auto f = NewForm();
+    auto* edit = new TEdit(f.get());
+    edit->SetParent(f.get());
     edit->SetText("8");
     edit->SetReadOnly(true);
-    auto* box = new TCheckBox(f);
-    box->SetParent(f);
+    auto* box = new TCheckBox(f.get());
+    box->SetParent(f.get());
     box->SetChecked(true);
     f->Show();
     Pump(20);
@@ -49,36 +52,34 @@ TEST(StdCtrls, EditAndCheckBoxKeepTheirValuesAcrossTheWindow) {
     EXPECT_EQ(clicks, 1);
     edit->SetText("15");
     EXPECT_EQ(edit->Text(), "15");
-    delete f;
 }
 
 TEST(StdCtrls, SplitterResizesTheControlBeyondIt) {
-    auto* f = NewForm();
-    auto* right = new TEdit(f);
+    auto f = NewForm();
+    auto* right = new TEdit(f.get());
     right->SetAlign(TAlign::alRight);
     right->SetWidth(118);
-    right->SetParent(f);
-    auto* split = new TSplitter(f);
+    right->SetParent(f.get());
+    auto* split = new TSplitter(f.get());
     split->SetAlign(TAlign::alRight);
     split->SetBounds(0, 0, 6, 10);
-    split->SetParent(f);
+    split->SetParent(f.get());
     f->Show();
     Pump(30);
     ASSERT_EQ(split->FindControl(), right);
     POINT p = split->ClientToScreen(POINT{3, 50});
     DragBy(p.x, p.y, -40, 0);
     EXPECT_EQ(right->Width(), 158);
-    delete f;
 }
 
 TEST(StdCtrls, TabControlPlacesChildrenInItsDisplayAreaAndReportsChanges) {
-    auto* f = NewForm();
-    auto* tabs = new TTabControl(f);
+    auto f = NewForm();
+    auto* tabs = new TTabControl(f.get());
     tabs->SetBounds(8, 10, 377, 300);
     tabs->SetTabs({"Author", "Copyright"});
     tabs->SetTabIndex(0);
-    tabs->SetParent(f);
-    auto* inner = new TEdit(f);
+    tabs->SetParent(f.get());
+    auto* inner = new TEdit(f.get());
     inner->SetAlign(TAlign::alClient);
     inner->SetParent(tabs);
     int changes = 0;
@@ -93,7 +94,6 @@ TEST(StdCtrls, TabControlPlacesChildrenInItsDisplayAreaAndReportsChanges) {
     ClickAt(p.x, p.y);
     EXPECT_EQ(tabs->TabIndex(), 1);
     EXPECT_EQ(changes, 1);
-    delete f;
 }
 
 TEST(Dialogs, CancelledDialogsKeepTheirCurrentValues) {
@@ -150,12 +150,12 @@ CX_IMPLEMENT_CLASS(TPatch, TGraphicControl, CX_CREATE(TPatch), {})
 }  // namespace
 
 TEST(StdCtrls, WindowlessControlsOnAPlatformControlArePainted) {
-    auto* f = NewForm();
-    auto* tabs = new TTabControl(f);
+    auto f = NewForm();
+    auto* tabs = new TTabControl(f.get());
     tabs->SetBounds(8, 10, 377, 300);
     tabs->SetTabs({"Author", "Copyright"});
-    tabs->SetParent(f);
-    auto* patch = new TPatch(f);
+    tabs->SetParent(f.get());
+    auto* patch = new TPatch(f.get());
     patch->SetBounds(144, 250, 89, 25);
     patch->SetParent(tabs);
     f->Show();
@@ -165,5 +165,4 @@ TEST(StdCtrls, WindowlessControlsOnAPlatformControlArePainted) {
     InvalidateRect(tabs->Handle(), nullptr, TRUE);
     Pump(200);
     EXPECT_EQ(ScreenPixel(p.x, p.y), RGB(255, 0, 0));
-    delete f;
 }

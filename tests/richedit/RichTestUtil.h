@@ -1,6 +1,7 @@
 // Rich text controls on test forms, made from layouts written in code.
 #pragma once
 
+#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
@@ -32,9 +33,10 @@ inline testsupport::TTestForm* FormWith(EditProps editProps, int clientWidth = 4
     for (auto& p : editProps) edit.props.push_back(std::move(p));
     Node form{"TTestForm", "Form1", {{"ClientWidth", Value::Int(clientWidth)}, {"ClientHeight", Value::Int(clientHeight)},
                                      {"Caption", Value::Str("Rich text test")}}, {edit}};
-    auto* f = new testsupport::TTestForm();
+    // A layout that cannot be read leaves no form behind.
+    auto f = std::make_unique<testsupport::TTestForm>();
     f->Load(form);
-    return f;
+    return f.release();
 }
 
 inline TwwDBRichEdit* EditOf(TForm* f, const std::string& name = "RichEdit1") {

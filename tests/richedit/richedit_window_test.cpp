@@ -144,6 +144,12 @@ TEST(RichEditWindow, FindTextRawPassesTheRequestUnchanged) {
     EXPECT_EQ(fx.edit->FindTextRaw("cat", 12, -12, 0), 8);
     EXPECT_EQ(fx.edit->FindText("cat", 12, -12, 0), -1) << "forced down, nothing lies between 12 and 0";
     EXPECT_FALSE(fx.edit->SwitchOn(0)) << "switch 0 is set only during the raw request";
+    // A caller's own setting of the switch, of either kind, comes back as it was.
+    fx.edit->CompatibilitySwitches[0] = 1;
+    EXPECT_EQ(fx.edit->FindTextRaw("cat", 12, -12, 0), 8);
+    ASSERT_TRUE(std::holds_alternative<int>(fx.edit->CompatibilitySwitches[0]));
+    EXPECT_EQ(std::get<int>(fx.edit->CompatibilitySwitches[0]), 1);
+    EXPECT_EQ(fx.edit->FindText("cat", 12, -12, 0), 8) << "not forced down while the caller keeps the switch on";
 }
 
 TEST(RichEditWindow, SelectionAndTextAccess) {

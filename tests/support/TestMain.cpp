@@ -2,7 +2,37 @@
 // would reach the error box are recorded for the tests instead.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdio>
+
 #include "TestUtil.h"
+
+namespace {
+
+// Frees every form a test leaves behind (a failing ASSERT returns before
+// the test's own clean-up), so that no window of one test is still alive,
+// taking input or the foreground, when the next one starts.
+class LeftoverForms : public testing::EmptyTestEventListener {
+    void OnTestStart(const testing::TestInfo&) override { before_ = Application->Forms(); }
+    void OnTestEnd(const testing::TestInfo& info) override {
+        int freed = 0;
+        for (;;) {
+            TCustomForm* left = nullptr;
+            for (TCustomForm* f : Application->Forms())
+                if (std::find(before_.begin(), before_.end(), f) == before_.end()) left = f;
+            if (!left) break;
+            delete left;
+            ++freed;
+        }
+        if (freed)
+            std::fprintf(stderr, "note: %d form(s) left by %s.%s were freed\n", freed, info.test_suite_name(),
+                         info.name());
+        Application->ProcessMessages();
+    }
+    std::vector<TCustomForm*> before_;
+};
+
+}  // namespace
 
 int main(int argc, char** argv) {
     testing::InitGoogleTest(&argc, argv);
@@ -10,5 +40,6 @@ int main(int argc, char** argv) {
     Application->Initialize();
     Application->SetTitle("CodexiaTests");
     Application->OnException = [](TObject*, const std::exception& e) { testsupport::Errors().push_back(e.what()); };
+    testing::UnitTest::GetInstance()->listeners().Append(new LeftoverForms);
     return RUN_ALL_TESTS();
 }

@@ -126,10 +126,8 @@ HCURSOR ScreenCursor() {
 COLORREF ScreenPixel(int x, int y) {
     Pump(0);
     GdiFlush();
-    HDC dc = GetDC(nullptr);
-    COLORREF c = GetPixel(dc, x, y);
-    ReleaseDC(nullptr, dc);
-    return c;
+    WindowDc dc(nullptr);
+    return GetPixel(dc, x, y);
 }
 
 bool SaveScreenBmp(const std::string& path, HWND wnd) {
@@ -138,9 +136,8 @@ bool SaveScreenBmp(const std::string& path, HWND wnd) {
     int w = r.right - r.left, h = r.bottom - r.top;
     TBitmap bmp;
     bmp.SetSize(w, h);
-    HDC screen = GetDC(nullptr);
+    WindowDc screen(nullptr);
     BitBlt(bmp.Canvas().Handle(), 0, 0, w, h, screen, r.left, r.top, SRCCOPY);
-    ReleaseDC(nullptr, screen);
     std::string bytes = bmp.SaveToBytes();
     std::ofstream f(path, std::ios::binary);
     f.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
