@@ -15,6 +15,7 @@
 #include <sstream>
 #include <thread>
 
+#include "Menus.h"
 #include "RichTestUtil.h"
 #include "objserver/SketchServer.h"
 #include "richedit/wwRichEditOle.h"
@@ -251,6 +252,52 @@ TEST_F(RichEditObjects, CallbackThroughItsInterface) {
     STATSTG st{};
     EXPECT_EQ(stg->Stat(&st, STATFLAG_NONAME), S_OK);
     EXPECT_EQ(st.grfMode & 0x1073, DWORD(STGM_READWRITE | STGM_SHARE_EXCLUSIVE)) << std::hex << st.grfMode;
+}
+
+// A right click shows the control's popup menu once, at the cursor, through
+// the callback's context-menu answer; without a new press it shows no more.
+TEST_F(RichEditObjects, RightClickShowsThePopupMenuOnce) {
+    ShownFixture fx;
+    fx.edit->Lines()->SetText("Some words to click on");
+    auto* menu = new TPopupMenu(fx.form);
+    auto* item = new TMenuItem(menu);
+    item->Caption = "Probe";
+    menu->Items()->Add(item);
+    int shown = 0;
+    POINT at{-1, -1};
+    menu->OnPopup = [&](TObject*) {
+        ++shown;
+        GetCursorPos(&at);
+        // The menu closes itself as soon as its loop runs.
+        SetTimer(nullptr, 0, 30, [](HWND, UINT, UINT_PTR id, DWORD) {
+            KillTimer(nullptr, id);
+            EndMenu();
+        });
+    };
+    POINT click = fx.edit->ClientToScreen(POINT{60, 8});
+    // Without a popup menu nothing shows.
+    MouseMoveTo(click.x, click.y);
+    MouseDown(true);
+    MouseUp(true);
+    Pump(100);
+    EXPECT_EQ(shown, 0);
+    fx.edit->SetPopupMenu(menu);
+    MouseDown(true);
+    MouseUp(true);
+    WaitFor([&] { return shown > 0; }, 2000);
+    Pump(100);
+    EXPECT_EQ(shown, 1) << "one menu per click";
+    EXPECT_EQ(at.x, click.x);
+    EXPECT_EQ(at.y, click.y);
+    EXPECT_FALSE(fx.edit->PopupPending());
+    // Asked again with no new press, the callback shows nothing.
+    HMENU none = reinterpret_cast<HMENU>(1);
+    EXPECT_EQ(static_cast<IRichEditOleCallback*>(fx.edit->OleCallback())->GetContextMenu(SEL_TEXT, nullptr, nullptr, &none),
+              S_OK);
+    EXPECT_EQ(none, nullptr);
+    Pump(50);
+    EXPECT_EQ(shown, 1);
+    fx.edit->SetPopupMenu(nullptr);
 }
 
 TEST_F(RichEditObjects, DisabledOleInstallsNoCallbackAndInsertsNothing) {
@@ -549,6 +596,7 @@ TEST_F(RichEditObjects, SavedAndLoadedAgainAfterARestart) {
     }
     std::ifstream in(notes, std::ios::binary);
     std::string rtf((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    if (const char* dir = std::getenv("CODEXIA_SHOT_DIR")) std::ofstream(std::string(dir) + "\\richedit-object.rtf") << rtf;
     const bool writesObjects = rtf.find("\\object") != std::string::npos;
     const bool writesPicture = rtf.find("\\pict") != std::string::npos;
 
@@ -638,4 +686,6 @@ TEST(RichEditObjectsRestart, DISABLED_LoadNotes) {
     }
     DrawingPixels d = CountDrawing(fx.edit->Handle());
     out << "card=" << d.card << "\noval=" << d.oval << "\n";
+    if (const char* dir = std::getenv("CODEXIA_SHOT_DIR"))
+        SaveScreenBmp(std::string(dir) + "\\richedit-object-reloaded.bmp", fx.form->Handle());
 }
