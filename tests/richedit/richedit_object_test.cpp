@@ -153,6 +153,38 @@ DrawingPixels CountDrawing(HWND w) {
     return d;
 }
 
+// Saves a window as it is on screen, with plain GDI (safe on any thread).
+void SaveWindowBmp(HWND w, const std::string& path) {
+    RECT r;
+    GetWindowRect(w, &r);
+    int width = r.right - r.left, height = r.bottom - r.top;
+    BITMAPINFOHEADER bh{};
+    bh.biSize = sizeof bh;
+    bh.biWidth = width;
+    bh.biHeight = height;
+    bh.biPlanes = 1;
+    bh.biBitCount = 32;
+    void* bits = nullptr;
+    HDC screen = GetDC(nullptr);
+    HBITMAP bmp = CreateDIBSection(screen, reinterpret_cast<BITMAPINFO*>(&bh), DIB_RGB_COLORS, &bits, nullptr, 0);
+    HDC mem = CreateCompatibleDC(screen);
+    HGDIOBJ old = SelectObject(mem, bmp);
+    BitBlt(mem, 0, 0, width, height, screen, r.left, r.top, SRCCOPY);
+    GdiFlush();
+    BITMAPFILEHEADER fh{};
+    fh.bfType = 0x4D42;
+    fh.bfOffBits = sizeof fh + sizeof bh;
+    fh.bfSize = fh.bfOffBits + static_cast<DWORD>(width * height * 4);
+    std::ofstream f(path, std::ios::binary);
+    f.write(reinterpret_cast<const char*>(&fh), sizeof fh);
+    f.write(reinterpret_cast<const char*>(&bh), sizeof bh);
+    f.write(static_cast<const char*>(bits), static_cast<std::streamsize>(width) * height * 4);
+    SelectObject(mem, old);
+    DeleteDC(mem);
+    DeleteObject(bmp);
+    ReleaseDC(nullptr, screen);
+}
+
 // A shown window with one control, ready for objects.
 struct ShownFixture : Fixture {
     ShownFixture() {
@@ -338,6 +370,10 @@ TEST_F(RichEditObjects, InsertedThroughTheDialogAndShown) {
             SendMessageA(list, LB_SETCURSEL, static_cast<WPARAM>(i), 0);
             SendMessageA(d, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(list), LBN_SELCHANGE), reinterpret_cast<LPARAM>(list));
             chosen = kSketchFullTypeName;
+        }
+        if (const char* dir = std::getenv("CODEXIA_SHOT_DIR")) {
+            Sleep(300);
+            SaveWindowBmp(d, std::string(dir) + "\\insert-object-dialog.bmp");
         }
         PostMessageA(d, WM_COMMAND, chosen.empty() ? IDCANCEL : IDOK, 0);
     });
