@@ -73,22 +73,7 @@ public:
     explicit DialogWatcher(std::function<void(HWND)> handler) : handler_(std::move(handler)) {
         thread_ = std::thread([this] {
             while (!stop_) {
-                EnumWindows(
-                    [](HWND w, LPARAM p) -> BOOL {
-                        auto* self = reinterpret_cast<DialogWatcher*>(p);
-                        DWORD pid = 0;
-                        GetWindowThreadProcessId(w, &pid);
-                        char cls[16] = "";
-                        GetClassNameA(w, cls, sizeof cls);
-                        if (pid == GetCurrentProcessId() && std::string(cls) == "#32770" && IsWindowVisible(w) &&
-                            w != self->last_) {
-                            self->last_ = w;
-                            self->handler_(w);
-                            ++self->seen;
-                        }
-                        return TRUE;
-                    },
-                    reinterpret_cast<LPARAM>(this));
+                EnumWindows(Visit, reinterpret_cast<LPARAM>(this));
                 Sleep(20);
             }
         });
@@ -100,6 +85,19 @@ public:
     std::atomic<int> seen{0};
 
 private:
+    static BOOL CALLBACK Visit(HWND w, LPARAM p) {
+        auto* self = reinterpret_cast<DialogWatcher*>(p);
+        DWORD pid = 0;
+        GetWindowThreadProcessId(w, &pid);
+        char cls[16] = "";
+        GetClassNameA(w, cls, sizeof cls);
+        if (pid == GetCurrentProcessId() && std::string(cls) == "#32770" && IsWindowVisible(w) && w != self->last_) {
+            self->last_ = w;
+            self->handler_(w);
+            ++self->seen;
+        }
+        return TRUE;
+    }
     std::function<void(HWND)> handler_;
     std::thread thread_;
     std::atomic<bool> stop_{false};
@@ -183,6 +181,11 @@ void SaveWindowBmp(HWND w, const std::string& path) {
     DeleteDC(mem);
     DeleteObject(bmp);
     ReleaseDC(nullptr, screen);
+}
+
+void CALLBACK CloseMenu(HWND, UINT, UINT_PTR id, DWORD) {
+    KillTimer(nullptr, id);
+    EndMenu();
 }
 
 // A shown window with one control, ready for objects.
@@ -301,10 +304,7 @@ TEST_F(RichEditObjects, RightClickShowsThePopupMenuOnce) {
         ++shown;
         GetCursorPos(&at);
         // The menu closes itself as soon as its loop runs.
-        SetTimer(nullptr, 0, 30, [](HWND, UINT, UINT_PTR id, DWORD) {
-            KillTimer(nullptr, id);
-            EndMenu();
-        });
+        SetTimer(nullptr, 0, 30, CloseMenu);
     };
     POINT click = fx.edit->ClientToScreen(POINT{60, 8});
     // Without a popup menu nothing shows.
