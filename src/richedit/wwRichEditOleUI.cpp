@@ -394,7 +394,7 @@ HRESULT STDMETHODCALLTYPE TwwOleUIObjInfo::GetConvertInfo(DWORD, CLSID* classId,
 
 HRESULT STDMETHODCALLTYPE TwwOleUIObjInfo::ConvertObject(DWORD, REFCLSID) { return E_NOTIMPL; }
 
-HRESULT STDMETHODCALLTYPE TwwOleUIObjInfo::GetViewInfo(DWORD, HGLOBAL* metaPict, DWORD* aspect, int* scale) {
+HRESULT STDMETHODCALLTYPE TwwOleUIObjInfo::GetViewInfo(DWORD, HGLOBAL* metaPict, DWORD* aspect, int* scale) try {
     if (metaPict) {
         *metaPict = nullptr;
         if (aspect_ == DVASPECT_ICON && record_.poleobj) {
@@ -415,9 +415,11 @@ HRESULT STDMETHODCALLTYPE TwwOleUIObjInfo::GetViewInfo(DWORD, HGLOBAL* metaPict,
     if (aspect) *aspect = aspect_;
     if (scale) *scale = 100;  // relative scaling is off
     return S_OK;
+} catch (...) {
+    return E_OUTOFMEMORY;
 }
 
-HRESULT STDMETHODCALLTYPE TwwOleUIObjInfo::SetViewInfo(DWORD, HGLOBAL metaPict, DWORD aspect, int, WINBOOL) {
+HRESULT STDMETHODCALLTYPE TwwOleUIObjInfo::SetViewInfo(DWORD, HGLOBAL metaPict, DWORD aspect, int, WINBOOL) try {
     if (!control_ || !control_->OleInterface()) return E_NOTIMPL;
     const bool icon = aspect == DVASPECT_ICON || (aspect != DVASPECT_CONTENT && aspect_ == DVASPECT_ICON);
     const DWORD wanted = icon ? DVASPECT_ICON : DVASPECT_CONTENT;
@@ -426,6 +428,8 @@ HRESULT STDMETHODCALLTYPE TwwOleUIObjInfo::SetViewInfo(DWORD, HGLOBAL metaPict, 
         aspect_ = wanted;
     }
     return control_->OleInterface()->SetDvaspect(REO_IOB_SELECTION, aspect_);
+} catch (...) {
+    return E_UNEXPECTED;
 }
 
 // ---------------------------------------------------------------- link information

@@ -15,6 +15,7 @@
 #include <sstream>
 #include <thread>
 
+#include "Menus.h"
 #include "RichTestUtil.h"
 #include "objserver/SketchServer.h"
 #include "richedit/wwRichEditOle.h"
@@ -72,22 +73,7 @@ public:
     explicit DialogWatcher(std::function<void(HWND)> handler) : handler_(std::move(handler)) {
         thread_ = std::thread([this] {
             while (!stop_) {
-                EnumWindows(
-                    [](HWND w, LPARAM p) -> BOOL {
-                        auto* self = reinterpret_cast<DialogWatcher*>(p);
-                        DWORD pid = 0;
-                        GetWindowThreadProcessId(w, &pid);
-                        char cls[16] = "";
-                        GetClassNameA(w, cls, sizeof cls);
-                        if (pid == GetCurrentProcessId() && std::string(cls) == "#32770" && IsWindowVisible(w) &&
-                            w != self->last_) {
-                            self->last_ = w;
-                            self->handler_(w);
-                            ++self->seen;
-                        }
-                        return TRUE;
-                    },
-                    reinterpret_cast<LPARAM>(this));
+                EnumWindows(Visit, reinterpret_cast<LPARAM>(this));
                 Sleep(20);
             }
         });
@@ -99,6 +85,19 @@ public:
     std::atomic<int> seen{0};
 
 private:
+    static BOOL CALLBACK Visit(HWND w, LPARAM p) {
+        auto* self = reinterpret_cast<DialogWatcher*>(p);
+        DWORD pid = 0;
+        GetWindowThreadProcessId(w, &pid);
+        char cls[16] = "";
+        GetClassNameA(w, cls, sizeof cls);
+        if (pid == GetCurrentProcessId() && std::string(cls) == "#32770" && IsWindowVisible(w) && w != self->last_) {
+            self->last_ = w;
+            self->handler_(w);
+            ++self->seen;
+        }
+        return TRUE;
+    }
     std::function<void(HWND)> handler_;
     std::thread thread_;
     std::atomic<bool> stop_{false};
@@ -150,6 +149,43 @@ DrawingPixels CountDrawing(HWND w) {
     DeleteObject(bmp);
     ReleaseDC(nullptr, screen);
     return d;
+}
+
+// Saves a window as it is on screen, with plain GDI (safe on any thread).
+void SaveWindowBmp(HWND w, const std::string& path) {
+    RECT r;
+    GetWindowRect(w, &r);
+    int width = r.right - r.left, height = r.bottom - r.top;
+    BITMAPINFOHEADER bh{};
+    bh.biSize = sizeof bh;
+    bh.biWidth = width;
+    bh.biHeight = height;
+    bh.biPlanes = 1;
+    bh.biBitCount = 32;
+    void* bits = nullptr;
+    HDC screen = GetDC(nullptr);
+    HBITMAP bmp = CreateDIBSection(screen, reinterpret_cast<BITMAPINFO*>(&bh), DIB_RGB_COLORS, &bits, nullptr, 0);
+    HDC mem = CreateCompatibleDC(screen);
+    HGDIOBJ old = SelectObject(mem, bmp);
+    BitBlt(mem, 0, 0, width, height, screen, r.left, r.top, SRCCOPY);
+    GdiFlush();
+    BITMAPFILEHEADER fh{};
+    fh.bfType = 0x4D42;
+    fh.bfOffBits = sizeof fh + sizeof bh;
+    fh.bfSize = fh.bfOffBits + static_cast<DWORD>(width * height * 4);
+    std::ofstream f(path, std::ios::binary);
+    f.write(reinterpret_cast<const char*>(&fh), sizeof fh);
+    f.write(reinterpret_cast<const char*>(&bh), sizeof bh);
+    f.write(static_cast<const char*>(bits), static_cast<std::streamsize>(width) * height * 4);
+    SelectObject(mem, old);
+    DeleteDC(mem);
+    DeleteObject(bmp);
+    ReleaseDC(nullptr, screen);
+}
+
+void CALLBACK CloseMenu(HWND, UINT, UINT_PTR id, DWORD) {
+    KillTimer(nullptr, id);
+    EndMenu();
 }
 
 // A shown window with one control, ready for objects.
@@ -253,6 +289,49 @@ TEST_F(RichEditObjects, CallbackThroughItsInterface) {
     EXPECT_EQ(st.grfMode & 0x1073, DWORD(STGM_READWRITE | STGM_SHARE_EXCLUSIVE)) << std::hex << st.grfMode;
 }
 
+// A right click shows the control's popup menu once, at the cursor, through
+// the callback's context-menu answer; without a new press it shows no more.
+TEST_F(RichEditObjects, RightClickShowsThePopupMenuOnce) {
+    ShownFixture fx;
+    fx.edit->Lines()->SetText("Some words to click on");
+    auto* menu = new TPopupMenu(fx.form);
+    auto* item = new TMenuItem(menu);
+    item->Caption = "Probe";
+    menu->Items()->Add(item);
+    int shown = 0;
+    POINT at{-1, -1};
+    menu->OnPopup = [&](TObject*) {
+        ++shown;
+        GetCursorPos(&at);
+        // The menu closes itself as soon as its loop runs.
+        SetTimer(nullptr, 0, 30, CloseMenu);
+    };
+    POINT click = fx.edit->ClientToScreen(POINT{60, 8});
+    // Without a popup menu nothing shows.
+    MouseMoveTo(click.x, click.y);
+    MouseDown(true);
+    MouseUp(true);
+    Pump(100);
+    EXPECT_EQ(shown, 0);
+    fx.edit->SetPopupMenu(menu);
+    MouseDown(true);
+    MouseUp(true);
+    WaitFor([&] { return shown > 0; }, 2000);
+    Pump(100);
+    EXPECT_EQ(shown, 1) << "one menu per click";
+    EXPECT_EQ(at.x, click.x);
+    EXPECT_EQ(at.y, click.y);
+    EXPECT_FALSE(fx.edit->PopupPending());
+    // Asked again with no new press, the callback shows nothing.
+    HMENU none = reinterpret_cast<HMENU>(1);
+    EXPECT_EQ(static_cast<IRichEditOleCallback*>(fx.edit->OleCallback())->GetContextMenu(SEL_TEXT, nullptr, nullptr, &none),
+              S_OK);
+    EXPECT_EQ(none, nullptr);
+    Pump(50);
+    EXPECT_EQ(shown, 1);
+    fx.edit->SetPopupMenu(nullptr);
+}
+
 TEST_F(RichEditObjects, DisabledOleInstallsNoCallbackAndInsertsNothing) {
     Fixture fx;
     fx.edit->SetOleOptions(reoAdjustPopupMenu | reoDisableOLE);
@@ -291,6 +370,10 @@ TEST_F(RichEditObjects, InsertedThroughTheDialogAndShown) {
             SendMessageA(list, LB_SETCURSEL, static_cast<WPARAM>(i), 0);
             SendMessageA(d, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(list), LBN_SELCHANGE), reinterpret_cast<LPARAM>(list));
             chosen = kSketchFullTypeName;
+        }
+        if (const char* dir = std::getenv("CODEXIA_SHOT_DIR")) {
+            Sleep(300);
+            SaveWindowBmp(d, std::string(dir) + "\\insert-object-dialog.bmp");
         }
         PostMessageA(d, WM_COMMAND, chosen.empty() ? IDCANCEL : IDOK, 0);
     });
@@ -549,6 +632,7 @@ TEST_F(RichEditObjects, SavedAndLoadedAgainAfterARestart) {
     }
     std::ifstream in(notes, std::ios::binary);
     std::string rtf((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    if (const char* dir = std::getenv("CODEXIA_SHOT_DIR")) std::ofstream(std::string(dir) + "\\richedit-object.rtf") << rtf;
     const bool writesObjects = rtf.find("\\object") != std::string::npos;
     const bool writesPicture = rtf.find("\\pict") != std::string::npos;
 
@@ -638,4 +722,6 @@ TEST(RichEditObjectsRestart, DISABLED_LoadNotes) {
     }
     DrawingPixels d = CountDrawing(fx.edit->Handle());
     out << "card=" << d.card << "\noval=" << d.oval << "\n";
+    if (const char* dir = std::getenv("CODEXIA_SHOT_DIR"))
+        SaveScreenBmp(std::string(dir) + "\\richedit-object-reloaded.bmp", fx.form->Handle());
 }
