@@ -126,6 +126,17 @@ TEST_F(PrintTest, LongDocumentPagesTitleAndWords) {
     EXPECT_EQ(PsTitle(ps), Application->Title());
     EXPECT_NEAR(PsPages(ps), 40, 1);
     EXPECT_EQ(f.edit->LastPrintPages(), PsPages(ps));
+    // The platform window lays the pages out itself where it formats pages
+    // (Windows); where it formats none (Wine 8 answers 0 and draws
+    // nothing), the windowless text services did.
+    FORMATRANGE probe{};
+    probe.hdc = probe.hdcTarget = Printer()->Handle();
+    probe.rc = probe.rcPage = RECT{1440, 1440, 10800, 14400};
+    probe.chrg = {0, -1};
+    LRESULT formatted = SendMessageA(f.edit->Handle(), EM_FORMATRANGE, FALSE, reinterpret_cast<LPARAM>(&probe));
+    SendMessageA(f.edit->Handle(), EM_FORMATRANGE, FALSE, 0);
+    EXPECT_EQ(f.edit->LastPrintPath(), formatted > 0 ? TwwCustomRichEdit::TPrintPath::Window
+                                                      : TwwCustomRichEdit::TPrintPath::TextServices);
     std::string text = PsText(path);
     for (const char* word : {"Opening", "lighthouse", "harbour", "Closing", "lantern", "anchorage"})
         EXPECT_NE(text.find(word), std::string::npos) << word;
