@@ -55,6 +55,13 @@ protected:
 };
 std::string PrintTest::printerName_, PrintTest::setupError_;
 
+// The file printer exists for this program's run only.
+class FilePrinterEnvironment : public testing::Environment {
+public:
+    void TearDown() override { RemoveFilePrinter(); }
+};
+testing::Environment* const kFilePrinterEnvironment = testing::AddGlobalTestEnvironment(new FilePrinterEnvironment);
+
 // One-line paragraphs in Arial 12 pt, with words of their own in the first
 // and the last paragraph.
 std::string LinesDocument(int paragraphs) {
