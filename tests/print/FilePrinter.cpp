@@ -66,6 +66,11 @@ bool WriteFileBytes(const std::string& path, const std::string& bytes) {
 }
 }  // namespace
 
+namespace {
+bool addedHere = false;
+std::string defaultBefore;
+}  // namespace
+
 std::string EnsureFilePrinter(std::string* why) {
     auto fail = [why](const std::string& text) {
         if (why) *why = text + " (error " + std::to_string(GetLastError()) + ")";
@@ -73,6 +78,10 @@ std::string EnsureFilePrinter(std::string* why) {
     };
     const std::string name = kFilePrinterName;
     if (!Installed(name)) {
+        char current[512] = {};
+        DWORD size = sizeof current;
+        defaultBefore = GetDefaultPrinterA(current, &size) ? current : "";
+        addedHere = true;
         std::string ppd = GenericPpd();
         if (ppd.empty()) return fail("the generic printer description is not in the spooler library");
         bool added = false;
@@ -92,7 +101,9 @@ std::string EnsureFilePrinter(std::string* why) {
             info.pDriverPath = const_cast<char*>("wineps.drv");
             info.pDataFile = ppdPath.data();
             info.pConfigFile = const_cast<char*>("wineps.drv");
-            if (AddPrinterDriverExA(nullptr, 3, reinterpret_cast<LPBYTE>(&info), APD_COPY_NEW_FILES)) added = true;
+            if (AddPrinterDriverExA(nullptr, 3, reinterpret_cast<LPBYTE>(&info), APD_COPY_NEW_FILES) ||
+                GetLastError() == ERROR_PRINTER_DRIVER_ALREADY_INSTALLED)
+                added = true;
         }
         if (!added) return fail("the PostScript driver could not be added");
         PRINTER_INFO_2A printer{};
@@ -111,6 +122,13 @@ std::string EnsureFilePrinter(std::string* why) {
         if (!SetDefaultPrinterA(name.c_str())) return fail("the printer could not be made the default");
     }
     return name;
+}
+
+void RemoveFilePrinter() {
+    if (!addedHere) return;
+    addedHere = false;
+    DeleteSecondPrinter(kFilePrinterName);
+    if (!defaultBefore.empty()) SetDefaultPrinterA(defaultBefore.c_str());
 }
 
 bool AddSecondPrinter(const std::string& name) {

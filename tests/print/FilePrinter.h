@@ -13,6 +13,11 @@ inline constexpr const char* kFilePrinterName = "Codexia PostScript File";
 // name, or an empty text with why in *why when it could not be added.
 std::string EnsureFilePrinter(std::string* why = nullptr);
 
+// Removes the printer again when EnsureFilePrinter added it, and gives the
+// default back to the printer that had it, so that the prefix is left as
+// it was found.
+void RemoveFilePrinter();
+
 // Another printer on the same driver, added or deleted (false on failure).
 bool AddSecondPrinter(const std::string& name);
 bool DeleteSecondPrinter(const std::string& name);

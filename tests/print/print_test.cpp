@@ -55,6 +55,13 @@ protected:
 };
 std::string PrintTest::printerName_, PrintTest::setupError_;
 
+// The file printer exists for this program's run only.
+class FilePrinterEnvironment : public testing::Environment {
+public:
+    void TearDown() override { RemoveFilePrinter(); }
+};
+testing::Environment* const kFilePrinterEnvironment = testing::AddGlobalTestEnvironment(new FilePrinterEnvironment);
+
 // One-line paragraphs in Arial 12 pt, with words of their own in the first
 // and the last paragraph.
 std::string LinesDocument(int paragraphs) {
@@ -93,6 +100,20 @@ public:
     }
 };
 
+// The box around the ink on a rendered page (right and bottom -1: blank).
+RECT InkBox(const Picture& pic) {
+    RECT box{pic.width, pic.height, -1, -1};
+    for (int y = 0; y < pic.height; ++y)
+        for (int x = 0; x < pic.width; ++x)
+            if (pic.Ink(x, y)) {
+                box.left = std::min<LONG>(box.left, x);
+                box.right = std::max<LONG>(box.right, x);
+                box.top = std::min<LONG>(box.top, y);
+                box.bottom = std::max<LONG>(box.bottom, y);
+            }
+    return box;
+}
+
 }  // namespace
 
 TEST_F(PrintTest, EmptyDocumentPrintsOneBlankPage) {
@@ -126,6 +147,17 @@ TEST_F(PrintTest, LongDocumentPagesTitleAndWords) {
     EXPECT_EQ(PsTitle(ps), Application->Title());
     EXPECT_NEAR(PsPages(ps), 40, 1);
     EXPECT_EQ(f.edit->LastPrintPages(), PsPages(ps));
+    // The platform window lays the pages out itself where it formats pages
+    // (Windows); where it formats none (Wine 8 answers 0 and draws
+    // nothing), the windowless text services did.
+    FORMATRANGE probe{};
+    probe.hdc = probe.hdcTarget = Printer()->Handle();
+    probe.rc = probe.rcPage = RECT{1440, 1440, 10800, 14400};
+    probe.chrg = {0, -1};
+    LRESULT formatted = SendMessageA(f.edit->Handle(), EM_FORMATRANGE, FALSE, reinterpret_cast<LPARAM>(&probe));
+    SendMessageA(f.edit->Handle(), EM_FORMATRANGE, FALSE, 0);
+    EXPECT_EQ(f.edit->LastPrintPath(), formatted > 0 ? TwwCustomRichEdit::TPrintPath::Window
+                                                      : TwwCustomRichEdit::TPrintPath::TextServices);
     std::string text = PsText(path);
     for (const char* word : {"Opening", "lighthouse", "harbour", "Closing", "lantern", "anchorage"})
         EXPECT_NE(text.find(word), std::string::npos) << word;
@@ -138,15 +170,8 @@ TEST_F(PrintTest, LongDocumentPagesTitleAndWords) {
     // The text lies inside the margins on the sheet (72 pixels an inch).
     Picture pic = RenderPage(path, 2, 72);
     ASSERT_GT(pic.width, 0);
-    int left = pic.width, top = pic.height, right = -1, bottom = -1;
-    for (int y = 0; y < pic.height; ++y)
-        for (int x = 0; x < pic.width; ++x)
-            if (pic.Ink(x, y)) {
-                left = std::min(left, x);
-                right = std::max(right, x);
-                top = std::min(top, y);
-                bottom = std::max(bottom, y);
-            }
+    RECT ink = InkBox(pic);
+    const int left = ink.left, top = ink.top, right = ink.right, bottom = ink.bottom;
     ASSERT_GE(right, 0) << "the page is blank";
     EXPECT_GE(left, 71);
     EXPECT_LE(left, 76);  // lines start at the left margin
@@ -208,4 +233,32 @@ TEST_F(PrintTest, PrinterListReadOnceAndAgainOnDeviceChange) {
     EXPECT_EQ(printer.Printers()[static_cast<std::size_t>(printer.PrinterIndex())], printerName_);
     // A printer that is not installed is refused as a printer error.
     EXPECT_THROW(printer.SetPrinter(second, "", "", nullptr), EPrinter);
+}
+
+TEST_F(PrintTest, CentimetreMarginsAndASetPageRectangleOnTheSheet) {
+    richtest::Fixture f;
+    f.edit->HandleNeeded();
+    Load(f.edit, LinesDocument(12));
+    f.edit->PrintPageSize = DMPAPER_LETTER;
+    f.edit->ApplyPaperSize();
+    // 2.537 cm is exactly one inch here: text starts 72 pixels in at 72 dpi.
+    f.edit->MeasurementUnits = TwwMeasurementUnits::muCentimeters;
+    TwwPrintMargins* m = f.edit->PrintMargins();
+    m->Left = m->Top = m->Right = m->Bottom = 2.537;
+    std::string path = PrintTo(f.edit, "centimetres.ps", "Centimetres");
+    RECT ink = InkBox(RenderPage(path, 1, 72));
+    ASSERT_GE(ink.right, 0);
+    EXPECT_NEAR(ink.left, 72, 3);
+    EXPECT_NEAR(ink.top, 72, 9);
+    // A page rectangle in printer pixels wins over the margins: 3 inches
+    // from the printable area's corner across, 4 down.
+    const int dpiX = Printer()->XDpi(), dpiY = Printer()->YDpi();
+    const POINT offset = Printer()->PrintableOffset();
+    f.edit->PageRect = RECT{3 * dpiX, 4 * dpiY, 7 * dpiX, 9 * dpiY};
+    path = PrintTo(f.edit, "page-rect.ps", "Page rectangle");
+    ink = InkBox(RenderPage(path, 1, 72));
+    ASSERT_GE(ink.right, 0);
+    EXPECT_NEAR(ink.left, 3 * 72 + offset.x * 72 / dpiX, 3);
+    EXPECT_NEAR(ink.top, 4 * 72 + offset.y * 72 / dpiY, 9);
+    EXPECT_LE(ink.right, 7 * 72 + offset.x * 72 / dpiX + 1);
 }
