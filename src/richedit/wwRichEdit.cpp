@@ -9,6 +9,7 @@
 #include <cstring>
 #include <limits>
 
+#include "LinkOpen.h"
 #include "Menus.h"
 #include "wwRichEditOle.h"
 
@@ -453,9 +454,9 @@ void TwwCustomRichEdit::DoURLOpen(const std::string& URLLink, bool& UseDefault) 
 }
 
 void TwwCustomRichEdit::OpenURL(const std::string& link) {
-    THourglass hourglass;
-    // What the shell makes of the link is its own business.
-    ShellExecuteA(wnd_, "open", link.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+    // Only web and mail links reach the shell; the reader is told why any
+    // other link was not opened.
+    linkopen::OpenLink(wnd_, link);
 }
 
 bool TwwCustomRichEdit::CanPaste() {
