@@ -160,6 +160,7 @@ void TfrmRead::FormCreate(TObject*) {
 
     std::string settings = SettingsFileName(dir);
     if (!reader::FileExists(settings)) {
+        settingsRead_ = true;
         ReaderSettings.ReadingFont = RichEdit2->Font()->Name();
         ReaderSettings.ReadingFontSize = std::to_string(RichEdit2->Font()->Size());
         ReaderSettings.ReadingBackground = ColorToString(RichEdit2->Color());
@@ -176,6 +177,7 @@ void TfrmRead::FormCreate(TObject*) {
         ReaderSettings.ReadingBookmark = ini.ReadString(kSettingsSection, "ReadingBookmark", kError);
         ReaderSettings.Notepad = ini.ReadString(kSettingsSection, "Notepad", kError);
     }
+    settingsRead_ = true;
     const TReaderSettings& s = ReaderSettings;
     if (s.SaveSettings == "True") {
         checkboxSaveSettings->SetChecked(true);
@@ -199,7 +201,10 @@ void TfrmRead::FormClose(TObject*, TCloseAction&) {
     std::string dir = reader::WorkingDirectory();
     std::string settings = SettingsFileName(dir);
     if (!checkboxSaveSettings->Checked()) {
-        if (reader::FileExists(settings)) DeleteFileA(settings.c_str());
+        // Unchecked deletes the file, but only when the box could show what
+        // the file said: after a start that failed before reading it, the
+        // box says nothing about the reader's wish.
+        if (settingsRead_ && reader::FileExists(settings)) DeleteFileA(settings.c_str());
         return;
     }
     if (reader::FileExists(settings)) {
