@@ -43,8 +43,8 @@ TEST(LinkPolicy, EverythingElseIsRefusedWithAReason) {
 TEST(LinkPolicy, TheMessageIsOneReadableLine) {
     std::string link = "file://C:/windows/system32/notepad.exe";
     std::string m = links::RefusalMessage(link, Judge(link));
-    EXPECT_EQ(m, "The link file://C:/windows/system32/notepad.exe was not opened: \"file:\" links are not opened; "
-                 "only web (http, https) and mail (mailto) links are.");
+    EXPECT_EQ(m, "The link file://C:/windows/system32/notepad.exe was not opened: only web (http, https) and mail "
+                 "(mailto) links are opened, not \"file:\" links.");
     std::string huge(100000, 'x');
     huge += "\r\n";
     m = links::RefusalMessage("\x01" + huge, Judge(huge));

@@ -73,7 +73,7 @@ Decision Judge(std::string_view link) {
         if (rest.empty()) return Refuse("the mail link names no address");
         return Open(std::string(link));
     }
-    return Refuse("\"" + scheme + ":\" links are not opened; only web (http, https) and mail (mailto) links are");
+    return Refuse("only web (http, https) and mail (mailto) links are opened, not \"" + scheme + ":\" links");
 }
 
 std::string RefusalMessage(std::string_view link, const Decision& d) {
