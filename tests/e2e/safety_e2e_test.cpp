@@ -134,3 +134,121 @@ TEST_F(SafetyE2E, AFailedStartNeverDeletesTheSettings) {
     }
 }
 
+namespace {
+
+// The file-name part of the book's path: the single-instance mutex's name.
+std::string ExeFileName() {
+    std::string exe = BookExe();
+    return exe.substr(exe.find_last_of("\\/") + 1);
+}
+
+bool MutexExists() {
+    HANDLE m = OpenMutexA(SYNCHRONIZE, FALSE, ExeFileName().c_str());
+    if (!m) return false;
+    CloseHandle(m);
+    return true;
+}
+
+// Sends the close command to the book's skin window.
+void SendClose(CloseCommand& cmd, HWND skin) {
+    cmd.WriteText("C");
+    cmd.Send(skin, 1);
+}
+
+int CyclesFromEnvironment(int fallback) {
+    char buf[32] = {};
+    if (GetEnvironmentVariableA("CODEXIA_START_CYCLES", buf, sizeof buf) == 0) return fallback;
+    int n = atoi(buf);
+    return n > 0 ? n : fallback;
+}
+
+}  // namespace
+
+// Start and close again and again, as a launcher would: every copy ends by
+// itself with code 0, leaves no window and no mutex, and the reader's files
+// are byte for byte what they were. CODEXIA_START_CYCLES sets the count
+// (200 for the long run by hand).
+TEST_F(SafetyE2E, ManyStartAndCloseCommandCyclesLeaveNothingBehind) {
+    const int cycles = CyclesFromEnvironment(10);
+    WriteFile(Ini(), kSettings);
+    WriteFile(Notes(), kNotes);
+    CloseCommand cmd;
+    DWORD started = GetTickCount();
+    for (int k = 0; k < cycles; ++k) {
+        SCOPED_TRACE("cycle " + std::to_string(k + 1));
+        DWORD pid = 0;
+        {
+            BookProcess book(dir);
+            pid = book.Pid();
+            HWND skin = book.WaitForWindow("TForm1", kPatience);
+            ASSERT_NE(skin, nullptr);
+            SendClose(cmd, skin);
+            ASSERT_TRUE(book.WaitForExit(kPatience));
+            EXPECT_EQ(book.ExitCode(), 0u);
+            EXPECT_EQ(book.FindWindowOf("", false), nullptr);
+        }
+        EXPECT_FALSE(MutexExists());
+        ASSERT_EQ(ReadFile(Ini()), kSettings);
+        ASSERT_EQ(ReadFile(Notes()), kNotes);
+        ASSERT_EQ(FilesIn(dir).size(), 2u);
+        (void)pid;
+    }
+    std::printf("%d start/close cycles in %lu ms\n", cycles, static_cast<unsigned long>(GetTickCount() - started));
+}
+
+// Ten copies started at once: exactly one stays; the nine others end by
+// themselves within 5 s, and none writes a file.
+TEST_F(SafetyE2E, TenRacingStartsLeaveExactlyOneRunning) {
+    std::vector<std::unique_ptr<BookProcess>> books;
+    for (int k = 0; k < 10; ++k) books.push_back(std::make_unique<BookProcess>(dir));
+    auto running = [&] {
+        int n = 0;
+        for (auto& b : books) n += b->Running() ? 1 : 0;
+        return n;
+    };
+    // A refused copy goes through the whole start before it ends, so the 5 s
+    // are counted on top of the time a start takes on this machine (the time
+    // the one copy needed to show its window).
+    DWORD begun = GetTickCount();
+    ASSERT_TRUE(WaitUntil([&] {
+        for (auto& b : books)
+            if (b->FindWindowOf("TForm1")) return true;
+        return false;
+    }));
+    DWORD startMs = GetTickCount() - begun;
+    EXPECT_TRUE(WaitUntil([&] { return running() <= 1; }, static_cast<int>(startMs) + 5000))
+        << running() << " copies still run " << startMs + 5000 << " ms after the start";
+    std::printf("a start took %lu ms; the refused copies had all ended %lu ms after the ten were started\n",
+                static_cast<unsigned long>(startMs), static_cast<unsigned long>(GetTickCount() - begun));
+    ASSERT_EQ(running(), 1);
+    BookProcess* survivor = nullptr;
+    for (auto& b : books) {
+        if (b->Running()) survivor = b.get();
+        else EXPECT_EQ(b->ExitCode(), 0u);
+    }
+    HWND skin = survivor->WaitForWindow("TForm1", kPatience);
+    ASSERT_NE(skin, nullptr);
+    CloseCommand cmd;
+    SendClose(cmd, skin);
+    EXPECT_TRUE(survivor->WaitForExit(kPatience));
+    EXPECT_FALSE(MutexExists());
+    EXPECT_TRUE(FilesIn(dir).empty());
+}
+
+// A close command that arrives while the program is still starting (its
+// skin window made but not yet shown) ends it like any other.
+TEST_F(SafetyE2E, ACloseCommandDuringStartIsObeyed) {
+    WriteFile(Ini(), kSettings);
+    CloseCommand cmd;
+    BookProcess book(dir);
+    HWND skin = nullptr;
+    ASSERT_TRUE(WaitUntil([&] { return (skin = book.FindWindowOf("TForm1", false)) != nullptr; }));
+    bool shownAlready = IsWindowVisible(skin) != 0;
+    SendClose(cmd, skin);
+    EXPECT_TRUE(book.WaitForExit(kPatience));
+    EXPECT_EQ(book.ExitCode(), 0u);
+    EXPECT_EQ(ReadFile(Ini()), kSettings);
+    EXPECT_EQ(FilesIn(dir).size(), 1u);
+    if (shownAlready) std::printf("note: the skin window was already showing when the command was sent\n");
+}
+
