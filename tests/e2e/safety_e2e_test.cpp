@@ -252,3 +252,98 @@ TEST_F(SafetyE2E, ACloseCommandDuringStartIsObeyed) {
     if (shownAlready) std::printf("note: the skin window was already showing when the command was sent\n");
 }
 
+namespace {
+
+std::wstring Wide(const std::string& s) {
+    int n = MultiByteToWideChar(CP_ACP, 0, s.c_str(), -1, nullptr, 0);
+    std::wstring w(static_cast<std::size_t>(n), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, s.c_str(), -1, w.data(), n);
+    w.resize(w.size() - 1);
+    return w;
+}
+
+std::string ReadWideFile(const std::wstring& path) {
+    HANDLE h = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return "(missing)";
+    std::string out;
+    char buf[4096];
+    DWORD got = 0;
+    while (::ReadFile(h, buf, sizeof buf, &got, nullptr) && got > 0) out.append(buf, got);
+    CloseHandle(h);
+    return out;
+}
+
+bool WriteWideFile(const std::wstring& path, const std::string& bytes) {
+    HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return false;
+    DWORD put = 0;
+    bool ok = ::WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &put, nullptr) && put == bytes.size();
+    CloseHandle(h);
+    return ok;
+}
+
+std::string EditText(HWND parent) {
+    struct F {
+        HWND found = nullptr;
+    } f;
+    EnumChildWindows(
+        parent,
+        [](HWND w, LPARAM lp) -> BOOL {
+            char cls[64] = {};
+            GetClassNameA(w, cls, sizeof cls);
+            if (std::string(cls) != "Cx.EDIT") return TRUE;
+            reinterpret_cast<F*>(lp)->found = w;
+            return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&f));
+    char buf[64] = {};
+    if (f.found) SendMessageA(f.found, WM_GETTEXT, sizeof buf, reinterpret_cast<LPARAM>(buf));
+    return buf;
+}
+
+}  // namespace
+
+// A book in a folder named in Cyrillic and Chinese letters (which the narrow
+// code page cannot spell) reads its settings there, and saves its settings
+// and notes there, not somewhere else.
+TEST_F(SafetyE2E, AFolderNamedInOtherAlphabetsKeepsItsSettingsAndNotes) {
+    const std::wstring folder = Wide(dir) + L"\\\x041A\x043D\x0438\x0433\x0430 \x4E66\x7C4D";
+    ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
+    const std::wstring ini = folder + L"\\" + Wide(kId) + L".Ini", notes = folder + L"\\" + Wide(kId) + L".Rtf";
+    ASSERT_TRUE(WriteWideFile(ini, "[CodexiaBook]\r\nSaveSettings=True\r\nReadingFontSize=14\r\n"));
+    for (int run = 0; run < 2; ++run) {
+        SCOPED_TRACE("run " + std::to_string(run + 1));
+        BookProcess book(folder);
+        HWND skin = book.WaitForWindow("TForm1", kPatience);
+        ASSERT_NE(skin, nullptr);
+        EXPECT_EQ(book.FindWindowOf("#32770"), nullptr) << "an error was shown";
+        HWND read = PressRead(book, skin);
+        ASSERT_NE(read, nullptr);
+        EXPECT_EQ(EditText(read), "14");
+        PostMessageA(read, WM_CLOSE, 0, 0);
+        ASSERT_TRUE(WaitUntil([&] { return !IsWindowVisible(read); }));
+        EXPECT_EQ(book.FindWindowOf("#32770"), nullptr) << "saving showed a message";
+        PostMessageA(skin, WM_CLOSE, 0, 0);
+        ASSERT_TRUE(book.WaitForExit(kPatience));
+        std::string settings = ReadWideFile(ini);
+        EXPECT_NE(settings.find("SaveSettings=True"), std::string::npos) << settings;
+        EXPECT_NE(settings.find("ReadingFontSize=14"), std::string::npos) << settings;
+        EXPECT_NE(settings.find("Notepad=False"), std::string::npos) << settings;
+        EXPECT_EQ(ReadWideFile(notes).rfind("{\\rtf", 0), 0u);
+    }
+    // Nothing was written beside the folder instead.
+    EXPECT_EQ(FilesIn(dir).size(), 1u);
+    std::wstring all = folder + L"\\*";
+    WIN32_FIND_DATAW fd;
+    HANDLE h = FindFirstFileW(all.c_str(), &fd);
+    ASSERT_NE(h, INVALID_HANDLE_VALUE);
+    int files = 0;
+    do files += (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ? 0 : 1;
+    while (FindNextFileW(h, &fd));
+    FindClose(h);
+    EXPECT_EQ(files, 2);
+    DeleteFileW(ini.c_str());
+    DeleteFileW(notes.c_str());
+    RemoveDirectoryW(folder.c_str());
+}
+
