@@ -1,6 +1,7 @@
 #include "Graphics.h"
 
 #include <cstring>
+#include <limits>
 #include <vector>
 
 #include "core/BmpFile.h"
@@ -94,7 +95,12 @@ void TFont::SetColor(TColor v) {
     Changed();
 }
 int TFont::Size() const { return -MulDiv(height_, 72, PixelsPerInch); }
-void TFont::SetSize(int points) { SetHeight(-MulDiv(points, PixelsPerInch, 72)); }
+void TFont::SetSize(int points) {
+    // MulDiv answers -1 when the product does not fit; its one result that
+    // cannot be negated is taken as the largest height.
+    int h = MulDiv(points, PixelsPerInch, 72);
+    SetHeight(h == std::numeric_limits<int>::min() ? std::numeric_limits<int>::max() : -h);
+}
 
 CX_IMPLEMENT_CLASS(TPen, TGraphicsObject, CX_ABSTRACT, {
     p.Color("Color", &TPen::Color, &TPen::SetColor);

@@ -54,15 +54,24 @@ TfrmRead::TfrmRead(TComponent* owner) : TForm(owner), Arguments(reader::CommandL
 
 // ---------------------------------------------------------------- commands
 
+namespace {
+// The size one step on: a step past the 32-bit range raises the conversion
+// error for the number it would have been, rather than wrapping round.
+std::string SteppedSize(const std::string& text, int step) {
+    std::int64_t next = std::int64_t{StrToInt(text)} + step;
+    return std::to_string(StrToInt(std::to_string(next)));
+}
+}  // namespace
+
 void TfrmRead::btnIncreaseFontClick(TObject*) {
     if (editFontSize->Text() == "72") return;
-    editFontSize->SetText(std::to_string(StrToInt(editFontSize->Text()) + 1));
+    editFontSize->SetText(SteppedSize(editFontSize->Text(), 1));
     RichEdit2->Font()->SetSize(StrToInt(editFontSize->Text()));
 }
 
 void TfrmRead::btnDecreaseFontClick(TObject*) {
     if (editFontSize->Text() == "2") return;
-    editFontSize->SetText(std::to_string(StrToInt(editFontSize->Text()) - 1));
+    editFontSize->SetText(SteppedSize(editFontSize->Text(), -1));
     RichEdit2->Font()->SetSize(StrToInt(editFontSize->Text()));
 }
 

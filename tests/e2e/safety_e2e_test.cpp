@@ -347,3 +347,113 @@ TEST_F(SafetyE2E, AFolderNamedInOtherAlphabetsKeepsItsSettingsAndNotes) {
     RemoveDirectoryW(folder.c_str());
 }
 
+namespace {
+
+// Dismisses every message box the book shows until none comes for a while;
+// their texts.
+std::vector<std::string> DismissAll(BookProcess& book, int quietMs = 800) {
+    std::vector<std::string> texts;
+    // Errors of the creation handlers come before the skin window shows.
+    WaitUntil([&] { return book.FindWindowOf("#32770") || book.FindWindowOf("TForm1") || !book.Running(); }, kPatience);
+    for (;;) {
+        HWND box = nullptr;
+        if (!WaitUntil([&] { return (box = book.FindWindowOf("#32770")) != nullptr || !book.Running(); }, quietMs) ||
+            !box)
+            return texts;
+        texts.push_back(BoxText(box));
+        PostMessageA(box, WM_COMMAND, IDOK, 0);
+        WaitUntil([&] { return !IsWindow(box) || !IsWindowVisible(box); });
+    }
+}
+
+// Every line of a settings file is "[CodexiaBook]" or key=value with one of
+// the seven keys, each key once.
+bool WellFormedSettings(const std::string& text, std::string& why) {
+    std::istringstream in(text);
+    std::string line;
+    std::vector<std::string> keys;
+    bool first = true;
+    while (std::getline(in, line)) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (line.empty()) continue;
+        if (first) {
+            first = false;
+            if (line != "[CodexiaBook]") return why = "first line " + line.substr(0, 40), false;
+            continue;
+        }
+        auto eq = line.find('=');
+        if (eq == std::string::npos) return why = "no '=' in " + line.substr(0, 40), false;
+        keys.push_back(line.substr(0, eq));
+    }
+    std::vector<std::string> want = {"SaveSettings", "WindowState", "ReadingFont", "ReadingFontSize",
+                                     "ReadingBackground", "ReadingBookmark", "Notepad"};
+    for (auto& k : want)
+        if (std::count(keys.begin(), keys.end(), k) != 1) return why = "key " + k + " not there once", false;
+    if (keys.size() != want.size()) return why = "unexpected keys", false;
+    return true;
+}
+
+}  // namespace
+
+// Garbage in every switch and every key: the program keeps running, shows
+// the conversion error where a number or colour is wanted, and a later close
+// with Save Settings checked writes a well-formed file.
+TEST_F(SafetyE2E, GarbageSwitchesAndSettingsKeepTheProgramRunning) {
+    const std::string longText(30000, 'W');  // about the longest a command line takes
+    const std::vector<std::string> switches = {
+        "/RI2147483648", "/RI-2147483649", "/RI99999999999999999999", "/RI 12x", "/RK" + longText, "/RKclPurple-ish",
+        "/RF" + longText, "/NF\x01\x02\x7F", "/NK", "/NI$", "/RI\t", "/X" + longText};
+    for (const std::string& s : switches) {
+        SCOPED_TRACE(s.substr(0, 40));
+        BookProcess book(dir, "\"" + s + "\"");
+        std::vector<std::string> shown = DismissAll(book);
+        for (auto& t : shown) EXPECT_NE(t.find("is not a valid integer value"), std::string::npos) << t.substr(0, 80);
+        HWND skin = book.WaitForWindow("TForm1", kPatience);
+        ASSERT_NE(skin, nullptr);
+        ASSERT_TRUE(book.Running());
+        PostMessageA(skin, WM_CLOSE, 0, 0);
+        EXPECT_TRUE(book.WaitForExit(kPatience));
+        EXPECT_TRUE(FilesIn(dir).empty());
+    }
+    const std::string huge(100000, 'Z');
+    WriteFile(Ini(), "[CodexiaBook]\r\nSaveSettings= True\r\nWindowState=" + huge + "\r\nReadingFont=" + huge +
+                         "\r\nReadingFontSize=2147483647\r\nReadingBackground=$FFFFFFFFF\r\nReadingBookmark=-2147483648"
+                         "\r\nNotepad=\x01\x02\r\n");
+    BookProcess book(dir);
+    std::vector<std::string> shown = DismissAll(book);
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0], "'$FFFFFFFFF' is not a valid integer value.");
+    HWND skin = book.WaitForWindow("TForm1", kPatience);
+    ASSERT_NE(skin, nullptr);
+    HWND read = PressRead(book, skin);
+    ASSERT_NE(read, nullptr);
+    struct F {
+        HWND box = nullptr;
+    } f;
+    EnumChildWindows(
+        read,
+        [](HWND w, LPARAM lp) -> BOOL {
+            char text[64] = {};
+            GetWindowTextA(w, text, sizeof text);
+            if (std::string(text) != "Save Settings") return TRUE;
+            reinterpret_cast<F*>(lp)->box = w;
+            return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&f));
+    ASSERT_NE(f.box, nullptr);
+    if (SendMessageA(f.box, BM_GETCHECK, 0, 0) != BST_CHECKED) SendMessageA(f.box, BM_CLICK, 0, 0);
+    PostMessageA(read, WM_CLOSE, 0, 0);
+    ASSERT_TRUE(WaitUntil([&] { return !IsWindowVisible(read); }));
+    EXPECT_TRUE(DismissAll(book, 300).empty());
+    PostMessageA(skin, WM_CLOSE, 0, 0);
+    ASSERT_TRUE(book.WaitForExit(kPatience));
+    std::string why, text = ReadFile(Ini());
+    EXPECT_TRUE(WellFormedSettings(text, why)) << why;
+    EXPECT_NE(text.find("SaveSettings=True\r\n"), std::string::npos);
+    auto at = text.find("ReadingFontSize=");
+    ASSERT_NE(at, std::string::npos);
+    std::string size = text.substr(at + 16, text.find('\r', at) - at - 16);
+    EXPECT_FALSE(size.empty());
+    EXPECT_EQ(size.find_first_not_of("-0123456789"), std::string::npos) << size;
+}
+
