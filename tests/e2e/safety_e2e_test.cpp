@@ -457,3 +457,70 @@ TEST_F(SafetyE2E, GarbageSwitchesAndSettingsKeepTheProgramRunning) {
     EXPECT_EQ(size.find_first_not_of("-0123456789"), std::string::npos) << size;
 }
 
+namespace {
+
+struct PaneFind {
+    HWND best = nullptr;
+    int bestLeft = -1;
+};
+// The rightmost rich edit window of the reading window: the notepad pane.
+HWND NotepadPane(HWND read) {
+    PaneFind f;
+    EnumChildWindows(
+        read,
+        [](HWND w, LPARAM lp) -> BOOL {
+            char cls[64] = {};
+            GetClassNameA(w, cls, sizeof cls);
+            auto* f = reinterpret_cast<PaneFind*>(lp);
+            RECT r;
+            GetWindowRect(w, &r);
+            CharUpperA(cls);
+            if (std::strstr(cls, "RICHEDIT") && IsWindowVisible(w) && r.left > f->bestLeft) {
+                f->best = w;
+                f->bestLeft = r.left;
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&f));
+    return f.best;
+}
+
+BOOL CALLBACK FindNotepad(HWND w, LPARAM lp) {
+    char cls[64] = {};
+    GetClassNameA(w, cls, sizeof cls);
+    if (_stricmp(cls, "Notepad") == 0) *reinterpret_cast<bool*>(lp) = true;
+    return TRUE;
+}
+
+}  // namespace
+
+// The notes file is anyone's to edit: a program link in it, clicked in the
+// notepad pane with the real mouse, starts nothing and the reader is told why.
+TEST_F(SafetyE2E, AProgramLinkInTheNotesStartsNothing) {
+    WriteFile(Ini(), "[CodexiaBook]\r\nSaveSettings=True\r\nNotepad=True\r\n");
+    WriteFile(Notes(), "{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}\\f0\\fs28 file://C:/windows/system32/notepad.exe\\par}");
+    BookProcess book(dir);
+    HWND skin = book.WaitForWindow("TForm1", kPatience);
+    ASSERT_NE(skin, nullptr);
+    HWND read = PressRead(book, skin);
+    ASSERT_NE(read, nullptr);
+    HWND pane = NotepadPane(read);
+    ASSERT_NE(pane, nullptr);
+    Sleep(300);
+    POINT p{30, 10};
+    ClientToScreen(pane, &p);
+    SetCursorPos(p.x, p.y);
+    INPUT in[2] = {};
+    in[0].type = in[1].type = INPUT_MOUSE;
+    in[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+    in[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+    SendInput(2, in, sizeof(INPUT));
+    std::string shown = DismissBox(book);
+    EXPECT_EQ(shown.rfind("The link file://C:/windows/system32/notepad.exe was not opened: ", 0), 0u) << shown;
+    Sleep(500);
+    bool notepad = false;
+    EnumWindows(FindNotepad, reinterpret_cast<LPARAM>(&notepad));
+    EXPECT_FALSE(notepad) << "a Notepad window opened";
+    PostMessageA(skin, WM_CLOSE, 0, 0);
+    EXPECT_TRUE(book.WaitForExit(kPatience));
+}
