@@ -272,6 +272,8 @@ void TReader::ReadProperty(TPersistent& obj, const std::string& name) {
         payload.component = in_.component;
         payload.property = in_.property;
         filer.binary(payload);
+        // A payload whose counts say less than it holds is refused, not cut.
+        payload.ExpectEnd("the stored data");
         return;
     }
     if (filer.integer) {
@@ -323,7 +325,9 @@ void TReader::ReadChildren(TComponent* parent) {
         // control becomes its child control).
         parent->AdoptChild(c);
         ReadProperties(*c);
+        in_.EnterComponent();
         ReadChildren(c);
+        in_.LeaveComponent();
         c->SetState(csReading, false);
         in_.component = parent->Name();
     }

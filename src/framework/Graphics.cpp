@@ -1,6 +1,11 @@
 #include "Graphics.h"
 
 #include <cstring>
+#include <limits>
+#include <vector>
+
+#include "core/BmpFile.h"
+#include "core/StoredData.h"
 
 const EnumNames kFontStyleNames = {"fsBold", "fsItalic", "fsUnderline", "fsStrikeOut"};
 const EnumNames kFontPitchNames = {"fpDefault", "fpVariable", "fpFixed"};
@@ -90,7 +95,12 @@ void TFont::SetColor(TColor v) {
     Changed();
 }
 int TFont::Size() const { return -MulDiv(height_, 72, PixelsPerInch); }
-void TFont::SetSize(int points) { SetHeight(-MulDiv(points, PixelsPerInch, 72)); }
+void TFont::SetSize(int points) {
+    // MulDiv answers -1 when the product does not fit; its one result that
+    // cannot be negated is taken as the largest height.
+    int h = MulDiv(points, PixelsPerInch, 72);
+    SetHeight(h == std::numeric_limits<int>::min() ? std::numeric_limits<int>::max() : -h);
+}
 
 CX_IMPLEMENT_CLASS(TPen, TGraphicsObject, CX_ABSTRACT, {
     p.Color("Color", &TPen::Color, &TPen::SetColor);
@@ -474,32 +484,16 @@ void TBitmap::Draw(TCanvas& canvas, const RECT& r) {
 }
 
 void TBitmap::LoadFromBytes(const std::string& f) {
-    auto u32 = [&](std::size_t at) {
-        std::uint32_t v = 0;
-        for (int k = 0; k < 4; ++k) v |= static_cast<std::uint32_t>(static_cast<unsigned char>(f[at + k])) << (8 * k);
-        return v;
-    };
-    if (f.size() < 14 + sizeof(BITMAPINFOHEADER) || f[0] != 'B' || f[1] != 'M')
-        throw EStreamError("Bitmap image is not valid");
+    // The header is checked against the file's size before anything is made
+    // or copied (core/BmpFile).
+    BmpHeader hd;
+    std::string error;
+    if (!CheckBmpHeader(f, hd, error)) throw EStreamError("Bitmap image is not valid: " + error);
     BITMAPINFOHEADER h;
     std::memcpy(&h, f.data() + 14, sizeof h);
-    std::uint32_t offBits = u32(10);
-    if (h.biSize < sizeof h || h.biCompression != BI_RGB || h.biWidth <= 0 || h.biHeight == 0 ||
-        (h.biBitCount != 1 && h.biBitCount != 4 && h.biBitCount != 8 && h.biBitCount != 16 && h.biBitCount != 24 &&
-         h.biBitCount != 32) ||
-        h.biWidth > 32768 || h.biHeight > 32768 || h.biHeight < -32768)
-        throw EStreamError("Bitmap image is not valid");
-    int ncolors = 0;
-    if (h.biBitCount <= 8) ncolors = h.biClrUsed ? static_cast<int>(h.biClrUsed) : 1 << h.biBitCount;
-    if (ncolors > 256) throw EStreamError("Bitmap image is not valid");
-    std::size_t colorsAt = 14 + h.biSize;
-    int height = h.biHeight < 0 ? -h.biHeight : h.biHeight;
-    std::size_t stride = ((static_cast<std::size_t>(h.biWidth) * h.biBitCount + 31) / 32) * 4;
-    if (colorsAt + 4ull * ncolors > f.size() || offBits > f.size() || stride * height > f.size() - offBits)
-        throw EStreamError("Bitmap image is not valid");
-    std::vector<RGBQUAD> colors(static_cast<std::size_t>(ncolors));
-    if (ncolors) std::memcpy(colors.data(), f.data() + colorsAt, 4ull * ncolors);
-    CreateFromHeader(h, colors.data(), ncolors, f.data() + offBits);
+    std::vector<RGBQUAD> colors(hd.colors);
+    if (hd.colors) std::memcpy(colors.data(), f.data() + hd.colorsAt, sizeof(RGBQUAD) * hd.colors);
+    CreateFromHeader(h, colors.data(), static_cast<int>(hd.colors), f.data() + hd.bitsAt);
     Changed();
 }
 
@@ -582,16 +576,14 @@ void TPicture::DefineProperties(TFiler& filer) {
 }
 
 void TPicture::LoadData(layout::Reader& r) {
-    std::string cls = r.Bytes(r.U8());
-    if (cls.empty()) {
+    stored::Picture picture;
+    if (!stored::ReadPicture(r, picture)) {
         SetGraphic(nullptr);
         return;
     }
-    if (cls != "TBitmap") r.Fail("unknown picture class " + cls);
-    std::string file = r.Bytes(r.U32());
     auto bmp = std::make_unique<TBitmap>();
     try {
-        bmp->LoadFromBytes(file);
+        bmp->LoadFromBytes(picture.file);
     } catch (const Exception& e) {
         r.Fail(e.what());
     }

@@ -4,6 +4,8 @@
 #include <cstring>
 #include <utility>
 
+#include "core/StoredData.h"
+
 namespace {
 
 // Pixels of a 24-bit row as the framework's colour value: the bytes hold
@@ -156,19 +158,6 @@ std::string RegionDataOf(HRGN rgn) {
     return std::string(reinterpret_cast<const char*>(buf.data()), size);
 }
 
-std::string CheckRegionData(const std::string& data) {
-    if (data.size() < sizeof(RGNDATAHEADER))
-        return "the stored outline has " + std::to_string(data.size()) + " bytes, fewer than its " +
-               std::to_string(sizeof(RGNDATAHEADER)) + "-byte header";
-    RGNDATAHEADER header;
-    std::memcpy(&header, data.data(), sizeof header);
-    if (header.iType != RDH_RECTANGLES)
-        return "the stored outline is of type " + std::to_string(header.iType) + ", not a list of rectangles";
-    std::size_t room = (data.size() - sizeof(RGNDATAHEADER)) / sizeof(RECT);
-    if (header.nCount > room)
-        return "the stored outline names " + std::to_string(header.nCount) + " rectangles but holds room for " +
-               std::to_string(room);
-    return {};
-}
+std::string CheckRegionData(const std::string& data) { return stored::CheckRegionData(data); }
 
 }  // namespace fcregion

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "Forms.h"
+#include "core/StoredData.h"
 #include "fcRegion.h"
 
 const EnumNames kfcImageFormOptionNames = {"ifUseWindowsDrag", "ifNoPaletteDither"};
@@ -202,6 +203,7 @@ void TfcCustomImageForm::DefineProperties(TFiler& filer) {
                 // shows an error, not the window's other components.
                 if (!Application) throw;
                 Application->HandleException(this);
+                in.SkipRest();  // refused whole: nothing of it is left to read
             }
         },
         [this](layout::Writer& out) { WriteRegionData(out); }, true);
@@ -213,23 +215,24 @@ void TfcCustomImageForm::RefuseRegionData(layout::Reader& in, const std::string&
 }
 
 void TfcCustomImageForm::ReadRegionData(layout::Reader& in) {
-    std::uint32_t n = in.U32();
-    if (n == 0) {
+    std::string data;
+    try {
+        data = stored::ReadOutline(in);  // counts, header and rectangles checked
+    } catch (const layout::StreamError&) {
+        ClearRegion();
+        throw;
+    }
+    if (data.empty()) {
         // No stored outline: take it from the picture, loaded before this.
         ForgetRegion();
         RebuildRegion();
         return;
     }
-    if (n > in.Remaining())
-        RefuseRegionData(in, "the outline's count " + std::to_string(n) + " runs past the end of its " +
-                                 std::to_string(in.Remaining()) + " bytes");
-    std::string data = in.Bytes(n);
-    std::string damage = fcregion::CheckRegionData(data);
-    if (!damage.empty()) RefuseRegionData(in, damage);
     std::vector<DWORD> buf((data.size() + sizeof(DWORD) - 1) / sizeof(DWORD));
     std::memcpy(buf.data(), data.data(), data.size());
     SetLastError(0);
-    UniqueRegion r(ExtCreateRegion(nullptr, n, reinterpret_cast<const RGNDATA*>(buf.data())));
+    UniqueRegion r(
+        ExtCreateRegion(nullptr, static_cast<DWORD>(data.size()), reinterpret_cast<const RGNDATA*>(buf.data())));
     if (!r) {
         DWORD err = GetLastError();
         RefuseRegionData(in, "the system refused the stored outline (error " + std::to_string(err) + ")");

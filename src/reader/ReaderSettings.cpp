@@ -9,9 +9,18 @@
 namespace reader {
 
 std::string WorkingDirectory() {
-    char buf[MAX_PATH + 1] = {};
-    DWORD n = GetCurrentDirectoryA(sizeof buf, buf);
-    std::string d(buf, n < sizeof buf ? n : 0);
+    // A directory whose name the narrow code page cannot spell (Cyrillic or
+    // Chinese letters on a Western system) is named "." instead: the files
+    // beside it are then reached relative to it, which is the same place.
+    wchar_t wide[MAX_PATH + 1] = {};
+    DWORD wn = GetCurrentDirectoryW(MAX_PATH + 1, wide);
+    if (wn == 0 || wn > MAX_PATH) return ".";
+    BOOL lossy = FALSE;
+    char buf[4 * MAX_PATH + 4] = {};
+    int n = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide, static_cast<int>(wn), buf, sizeof buf - 1, nullptr,
+                                &lossy);
+    if (n <= 0 || lossy) return ".";
+    std::string d(buf, static_cast<std::size_t>(n));
     // Only a drive root keeps its separator.
     if (d.size() > 3 && (d.back() == '\\' || d.back() == '/')) d.pop_back();
     return d;

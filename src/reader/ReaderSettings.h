@@ -9,7 +9,7 @@
 namespace reader {
 
 // The process's current directory, without a trailing separator except at a
-// drive root ("C:\").
+// drive root ("C:\"); "." when the narrow code page cannot spell its name.
 std::string WorkingDirectory();
 // dir + "\" + name, without doubling the separator at a drive root.
 std::string JoinPath(const std::string& dir, const std::string& name);

@@ -54,15 +54,24 @@ TfrmRead::TfrmRead(TComponent* owner) : TForm(owner), Arguments(reader::CommandL
 
 // ---------------------------------------------------------------- commands
 
+namespace {
+// The size one step on: a step past the 32-bit range raises the conversion
+// error for the number it would have been, rather than wrapping round.
+std::string SteppedSize(const std::string& text, int step) {
+    std::int64_t next = std::int64_t{StrToInt(text)} + step;
+    return std::to_string(StrToInt(std::to_string(next)));
+}
+}  // namespace
+
 void TfrmRead::btnIncreaseFontClick(TObject*) {
     if (editFontSize->Text() == "72") return;
-    editFontSize->SetText(std::to_string(StrToInt(editFontSize->Text()) + 1));
+    editFontSize->SetText(SteppedSize(editFontSize->Text(), 1));
     RichEdit2->Font()->SetSize(StrToInt(editFontSize->Text()));
 }
 
 void TfrmRead::btnDecreaseFontClick(TObject*) {
     if (editFontSize->Text() == "2") return;
-    editFontSize->SetText(std::to_string(StrToInt(editFontSize->Text()) - 1));
+    editFontSize->SetText(SteppedSize(editFontSize->Text(), -1));
     RichEdit2->Font()->SetSize(StrToInt(editFontSize->Text()));
 }
 
@@ -160,6 +169,7 @@ void TfrmRead::FormCreate(TObject*) {
 
     std::string settings = SettingsFileName(dir);
     if (!reader::FileExists(settings)) {
+        settingsRead_ = true;
         ReaderSettings.ReadingFont = RichEdit2->Font()->Name();
         ReaderSettings.ReadingFontSize = std::to_string(RichEdit2->Font()->Size());
         ReaderSettings.ReadingBackground = ColorToString(RichEdit2->Color());
@@ -176,6 +186,7 @@ void TfrmRead::FormCreate(TObject*) {
         ReaderSettings.ReadingBookmark = ini.ReadString(kSettingsSection, "ReadingBookmark", kError);
         ReaderSettings.Notepad = ini.ReadString(kSettingsSection, "Notepad", kError);
     }
+    settingsRead_ = true;
     const TReaderSettings& s = ReaderSettings;
     if (s.SaveSettings == "True") {
         checkboxSaveSettings->SetChecked(true);
@@ -199,7 +210,10 @@ void TfrmRead::FormClose(TObject*, TCloseAction&) {
     std::string dir = reader::WorkingDirectory();
     std::string settings = SettingsFileName(dir);
     if (!checkboxSaveSettings->Checked()) {
-        if (reader::FileExists(settings)) DeleteFileA(settings.c_str());
+        // Unchecked deletes the file, but only when the box could show what
+        // the file said: after a start that failed before reading it, the
+        // box says nothing about the reader's wish.
+        if (settingsRead_ && reader::FileExists(settings)) DeleteFileA(settings.c_str());
         return;
     }
     if (reader::FileExists(settings)) {

@@ -58,6 +58,10 @@ private:
     void ShowNotepad();
     void HideNotepad();
     void SetShowHideCaption(const char* text);
+    // Set once the creation handler has read the settings file (or found
+    // none). A creation that failed before that never saw the reader's
+    // choices, so the close must not delete the file it did not read.
+    bool settingsRead_ = false;
 };
 
 // The reader's settings as held between creation and close, all as text.

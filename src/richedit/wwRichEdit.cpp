@@ -9,8 +9,10 @@
 #include <cstring>
 #include <limits>
 
+#include "LinkOpen.h"
 #include "Menus.h"
 #include "Printers.h"
+#include "core/StoredData.h"
 #include "wwRichEditOle.h"
 
 namespace {
@@ -234,7 +236,9 @@ void TwwCustomRichEdit::InstallOleCallback() {
 }
 
 void TwwCustomRichEdit::DestroyWnd() {
-    if (wnd_ && !Dying()) {
+    // A window whose restore failed never held the saved document: the saved
+    // copy stays, rather than being replaced by what that window holds.
+    if (wnd_ && !Dying() && !saved_) {
         // The document survives the window; a shorter one must not keep the
         // tail of a longer one saved before.
         if (!savedDocument_) savedDocument_ = std::make_unique<TwwRichMemoryStream>();
@@ -437,9 +441,9 @@ void TwwCustomRichEdit::DoURLOpen(const std::string& URLLink, bool& UseDefault) 
 }
 
 void TwwCustomRichEdit::OpenURL(const std::string& link) {
-    THourglass hourglass;
-    // What the shell makes of the link is its own business.
-    ShellExecuteA(wnd_, "open", link.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+    // Only web and mail links reach the shell; the reader is told why any
+    // other link was not opened.
+    linkopen::OpenLink(wnd_, link);
 }
 
 bool TwwCustomRichEdit::CanPaste() {
@@ -573,9 +577,7 @@ void TwwCustomRichEdit::DefineProperties(TFiler& filer) {
 
 void TwwCustomRichEdit::ReadData(layout::Reader& payload) {
     SetPlainText(false);
-    std::int32_t n = payload.I32();
-    if (n < 0) payload.Fail("document length " + std::to_string(n) + " is negative");
-    std::string bytes = payload.Bytes(static_cast<std::size_t>(n));
+    std::string bytes = stored::ReadDocument(payload);  // its length must be exactly its bytes
     dataRead_ = true;
     if (GetBoundField()) return;
     // While the layout is read the document waits for the other settings
@@ -593,7 +595,7 @@ void TwwCustomRichEdit::ReadData(layout::Reader& payload) {
 
 void TwwCustomRichEdit::WriteData(layout::Writer& payload) {
     TwwRichMemoryStream ms;
-    if (wnd_) {
+    if (wnd_ && !saved_) {
         lines_->SaveToStream(ms);
     } else if (saved_ && savedDocument_) {
         ms.CopyFrom(*savedDocument_, 0);  // the document waiting for the next window

@@ -315,7 +315,8 @@ protected:
     void DestroyWnd() override;
     void WndProc(TMessage& m) override;
     void Change() override;
-    // Opens a link with the shell's "open" verb under the hourglass.
+    // Opens a web or mail link with the shell's "open" verb under the
+    // hourglass; any other link is refused with a one-line message.
     virtual void OpenURL(const std::string& link);
     // Asks the window for its OLE interface and hands it the callback.
     virtual void InstallOleCallback();

@@ -51,6 +51,18 @@ BookProcess::BookProcess(const std::string& dir, const std::string& args, std::s
         throw std::runtime_error("cannot start " + exe + " (" + std::to_string(GetLastError()) + ")");
 }
 
+BookProcess::BookProcess(const std::wstring& dir, const std::string& args) {
+    std::string exe = BookExe();
+    std::wstring wexe(exe.begin(), exe.end());  // the build path is plain ASCII
+    std::wstring cmd = L"\"" + wexe + L"\"" + (args.empty() ? L"" : L" " + std::wstring(args.begin(), args.end()));
+    STARTUPINFOW si{};
+    si.cb = sizeof si;
+    std::vector<wchar_t> buf(cmd.begin(), cmd.end());
+    buf.push_back(L'\0');
+    if (!CreateProcessW(wexe.c_str(), buf.data(), nullptr, nullptr, FALSE, 0, nullptr, dir.c_str(), &si, &pi_))
+        throw std::runtime_error("cannot start " + exe + " (" + std::to_string(GetLastError()) + ")");
+}
+
 BookProcess::~BookProcess() {
     Kill();
     if (pi_.hProcess) CloseHandle(pi_.hProcess);

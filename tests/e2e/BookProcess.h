@@ -18,6 +18,8 @@ class BookProcess {
 public:
     // Starts exe (the book by default) with arguments in directory dir.
     explicit BookProcess(const std::string& dir, const std::string& args = "", std::string exe = BookExe());
+    // The same in a directory whose name the narrow code page cannot spell.
+    explicit BookProcess(const std::wstring& dir, const std::string& args = "");
     ~BookProcess();
     BookProcess(const BookProcess&) = delete;
     BookProcess& operator=(const BookProcess&) = delete;

@@ -36,3 +36,10 @@ TEST(Convert, ColourTextForms) {
     EXPECT_THROW(StringToColor("clwhite"), EConvertError);  // names are exact
     EXPECT_THROW(StringToColor("white"), EConvertError);
 }
+
+TEST(Convert, NegatedHexadecimalTakesTheWholePattern) {
+    EXPECT_EQ(StrToInt("-$80000000"), INT32_MIN);
+    EXPECT_EQ(StrToInt("-$1"), -1);
+    EXPECT_EQ(StrToInt("-$FFFFFFFF"), 1);
+    EXPECT_EQ(StrToInt("-0x7FFFFFFF"), -INT32_MAX);
+}

@@ -295,8 +295,10 @@ TEST(Outline, DamagedStoredOutlinesLeaveARectangularWindowAndSaySo) {
         {"shorter than a header", Le32(10) + good.substr(0, 10), "fewer than its 32-byte header"},
         {"not rectangles", Le32(static_cast<std::uint32_t>(notRectangles.size())) + notRectangles,
          "not a list of rectangles"},
-        {"refused by the system", Le32(static_cast<std::uint32_t>(shortHeader.size())) + shortHeader,
-         "the system refused the stored outline"},
+        {"a header size the platform does not take", Le32(static_cast<std::uint32_t>(shortHeader.size())) + shortHeader,
+         "the stored outline's header size is 8, not 32"},
+        {"count short of the bytes", Le32(static_cast<std::uint32_t>(good.size() - 16)) + good,
+         "the outline is followed by 16 bytes its count does not cover"},
         {"no count at all", std::string("\x30\x00", 2), "stream ends early"},
     };
     for (const Case& c : cases) {

@@ -83,6 +83,35 @@ TEST_F(ReaderTest, ASizeTextThatIsNoIntegerRaisesTheConversionError) {
     EXPECT_EQ(SizeBox(), "big");
 }
 
+TEST_F(ReaderTest, SizeCommandsAtThe32BitLimitsRaiseInsteadOfWrapping) {
+    struct Case {
+        const char* text;
+        bool increase;
+        const char* error;
+    } cases[] = {{"2147483647", true, "'2147483648' is not a valid integer value"},
+                 {"-2147483648", false, "'-2147483649' is not a valid integer value"},
+                 {"2147483648", true, "'2147483648' is not a valid integer value"},
+                 {"", false, "'' is not a valid integer value"}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
+        form->RichEdit2->Font()->SetSize(9);
+        form->editFontSize->SetText(c.text);
+        try {
+            if (c.increase) form->btnIncreaseFontClick(nullptr);
+            else form->btnDecreaseFontClick(nullptr);
+            ADD_FAILURE() << "no error";
+        } catch (const EConvertError& e) {
+            EXPECT_STREQ(e.what(), c.error);
+        }
+        EXPECT_EQ(SizeBox(), c.text);
+        EXPECT_EQ(BookSize(), 9);
+    }
+    // One step short of the limit still works.
+    form->editFontSize->SetText("2147483646");
+    form->btnIncreaseFontClick(nullptr);
+    EXPECT_EQ(SizeBox(), "2147483647");
+}
+
 TEST_F(ReaderTest, CancelledDialogsStillApplyTheirCurrentValues) {
     TCommonDialog::OnDialogShown = [](HWND dlg) { PostMessageA(dlg, WM_COMMAND, IDCANCEL, 0); };
     form->editFontSize->SetText("12");

@@ -60,8 +60,9 @@ std::optional<std::int32_t> TryStrToInt(std::string_view s) {
     }
     if (hex) {
         // Hexadecimal text names the 32-bit pattern.
-        auto r = static_cast<std::int32_t>(static_cast<std::uint32_t>(v));
-        return neg ? -r : r;
+        // Negated as a 32-bit pattern too ("-$80000000" has no positive twin).
+        auto u = static_cast<std::uint32_t>(v);
+        return static_cast<std::int32_t>(neg ? 0u - u : u);
     }
     if (neg) {
         if (v > 0x80000000ull) return std::nullopt;

@@ -77,6 +77,17 @@ void Reader::Fail(const std::string& what) const {
     throw StreamError(msg);
 }
 
+void Reader::EnterComponent() {
+    if (++componentDepth_ > kMaxComponentDepth)
+        Fail("components nested more than " + std::to_string(kMaxComponentDepth) + " deep");
+}
+
+void Reader::ExpectEnd(const std::string& what) const {
+    if (pos_ < size_)
+        Fail(what + " is followed by " + std::to_string(size_ - pos_) + " bytes its count does not cover (" +
+             std::to_string(pos_) + " of " + std::to_string(size_) + " bytes read)");
+}
+
 void Reader::Need(std::size_t n) {
     if (n > size_ - pos_) Fail("stream ends early (needs " + std::to_string(n) + " bytes at offset " +
                                std::to_string(pos_) + ", " + std::to_string(size_ - pos_) + " left)");
@@ -205,7 +216,9 @@ Node ReadNode(Reader& r) {
         Tag t = r.ReadTag();
         if (t == Tag::End) break;
         if (t != Tag::Child) r.Fail(std::string("a ") + TagName(t) + " marker where a child component was expected");
+        r.EnterComponent();
         n.children.push_back(ReadNode(r));
+        r.LeaveComponent();
         r.component = n.name;
     }
     return n;

@@ -112,12 +112,24 @@ public:
     std::string window, component, property;
     [[noreturn]] void Fail(const std::string& what) const;
 
+    // Components nest at most this deep: a deeper stream is refused, not
+    // followed down (a reader that recursed would run out of stack).
+    static constexpr int kMaxComponentDepth = 32;
+    void EnterComponent();
+    void LeaveComponent() { --componentDepth_; }
+    // Refuses bytes left over after a payload was read: its counts said less
+    // than it holds. what names the payload ("the document").
+    void ExpectEnd(const std::string& what) const;
+    // Passes over whatever is left (a payload refused as a whole).
+    void SkipRest() { pos_ = size_; }
+
 private:
     void Need(std::size_t n);
     const unsigned char* p_;
     std::size_t size_;
     std::size_t pos_ = 0;
     int depth_ = 0;
+    int componentDepth_ = 0;
 };
 
 // A whole component tree, as the layout compiler builds it and as tests

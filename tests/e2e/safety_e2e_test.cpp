@@ -1,0 +1,526 @@
+// The book started the way things go wrong: bad switches, files it cannot
+// read, links it must not run. Driven from outside in fresh directories;
+// the files it leaves are read back byte by byte.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <functional>
+#include <memory>
+#include <sstream>
+#include <vector>
+
+#include "BookProcess.h"
+
+using namespace e2e;
+
+namespace {
+
+const std::string kId = BOOK_IDENTIFIER_TEXT;
+
+// Generous: a start on a busy machine takes seconds. Waits end as soon as
+// their condition holds.
+constexpr int kPatience = 30000;
+
+bool WaitUntil(const std::function<bool()>& cond, int ms = kPatience) {
+    DWORD end = GetTickCount() + static_cast<DWORD>(ms);
+    while (!cond()) {
+        if (static_cast<int>(end - GetTickCount()) <= 0) return false;
+        Sleep(20);
+    }
+    return true;
+}
+
+std::string ReadFile(const std::string& path) {
+    std::ifstream f(path, std::ios::binary);
+    std::stringstream s;
+    s << f.rdbuf();
+    return s.str();
+}
+
+void WriteFile(const std::string& path, const std::string& text) {
+    std::ofstream f(path, std::ios::binary);
+    f << text;
+}
+
+// The text of a message box of another process (its label's id is 0xFFFF).
+std::string BoxText(HWND box) {
+    std::vector<char> buf(200000, '\0');
+    SendMessageA(GetDlgItem(box, 0xFFFF), WM_GETTEXT, buf.size(), reinterpret_cast<LPARAM>(buf.data()));
+    return buf.data();
+}
+
+// Waits for the book's message box, returns its text and presses OK.
+std::string DismissBox(BookProcess& book) {
+    HWND box = nullptr;
+    if (!WaitUntil([&] { return (box = book.FindWindowOf("#32770")) != nullptr; })) return "(no message box)";
+    std::string text = BoxText(box);
+    PostMessageA(box, WM_COMMAND, IDOK, 0);
+    WaitUntil([&] { return !IsWindow(box) || !IsWindowVisible(box); });
+    return text;
+}
+
+// Presses Read on the cover with real input; the reading window it opens.
+HWND PressRead(BookProcess& book, HWND skin) {
+    RECT r;
+    GetWindowRect(skin, &r);
+    SetCursorPos(r.left + 92, r.top + 353);
+    INPUT in[2] = {};
+    in[0].type = in[1].type = INPUT_MOUSE;
+    in[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+    in[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+    SendInput(2, in, sizeof(INPUT));
+    HWND read = nullptr;
+    WaitUntil([&] { return (read = book.FindWindowOf("TfrmRead")) != nullptr; });
+    return read;
+}
+
+class SafetyE2E : public testing::Test {
+protected:
+    void SetUp() override { dir = MakeTempDir(); }
+    void TearDown() override { RemoveTree(dir); }
+    std::string Ini() const { return dir + "\\" + kId + ".Ini"; }
+    std::string Notes() const { return dir + "\\" + kId + ".Rtf"; }
+    std::string dir;
+};
+
+const char kSettings[] =
+    "[CodexiaBook]\r\nSaveSettings=True\r\nWindowState=wsNormal\r\nReadingFont=Arial\r\nReadingFontSize=14\r\n"
+    "ReadingBackground=clCream\r\nReadingBookmark=5\r\nNotepad=False\r\n";
+const char kNotes[] = "{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}\\f0 My own notes.\\par}";
+
+}  // namespace
+
+// A start whose creation failed before the settings were read: the error
+// shows, and a close of the reading window afterwards deletes nothing.
+TEST_F(SafetyE2E, AFailedStartNeverDeletesTheSettings) {
+    struct Case {
+        const char* args;
+        const char* lock;  // a file the test holds open without sharing, or null
+        const char* error;
+    };
+    for (const Case& c : {Case{"/RI", nullptr, "'' is not a valid integer value."},
+                          Case{"/RKnocolour", nullptr, "'nocolour' is not a valid integer value."},
+                          Case{"/NIbig", nullptr, "'big' is not a valid integer value."},
+                          Case{"", "Ini", "File access denied."}, Case{"", "Rtf", nullptr}}) {
+        SCOPED_TRACE(std::string(c.args) + (c.lock ? std::string(" lock ") + c.lock : ""));
+        WriteFile(Ini(), kSettings);
+        WriteFile(Notes(), kNotes);
+        HANDLE lock = INVALID_HANDLE_VALUE;
+        if (c.lock) {
+            std::string p = std::string(c.lock) == "Ini" ? Ini() : Notes();
+            lock = CreateFileA(p.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+            ASSERT_NE(lock, INVALID_HANDLE_VALUE);
+        }
+        BookProcess book(dir, c.args);
+        std::string shown = DismissBox(book);
+        if (c.error) EXPECT_EQ(shown, c.error);
+        else EXPECT_NE(shown, "(no message box)");
+        if (lock != INVALID_HANDLE_VALUE) CloseHandle(lock);
+        HWND skin = book.WaitForWindow("TForm1", kPatience);
+        ASSERT_NE(skin, nullptr);
+        HWND read = PressRead(book, skin);
+        ASSERT_NE(read, nullptr);
+        PostMessageA(read, WM_CLOSE, 0, 0);
+        ASSERT_TRUE(WaitUntil([&] { return !IsWindowVisible(read); }));
+        PostMessageA(skin, WM_CLOSE, 0, 0);
+        ASSERT_TRUE(book.WaitForExit(kPatience));
+        EXPECT_EQ(book.ExitCode(), 0u);
+        EXPECT_EQ(ReadFile(Ini()), kSettings);
+        EXPECT_EQ(ReadFile(Notes()), kNotes);
+    }
+}
+
+namespace {
+
+// The file-name part of the book's path: the single-instance mutex's name.
+std::string ExeFileName() {
+    std::string exe = BookExe();
+    return exe.substr(exe.find_last_of("\\/") + 1);
+}
+
+bool MutexExists() {
+    HANDLE m = OpenMutexA(SYNCHRONIZE, FALSE, ExeFileName().c_str());
+    if (!m) return false;
+    CloseHandle(m);
+    return true;
+}
+
+// Sends the close command to the book's skin window.
+void SendClose(CloseCommand& cmd, HWND skin) {
+    cmd.WriteText("C");
+    cmd.Send(skin, 1);
+}
+
+int CyclesFromEnvironment(int fallback) {
+    char buf[32] = {};
+    if (GetEnvironmentVariableA("CODEXIA_START_CYCLES", buf, sizeof buf) == 0) return fallback;
+    int n = atoi(buf);
+    return n > 0 ? n : fallback;
+}
+
+}  // namespace
+
+// Start and close again and again, as a launcher would: every copy ends by
+// itself with code 0, leaves no window and no mutex, and the reader's files
+// are byte for byte what they were. CODEXIA_START_CYCLES sets the count
+// (200 for the long run by hand).
+TEST_F(SafetyE2E, ManyStartAndCloseCommandCyclesLeaveNothingBehind) {
+    const int cycles = CyclesFromEnvironment(10);
+    WriteFile(Ini(), kSettings);
+    WriteFile(Notes(), kNotes);
+    CloseCommand cmd;
+    DWORD started = GetTickCount();
+    for (int k = 0; k < cycles; ++k) {
+        SCOPED_TRACE("cycle " + std::to_string(k + 1));
+        DWORD pid = 0;
+        {
+            BookProcess book(dir);
+            pid = book.Pid();
+            HWND skin = book.WaitForWindow("TForm1", kPatience);
+            ASSERT_NE(skin, nullptr);
+            SendClose(cmd, skin);
+            ASSERT_TRUE(book.WaitForExit(kPatience));
+            EXPECT_EQ(book.ExitCode(), 0u);
+            EXPECT_EQ(book.FindWindowOf("", false), nullptr);
+        }
+        EXPECT_FALSE(MutexExists());
+        ASSERT_EQ(ReadFile(Ini()), kSettings);
+        ASSERT_EQ(ReadFile(Notes()), kNotes);
+        ASSERT_EQ(FilesIn(dir).size(), 2u);
+        (void)pid;
+    }
+    std::printf("%d start/close cycles in %lu ms\n", cycles, static_cast<unsigned long>(GetTickCount() - started));
+}
+
+// Ten copies started at once: exactly one stays; the nine others end by
+// themselves within 5 s, and none writes a file.
+TEST_F(SafetyE2E, TenRacingStartsLeaveExactlyOneRunning) {
+    std::vector<std::unique_ptr<BookProcess>> books;
+    for (int k = 0; k < 10; ++k) books.push_back(std::make_unique<BookProcess>(dir));
+    auto running = [&] {
+        int n = 0;
+        for (auto& b : books) n += b->Running() ? 1 : 0;
+        return n;
+    };
+    // A refused copy goes through the whole start before it ends, so the 5 s
+    // are counted on top of the time a start takes on this machine (the time
+    // the one copy needed to show its window).
+    DWORD begun = GetTickCount();
+    ASSERT_TRUE(WaitUntil([&] {
+        for (auto& b : books)
+            if (b->FindWindowOf("TForm1")) return true;
+        return false;
+    }));
+    DWORD startMs = GetTickCount() - begun;
+    EXPECT_TRUE(WaitUntil([&] { return running() <= 1; }, static_cast<int>(startMs) + 5000))
+        << running() << " copies still run " << startMs + 5000 << " ms after the start";
+    std::printf("a start took %lu ms; the refused copies had all ended %lu ms after the ten were started\n",
+                static_cast<unsigned long>(startMs), static_cast<unsigned long>(GetTickCount() - begun));
+    ASSERT_EQ(running(), 1);
+    BookProcess* survivor = nullptr;
+    for (auto& b : books) {
+        if (b->Running()) survivor = b.get();
+        else EXPECT_EQ(b->ExitCode(), 0u);
+    }
+    HWND skin = survivor->WaitForWindow("TForm1", kPatience);
+    ASSERT_NE(skin, nullptr);
+    CloseCommand cmd;
+    SendClose(cmd, skin);
+    EXPECT_TRUE(survivor->WaitForExit(kPatience));
+    EXPECT_FALSE(MutexExists());
+    EXPECT_TRUE(FilesIn(dir).empty());
+}
+
+// A close command that arrives while the program is still starting (its
+// skin window made but not yet shown) ends it like any other.
+TEST_F(SafetyE2E, ACloseCommandDuringStartIsObeyed) {
+    WriteFile(Ini(), kSettings);
+    CloseCommand cmd;
+    BookProcess book(dir);
+    HWND skin = nullptr;
+    ASSERT_TRUE(WaitUntil([&] { return (skin = book.FindWindowOf("TForm1", false)) != nullptr; }));
+    bool shownAlready = IsWindowVisible(skin) != 0;
+    SendClose(cmd, skin);
+    EXPECT_TRUE(book.WaitForExit(kPatience));
+    EXPECT_EQ(book.ExitCode(), 0u);
+    EXPECT_EQ(ReadFile(Ini()), kSettings);
+    EXPECT_EQ(FilesIn(dir).size(), 1u);
+    if (shownAlready) std::printf("note: the skin window was already showing when the command was sent\n");
+}
+
+namespace {
+
+std::wstring Wide(const std::string& s) {
+    int n = MultiByteToWideChar(CP_ACP, 0, s.c_str(), -1, nullptr, 0);
+    std::wstring w(static_cast<std::size_t>(n), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, s.c_str(), -1, w.data(), n);
+    w.resize(w.size() - 1);
+    return w;
+}
+
+std::string ReadWideFile(const std::wstring& path) {
+    HANDLE h = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return "(missing)";
+    std::string out;
+    char buf[4096];
+    DWORD got = 0;
+    while (::ReadFile(h, buf, sizeof buf, &got, nullptr) && got > 0) out.append(buf, got);
+    CloseHandle(h);
+    return out;
+}
+
+bool WriteWideFile(const std::wstring& path, const std::string& bytes) {
+    HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return false;
+    DWORD put = 0;
+    bool ok = ::WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &put, nullptr) && put == bytes.size();
+    CloseHandle(h);
+    return ok;
+}
+
+std::string EditText(HWND parent) {
+    struct F {
+        HWND found = nullptr;
+    } f;
+    EnumChildWindows(
+        parent,
+        [](HWND w, LPARAM lp) -> BOOL {
+            char cls[64] = {};
+            GetClassNameA(w, cls, sizeof cls);
+            if (std::string(cls) != "Cx.EDIT") return TRUE;
+            reinterpret_cast<F*>(lp)->found = w;
+            return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&f));
+    char buf[64] = {};
+    if (f.found) SendMessageA(f.found, WM_GETTEXT, sizeof buf, reinterpret_cast<LPARAM>(buf));
+    return buf;
+}
+
+}  // namespace
+
+// A book in a folder named in Cyrillic and Chinese letters (which the narrow
+// code page cannot spell) reads its settings there, and saves its settings
+// and notes there, not somewhere else.
+TEST_F(SafetyE2E, AFolderNamedInOtherAlphabetsKeepsItsSettingsAndNotes) {
+    const std::wstring folder = Wide(dir) + L"\\\x041A\x043D\x0438\x0433\x0430 \x4E66\x7C4D";
+    ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
+    const std::wstring ini = folder + L"\\" + Wide(kId) + L".Ini", notes = folder + L"\\" + Wide(kId) + L".Rtf";
+    ASSERT_TRUE(WriteWideFile(ini, "[CodexiaBook]\r\nSaveSettings=True\r\nReadingFontSize=14\r\n"));
+    for (int run = 0; run < 2; ++run) {
+        SCOPED_TRACE("run " + std::to_string(run + 1));
+        BookProcess book(folder);
+        HWND skin = book.WaitForWindow("TForm1", kPatience);
+        ASSERT_NE(skin, nullptr);
+        EXPECT_EQ(book.FindWindowOf("#32770"), nullptr) << "an error was shown";
+        HWND read = PressRead(book, skin);
+        ASSERT_NE(read, nullptr);
+        EXPECT_EQ(EditText(read), "14");
+        PostMessageA(read, WM_CLOSE, 0, 0);
+        ASSERT_TRUE(WaitUntil([&] { return !IsWindowVisible(read); }));
+        EXPECT_EQ(book.FindWindowOf("#32770"), nullptr) << "saving showed a message";
+        PostMessageA(skin, WM_CLOSE, 0, 0);
+        ASSERT_TRUE(book.WaitForExit(kPatience));
+        std::string settings = ReadWideFile(ini);
+        EXPECT_NE(settings.find("SaveSettings=True"), std::string::npos) << settings;
+        EXPECT_NE(settings.find("ReadingFontSize=14"), std::string::npos) << settings;
+        EXPECT_NE(settings.find("Notepad=False"), std::string::npos) << settings;
+        EXPECT_EQ(ReadWideFile(notes).rfind("{\\rtf", 0), 0u);
+    }
+    // Nothing was written beside the folder instead.
+    EXPECT_EQ(FilesIn(dir).size(), 1u);
+    std::wstring all = folder + L"\\*";
+    WIN32_FIND_DATAW fd;
+    HANDLE h = FindFirstFileW(all.c_str(), &fd);
+    ASSERT_NE(h, INVALID_HANDLE_VALUE);
+    int files = 0;
+    do files += (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ? 0 : 1;
+    while (FindNextFileW(h, &fd));
+    FindClose(h);
+    EXPECT_EQ(files, 2);
+    DeleteFileW(ini.c_str());
+    DeleteFileW(notes.c_str());
+    RemoveDirectoryW(folder.c_str());
+}
+
+namespace {
+
+// Dismisses every message box the book shows until none comes for a while;
+// their texts.
+std::vector<std::string> DismissAll(BookProcess& book, int quietMs = 800) {
+    std::vector<std::string> texts;
+    // Errors of the creation handlers come before the skin window shows.
+    WaitUntil([&] { return book.FindWindowOf("#32770") || book.FindWindowOf("TForm1") || !book.Running(); }, kPatience);
+    for (;;) {
+        HWND box = nullptr;
+        if (!WaitUntil([&] { return (box = book.FindWindowOf("#32770")) != nullptr || !book.Running(); }, quietMs) ||
+            !box)
+            return texts;
+        texts.push_back(BoxText(box));
+        PostMessageA(box, WM_COMMAND, IDOK, 0);
+        WaitUntil([&] { return !IsWindow(box) || !IsWindowVisible(box); });
+    }
+}
+
+// Every line of a settings file is "[CodexiaBook]" or key=value with one of
+// the seven keys, each key once.
+bool WellFormedSettings(const std::string& text, std::string& why) {
+    std::istringstream in(text);
+    std::string line;
+    std::vector<std::string> keys;
+    bool first = true;
+    while (std::getline(in, line)) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (line.empty()) continue;
+        if (first) {
+            first = false;
+            if (line != "[CodexiaBook]") return why = "first line " + line.substr(0, 40), false;
+            continue;
+        }
+        auto eq = line.find('=');
+        if (eq == std::string::npos) return why = "no '=' in " + line.substr(0, 40), false;
+        keys.push_back(line.substr(0, eq));
+    }
+    std::vector<std::string> want = {"SaveSettings", "WindowState", "ReadingFont", "ReadingFontSize",
+                                     "ReadingBackground", "ReadingBookmark", "Notepad"};
+    for (auto& k : want)
+        if (std::count(keys.begin(), keys.end(), k) != 1) return why = "key " + k + " not there once", false;
+    if (keys.size() != want.size()) return why = "unexpected keys", false;
+    return true;
+}
+
+}  // namespace
+
+// Garbage in every switch and every key: the program keeps running, shows
+// the conversion error where a number or colour is wanted, and a later close
+// with Save Settings checked writes a well-formed file.
+TEST_F(SafetyE2E, GarbageSwitchesAndSettingsKeepTheProgramRunning) {
+    const std::string longText(30000, 'W');  // about the longest a command line takes
+    const std::vector<std::string> switches = {
+        "/RI2147483648", "/RI-2147483649", "/RI99999999999999999999", "/RI 12x", "/RK" + longText, "/RKclPurple-ish",
+        "/RF" + longText, "/NF\x01\x02\x7F", "/NK", "/NI$", "/RI\t", "/X" + longText};
+    for (const std::string& s : switches) {
+        SCOPED_TRACE(s.substr(0, 40));
+        BookProcess book(dir, "\"" + s + "\"");
+        std::vector<std::string> shown = DismissAll(book);
+        for (auto& t : shown) EXPECT_NE(t.find("is not a valid integer value"), std::string::npos) << t.substr(0, 80);
+        HWND skin = book.WaitForWindow("TForm1", kPatience);
+        ASSERT_NE(skin, nullptr);
+        ASSERT_TRUE(book.Running());
+        PostMessageA(skin, WM_CLOSE, 0, 0);
+        EXPECT_TRUE(book.WaitForExit(kPatience));
+        EXPECT_TRUE(FilesIn(dir).empty());
+    }
+    const std::string huge(100000, 'Z');
+    WriteFile(Ini(), "[CodexiaBook]\r\nSaveSettings= True\r\nWindowState=" + huge + "\r\nReadingFont=" + huge +
+                         "\r\nReadingFontSize=2147483647\r\nReadingBackground=$FFFFFFFFF\r\nReadingBookmark=-2147483648"
+                         "\r\nNotepad=\x01\x02\r\n");
+    BookProcess book(dir);
+    std::vector<std::string> shown = DismissAll(book);
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0], "'$FFFFFFFFF' is not a valid integer value.");
+    HWND skin = book.WaitForWindow("TForm1", kPatience);
+    ASSERT_NE(skin, nullptr);
+    HWND read = PressRead(book, skin);
+    ASSERT_NE(read, nullptr);
+    struct F {
+        HWND box = nullptr;
+    } f;
+    EnumChildWindows(
+        read,
+        [](HWND w, LPARAM lp) -> BOOL {
+            char text[64] = {};
+            GetWindowTextA(w, text, sizeof text);
+            if (std::string(text) != "Save Settings") return TRUE;
+            reinterpret_cast<F*>(lp)->box = w;
+            return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&f));
+    ASSERT_NE(f.box, nullptr);
+    if (SendMessageA(f.box, BM_GETCHECK, 0, 0) != BST_CHECKED) SendMessageA(f.box, BM_CLICK, 0, 0);
+    PostMessageA(read, WM_CLOSE, 0, 0);
+    ASSERT_TRUE(WaitUntil([&] { return !IsWindowVisible(read); }));
+    EXPECT_TRUE(DismissAll(book, 300).empty());
+    PostMessageA(skin, WM_CLOSE, 0, 0);
+    ASSERT_TRUE(book.WaitForExit(kPatience));
+    std::string why, text = ReadFile(Ini());
+    EXPECT_TRUE(WellFormedSettings(text, why)) << why;
+    EXPECT_NE(text.find("SaveSettings=True\r\n"), std::string::npos);
+    auto at = text.find("ReadingFontSize=");
+    ASSERT_NE(at, std::string::npos);
+    std::string size = text.substr(at + 16, text.find('\r', at) - at - 16);
+    EXPECT_FALSE(size.empty());
+    EXPECT_EQ(size.find_first_not_of("-0123456789"), std::string::npos) << size;
+}
+
+namespace {
+
+struct PaneFind {
+    HWND best = nullptr;
+    int bestLeft = -1;
+};
+// The rightmost rich edit window of the reading window: the notepad pane.
+HWND NotepadPane(HWND read) {
+    PaneFind f;
+    EnumChildWindows(
+        read,
+        [](HWND w, LPARAM lp) -> BOOL {
+            char cls[64] = {};
+            GetClassNameA(w, cls, sizeof cls);
+            auto* f = reinterpret_cast<PaneFind*>(lp);
+            RECT r;
+            GetWindowRect(w, &r);
+            CharUpperA(cls);
+            if (std::strstr(cls, "RICHEDIT") && IsWindowVisible(w) && r.left > f->bestLeft) {
+                f->best = w;
+                f->bestLeft = r.left;
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&f));
+    return f.best;
+}
+
+BOOL CALLBACK FindNotepad(HWND w, LPARAM lp) {
+    char cls[64] = {};
+    GetClassNameA(w, cls, sizeof cls);
+    if (_stricmp(cls, "Notepad") == 0) *reinterpret_cast<bool*>(lp) = true;
+    return TRUE;
+}
+
+}  // namespace
+
+// The notes file is anyone's to edit: a program link in it, clicked in the
+// notepad pane with the real mouse, starts nothing and the reader is told why.
+TEST_F(SafetyE2E, AProgramLinkInTheNotesStartsNothing) {
+    WriteFile(Ini(), "[CodexiaBook]\r\nSaveSettings=True\r\nNotepad=True\r\n");
+    WriteFile(Notes(), "{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}\\f0\\fs28 file://C:/windows/system32/notepad.exe\\par}");
+    BookProcess book(dir);
+    HWND skin = book.WaitForWindow("TForm1", kPatience);
+    ASSERT_NE(skin, nullptr);
+    HWND read = PressRead(book, skin);
+    ASSERT_NE(read, nullptr);
+    HWND pane = NotepadPane(read);
+    ASSERT_NE(pane, nullptr);
+    Sleep(300);
+    POINT p{30, 10};
+    ClientToScreen(pane, &p);
+    SetCursorPos(p.x, p.y);
+    INPUT in[2] = {};
+    in[0].type = in[1].type = INPUT_MOUSE;
+    in[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+    in[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+    SendInput(2, in, sizeof(INPUT));
+    std::string shown = DismissBox(book);
+    EXPECT_EQ(shown.rfind("The link file://C:/windows/system32/notepad.exe was not opened: ", 0), 0u) << shown;
+    Sleep(500);
+    bool notepad = false;
+    EnumWindows(FindNotepad, reinterpret_cast<LPARAM>(&notepad));
+    EXPECT_FALSE(notepad) << "a Notepad window opened";
+    PostMessageA(skin, WM_CLOSE, 0, 0);
+    EXPECT_TRUE(book.WaitForExit(kPatience));
+}
