@@ -7,12 +7,16 @@
 #include "Forms.h"
 #include "about/unitAbout.h"
 #include "reader/unitRead.h"
+#include "richedit/wwRichEdit.h"
 #include "shell/unitMain.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     TApplication app;
     Application->Initialize();
     Application->SetTitle(BOOK_IDENTIFIER);
+    // The cover comes first: the stored documents stream into their windows
+    // once the skin window is on screen, or sooner where one is needed.
+    TwwCustomRichEdit::SetDeferredLoading(true);
     Application->CreateForm(Form1);
     Application->CreateForm(frmRead);
     Application->CreateForm(frmAbout);
