@@ -267,33 +267,39 @@ TEST_F(ReaderE2E, ACloseCommandWhileReadingSavesNothing) {
 
 namespace {
 
+struct BookSource {
+    const std::string* s;
+    std::size_t at;
+};
+DWORD CALLBACK FeedBook(DWORD_PTR c, LPBYTE buf, LONG cb, LONG* got) {
+    auto* s = reinterpret_cast<BookSource*>(c);
+    LONG n = static_cast<LONG>(std::min<std::size_t>(static_cast<std::size_t>(cb), s->s->size() - s->at));
+    memcpy(buf, s->s->data() + s->at, static_cast<std::size_t>(n));
+    s->at += static_cast<std::size_t>(n);
+    *got = n;
+    return 0;
+}
+
 // Where a text lies in the book as the platform's rich edit window counts:
 // the book's own document loaded into a window of this process.
-int OffsetInBook(const std::string& text) {
+int OffsetInBook(const std::string& text, const std::string& after = "") {
     LoadLibraryA("RICHED20.DLL");
     HWND w = CreateWindowExA(0, "RichEdit20A", "", WS_POPUP | ES_MULTILINE, 0, 0, 300, 300, nullptr, nullptr,
                              nullptr, nullptr);
     std::string rtf = ReadFile(BOOK_RTF);
-    struct Src {
-        const std::string* s;
-        std::size_t at;
-    } src{&rtf, 0};
+    BookSource src{&rtf, 0};
     EDITSTREAM es{};
     es.dwCookie = reinterpret_cast<DWORD_PTR>(&src);
-    es.pfnCallback = [](DWORD_PTR c, LPBYTE buf, LONG cb, LONG* got) -> DWORD {
-        auto* s = reinterpret_cast<Src*>(c);
-        LONG n = static_cast<LONG>(std::min<std::size_t>(static_cast<std::size_t>(cb), s->s->size() - s->at));
-        memcpy(buf, s->s->data() + s->at, static_cast<std::size_t>(n));
-        s->at += static_cast<std::size_t>(n);
-        *got = n;
-        return 0;
-    };
+    es.pfnCallback = FeedBook;
     SendMessageA(w, EM_EXLIMITTEXT, 0, 0x7FFFFFF0);
     SendMessageA(w, EM_STREAMIN, SF_RTF, reinterpret_cast<LPARAM>(&es));
-    FINDTEXTEXA ft{};
-    ft.chrg = {0, -1};
-    ft.lpstrText = text.c_str();
-    int at = static_cast<int>(SendMessageA(w, EM_FINDTEXTEX, FR_DOWN | FR_MATCHCASE, reinterpret_cast<LPARAM>(&ft)));
+    auto find = [&](const std::string& what, LONG from) {
+        FINDTEXTEXA ft{};
+        ft.chrg = {from, -1};
+        ft.lpstrText = what.c_str();
+        return static_cast<int>(SendMessageA(w, EM_FINDTEXTEX, FR_DOWN | FR_MATCHCASE, reinterpret_cast<LPARAM>(&ft)));
+    };
+    int at = find(text, after.empty() ? 0 : std::max(0, find(after, 0)));
     DestroyWindow(w);
     return at;
 }
@@ -410,7 +416,7 @@ bool InView(HWND view, int position) {
 }  // namespace
 
 TEST_F(ReaderE2E, ThreePressesOfPlusMakeTheBodyTallerAndAHeadingStaysTaller) {
-    int heading = OffsetInBook("The Crossing to Inchmore");
+    int heading = OffsetInBook("The Crossing to Inchmore", "Chapter Five");
     ASSERT_GT(heading, 0);
     WriteFile(Ini(), Settings(heading));
     Reader r(dir);

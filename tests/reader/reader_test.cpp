@@ -221,7 +221,7 @@ TEST_F(ReaderTest, SizeCommandsScaleTheWholeBookAndHeadingsStayLarger) {
     form->Show();
     Pump(50);
     TwwDBRichEdit* book = form->RichEdit2;
-    int heading = Find(book, "The Crossing to Inchmore");
+    int heading = book->FindText("The Crossing to Inchmore", Find(book, "Chapter Five"), book->GetTextLen(), stMatchCase);
     ASSERT_GT(heading, 0);
     int body = heading + 200;
     // The size box's "8" is the body text's size: the book's own 12-point body shows at 8.
@@ -244,7 +244,7 @@ TEST_F(ReaderTest, SizeCommandsScaleTheWholeBookAndHeadingsStayLarger) {
 
 TEST_F(ReaderTest, TheFontCommandPutsItsFaceOnEveryRunKeepingSizesAndItalics) {
     TwwDBRichEdit* book = form->RichEdit2;
-    int heading = Find(book, "The Crossing to Inchmore");
+    int heading = book->FindText("The Crossing to Inchmore", Find(book, "Chapter Five"), book->GetTextLen(), stMatchCase);
     int italic = Find(book, "a novel");
     ASSERT_GT(heading, 0);
     ASSERT_GE(italic, 0);
