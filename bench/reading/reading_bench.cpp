@@ -1,4 +1,4 @@
-// bench_reading BOOK.EXE BOOK.RTF [RUNS]: opening the reading window against
+// bench_reading BOOK.EXE BOOK.RTF [RUNS [READ_AT_MS]]: opening the reading window against
 // a bare rich edit load of the same document, in one run, alternating.
 //
 // Book: started in a fresh directory; once its skin window is shown and idle,
@@ -10,7 +10,9 @@
 // visible with text. Process start to the first window shown is timed for
 // both too: the book streams its documents while it starts, so most of its
 // load is there. Prints minimum, median and maximum and the ratios of the
-// medians.
+// medians. With READ_AT_MS, Read is pressed that long after the process
+// started (at the earliest once the skin shows) instead of 300 ms after the
+// skin shows.
 #include <windows.h>
 #include <psapi.h>
 
@@ -130,7 +132,7 @@ struct Sample {
 };
 
 // The book: start, wait for the skin, press Read, wait for the text.
-Sample Book(const std::string& exe) {
+Sample Book(const std::string& exe, int readAtMs) {
     std::string dir = FreshDir();
     Sample s;
     {
@@ -140,8 +142,13 @@ Sample Book(const std::string& exe) {
         HWND skin = nullptr;
         if (!WaitUntil([&] { return (skin = TopWindow(p.pi.dwProcessId, "TForm1")) != nullptr; }, 120000)) return s;
         s.start = Now() - started;
-        WaitForInputIdle(p.pi.hProcess, 5000);
-        Sleep(300);
+        if (readAtMs > 0) {
+            double wait = started + readAtMs - Now();
+            if (wait > 0) Sleep(static_cast<DWORD>(wait));
+        } else {
+            WaitForInputIdle(p.pi.hProcess, 5000);
+            Sleep(300);
+        }
         RECT r;
         GetWindowRect(skin, &r);
         HWND read = nullptr;
@@ -196,7 +203,7 @@ void Print(const char* name, std::vector<double> v, const char* unit) {
 
 int main(int argc, char** argv) {
     if (argc < 3) {
-        std::fprintf(stderr, "usage: bench_reading BOOK.EXE BOOK.RTF [RUNS]\n");
+        std::fprintf(stderr, "usage: bench_reading BOOK.EXE BOOK.RTF [RUNS [READ_AT_MS]]\n");
         return 2;
     }
     char self[MAX_PATH];
@@ -206,13 +213,14 @@ int main(int argc, char** argv) {
     char full[MAX_PATH];
     GetFullPathNameA(argv[2], MAX_PATH, full, nullptr);
     int runs = argc > 3 ? std::max(1, std::atoi(argv[3])) : 5;
+    int readAt = argc > 4 ? std::atoi(argv[4]) : 0;
 
-    Book(argv[1]);  // warm the file cache and the server
+    Book(argv[1], readAt);  // warm the file cache and the server
     Bare(bare, full);
     std::vector<double> bookStart, bookMs, bookMb, bareStart, bareMs, bareMb;
     for (int k = 0; k < runs; ++k) {
-        Sample a = k % 2 ? Bare(bare, full) : Book(argv[1]);
-        Sample b = k % 2 ? Book(argv[1]) : Bare(bare, full);
+        Sample a = k % 2 ? Bare(bare, full) : Book(argv[1], readAt);
+        Sample b = k % 2 ? Book(argv[1], readAt) : Bare(bare, full);
         if (k % 2) std::swap(a, b);
         if (a.ms < 0 || b.ms < 0 || a.mb < 0 || b.mb < 0) {
             std::printf("run %d failed: book %.1f ms %.1f MB, bare %.1f ms %.1f MB\n", k + 1, a.ms, a.mb, b.ms, b.mb);

@@ -8,6 +8,7 @@
 #include "buttons/MMBmpBtn.h"
 #include "buttons/MMPanel.h"
 #include "reader/ReaderSettings.h"
+#include "reader/ReadingView.h"
 #include "richedit/wwRichEdit.h"
 
 TfrmRead* frmRead = nullptr;
@@ -52,6 +53,29 @@ TfrmRead::TfrmRead(TComponent* owner) : TForm(owner), Arguments(reader::CommandL
     Field("btnClose", btnClose);
 }
 
+TfrmRead::~TfrmRead() = default;
+
+reader::TReadingView& TfrmRead::View() {
+    if (!view_) {
+        view_ = std::make_unique<reader::TReadingView>(*RichEdit2);
+        RichEdit2->OnDocumentLoaded = [this](TObject*) { view_->DocumentArrived(); };
+    }
+    return *view_;
+}
+
+void TfrmRead::WndProc(TMessage& m) {
+    // Shown before the book is all in: the saved reading place must be there
+    // to see, so the rest comes in now.
+    if (m.msg == WM_SHOWWINDOW && m.wParam && view_ && view_->BookmarkPending()) {
+        try {
+            RichEdit2->CompleteDocument();
+        } catch (...) {
+            Application->HandleException(this);
+        }
+    }
+    TForm::WndProc(m);
+}
+
 // ---------------------------------------------------------------- commands
 
 namespace {
@@ -66,13 +90,13 @@ std::string SteppedSize(const std::string& text, int step) {
 void TfrmRead::btnIncreaseFontClick(TObject*) {
     if (editFontSize->Text() == "72") return;
     editFontSize->SetText(SteppedSize(editFontSize->Text(), 1));
-    RichEdit2->Font()->SetSize(StrToInt(editFontSize->Text()));
+    View().SetSize(StrToInt(editFontSize->Text()));
 }
 
 void TfrmRead::btnDecreaseFontClick(TObject*) {
     if (editFontSize->Text() == "2") return;
     editFontSize->SetText(SteppedSize(editFontSize->Text(), -1));
-    RichEdit2->Font()->SetSize(StrToInt(editFontSize->Text()));
+    View().SetSize(StrToInt(editFontSize->Text()));
 }
 
 void TfrmRead::btnFontClick(TObject*) {
@@ -80,7 +104,8 @@ void TfrmRead::btnFontClick(TObject*) {
     // size box keeps ruling the size.
     fontdialogRichEdit->Execute();
     RichEdit2->Font()->Assign(&fontdialogRichEdit->Font);
-    RichEdit2->Font()->SetSize(StrToInt(editFontSize->Text()));
+    View().SetFace(RichEdit2->Font()->Name(), RichEdit2->Font()->Charset());
+    View().SetSize(StrToInt(editFontSize->Text()));
 }
 
 void TfrmRead::btnBackgroundClick(TObject*) {
@@ -129,6 +154,10 @@ void TfrmRead::btnCloseClick(TObject*) { Close(); }
 
 void TfrmRead::FormCreate(TObject*) {
     RichEdit2->Show();
+    // The face the layout gives the view is no choice of the reader's: the
+    // book keeps its own faces until one is chosen.
+    const std::string layoutFace = RichEdit2->Font()->Name();
+    View().SetSize(StrToInt(editFontSize->Text()));
     std::string dir = reader::WorkingDirectory();
     std::string notes = NotesFileName(dir);
     if (reader::FileExists(notes)) RichEdit3->Lines()->LoadFromFile(notes);
@@ -138,10 +167,11 @@ void TfrmRead::FormCreate(TObject*) {
         case reader::Switch::ReadingFont:
             ReaderSettings.ReadingFont = s.value;
             RichEdit2->Font()->SetName(s.value);
+            View().SetFace(s.value, RichEdit2->Font()->Charset());
             break;
         case reader::Switch::ReadingSize:
             ReaderSettings.ReadingFontSize = s.value;
-            RichEdit2->Font()->SetSize(StrToInt(s.value));
+            View().SetSize(StrToInt(s.value));
             editFontSize->SetText(s.value);
             break;
         case reader::Switch::ReadingColor:
@@ -196,13 +226,16 @@ void TfrmRead::FormCreate(TObject*) {
     }
     if (s.WindowState == "wsNormal") SetWindowState(TWindowState::wsNormal);
     else if (s.WindowState == "wsMaximized") SetWindowState(TWindowState::wsMaximized);
-    if (s.ReadingFont != kError) RichEdit2->Font()->SetName(s.ReadingFont);
+    if (s.ReadingFont != kError) {
+        RichEdit2->Font()->SetName(s.ReadingFont);
+        if (s.ReadingFont != layoutFace) View().SetFace(s.ReadingFont, RichEdit2->Font()->Charset());
+    }
     if (s.ReadingFontSize != kError) {
-        RichEdit2->Font()->SetSize(StrToInt(s.ReadingFontSize));
+        View().SetSize(StrToInt(s.ReadingFontSize));
         editFontSize->SetText(s.ReadingFontSize);
     }
     if (s.ReadingBackground != kError) RichEdit2->SetColor(StringToColor(s.ReadingBackground));
-    if (s.ReadingBookmark != kError) RichEdit2->SetSelStart(StrToInt(s.ReadingBookmark));
+    if (s.ReadingBookmark != kError) View().SetBookmark(StrToInt(s.ReadingBookmark));
     if (s.Notepad == "True") ShowNotepad();
 }
 

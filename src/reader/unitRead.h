@@ -4,6 +4,7 @@
 // them or removes them.
 #pragma once
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -17,11 +18,15 @@ class TEdit;
 class TCheckBox;
 class TColorDialog;
 class TFontDialog;
+namespace reader {
+class TReadingView;
+}
 
 class TfrmRead : public TForm {
     CX_DECLARE_CLASS()
 public:
     explicit TfrmRead(TComponent* owner);
+    ~TfrmRead() override;
 
     TwwDBRichEdit* RichEdit2 = nullptr;  // the book
     TSplitter* Splitter1 = nullptr;
@@ -54,7 +59,14 @@ public:
     // process's own by default; tests give their own).
     std::vector<std::string> Arguments;
 
+    // The reader's choices as the book view shows them.
+    reader::TReadingView& View();
+
+protected:
+    void WndProc(TMessage& m) override;
+
 private:
+    std::unique_ptr<reader::TReadingView> view_;
     void ShowNotepad();
     void HideNotepad();
     void SetShowHideCaption(const char* text);

@@ -376,6 +376,8 @@ void TRichEditStrings::SetStrings(const std::vector<std::string>& lines) {
 void TRichEditStrings::LoadFromFile(const std::string& fileName) {
     std::unique_ptr<TConversion> conversion = ConversionForFile(fileName);
     TFileStream f(fileName, fmOpenRead | fmShareDenyWrite);
+    // A long file must not stop at the window's text limit while it loads.
+    owner_.SetTextLimit(0x7FFFFFF0);
     conversion_ = conversion.get();
     try {
         LoadFromStream(f);

@@ -13,6 +13,7 @@
 #include "Menus.h"
 #include "Printers.h"
 #include "core/StoredData.h"
+#include "wwRichEditLoad.h"
 #include "wwRichEditOle.h"
 
 namespace {
@@ -98,6 +99,7 @@ TwwCustomRichEdit::TwwCustomRichEdit(TComponent* owner) : TCustomRichEdit(owner)
 
 TwwCustomRichEdit::~TwwCustomRichEdit() {
     SetState(csDestroying, true);
+    FinishStoredDocument();
     // The window goes while this layer still answers its messages.
     DestroyHandle();
     richEditOle_.Reset();
@@ -252,8 +254,10 @@ void TwwCustomRichEdit::DestroyWnd() {
 }
 
 void TwwCustomRichEdit::LoadWithRaisedLimit(TStream& stream) {
+    // The whole document comes in whatever its length; afterwards typing is
+    // limited again as the layout says (no layout limit: the limit stays open).
     int limit = MaxLength();
-    if (limit > 0) SetTextLimit(limit + 1);
+    SetTextLimit(0x7FFFFFF0);
     try {
         lines_->LoadFromStream(stream);
     } catch (...) {
@@ -275,6 +279,7 @@ void TwwCustomRichEdit::Change() {
 }
 
 void TwwCustomRichEdit::WndProc(TMessage& m) {
+    if (storedLoad_ && !pieceLoading_) DocumentNeededFor(m);
     switch (m.msg) {
     case EM_FINDTEXT: case EM_FINDTEXTEX: case EM_FINDTEXTW: case EM_FINDTEXTEXW:
         // Rich edit 2 searches backwards without the flag.
@@ -332,10 +337,23 @@ void TwwCustomRichEdit::WndProc(TMessage& m) {
     case WM_VSCROLL:
         if (IsTransparent() && CanFocus()) SetFocus();
         break;
-    case WM_SIZE:
+    case WM_WINDOWPOSCHANGING:
+        // The lines will wrap anew: the line at the top now stays there. The
+        // window lays itself out before the size message comes.
+        if (!(reinterpret_cast<WINDOWPOS*>(m.lParam)->flags & SWP_NOSIZE) && sizeTop_ < 0) sizeTop_ = TopCharacter();
+        break;
+    case WM_WINDOWPOSCHANGED:
+        TCustomRichEdit::WndProc(m);
+        sizeTop_ = -1;  // the size message, if any, has come
+        return;
+    case WM_SIZE: {
+        int top = sizeTop_;
+        sizeTop_ = -1;
         TCustomRichEdit::WndProc(m);
         if (!UsesPrinterWidth()) UpdateFormatRect();
+        if (top > 0) ScrollCharacterToTop(top);
         return;
+    }
     case WM_SHOWWINDOW:
         if (m.wParam && parent_ && !SwitchOn(2) && parent_->Align() != TAlign::alNone &&
             (parent_->Width() == 0 || parent_->Height() == 0)) {
@@ -587,10 +605,7 @@ void TwwCustomRichEdit::ReadData(layout::Reader& payload) {
         return;
     }
     if (bytes.empty()) return;
-    TwwRichMemoryStream ms;
-    ms.WriteString(bytes);
-    ms.SetPosition(0);
-    lines_->LoadFromStream(ms);
+    LoadStoredDocument(std::move(bytes));
 }
 
 void TwwCustomRichEdit::WriteData(layout::Writer& payload) {
@@ -620,10 +635,7 @@ void TwwCustomRichEdit::Loaded() {
             THourglass hourglass;
             if (dataRead_) {
                 if (data && !data->empty()) {
-                    TwwRichMemoryStream ms;
-                    ms.WriteString(*data);
-                    ms.SetPosition(0);
-                    lines_->LoadFromStream(ms);
+                    LoadStoredDocument(std::move(*data));
                 } else if (lines) {
                     SetPlainText(true);
                     lines_->SetStrings(*lines);

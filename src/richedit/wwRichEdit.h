@@ -18,6 +18,7 @@
 struct IRichEditOle;
 class TRichEditOleCallback;
 class TwwCustomRichEdit;
+struct TwwStoredDocumentLoad;
 
 enum TwwRichEditPopupOption : unsigned {
     rpoPopupEdit = 1u << 0, rpoPopupCut = 1u << 1, rpoPopupCopy = 1u << 2, rpoPopupPaste = 1u << 3,
@@ -251,6 +252,32 @@ public:
     TRichEditOleCallback* OleCallback() const { return callback_.Get(); }
     void Clear() override;
 
+    // The view's place: the first character of the line at the top of the
+    // window, and a scroll that brings the line holding a character to the
+    // top. The window's own re-wrap on a resize keeps that line at the top.
+    int TopCharacter();
+    void ScrollCharacterToTop(int position);
+
+    // Stored documents loaded in the background. While deferred loading is
+    // on (the program turns it on before it makes its windows), a control
+    // that reads its stored Data keeps it and streams it into its window
+    // piece by piece in idle time, after the windows are on screen; anything
+    // that needs the document before (its text, the selection, finding,
+    // saving, a key or a click in the window) finishes the load at once.
+    // OnDocumentLoaded follows when the stored document is all in.
+    static void SetDeferredLoading(bool on);
+    static bool DeferredLoading();
+    bool DocumentPending() const { return storedLoad_ != nullptr; }
+    // Loads a stored document (the bytes Data carries after its count): now,
+    // or with deferred loading on, in idle time.
+    void LoadStoredDocument(std::string bytes);
+    // Finishes a pending stored document now.
+    void CompleteDocument();
+    // Loads the next piece of the pending stored document, at most about
+    // budgetMs of work; false once nothing is pending.
+    bool LoadDocumentPiece(int budgetMs);
+    TNotifyEvent OnDocumentLoaded;
+
     // Operations the control family adds, in their order. Those that belong
     // to the menu commands, the dialogs, the formatting commands and the
     // editor window are not built into this control yet: they raise
@@ -346,6 +373,10 @@ private:
     void LoadWithRaisedLimit(TStream& stream);
     DWORD EventMask();
     void SetEventMask(DWORD mask);
+    void FinishStoredDocument();
+    // Whether a message to the window needs the whole stored document first;
+    // a replaced document drops what was still to come.
+    void DocumentNeededFor(const TMessage& m);
     void ApplyLinkDetection();
 
     std::unique_ptr<TwwRichEditStrings> lines_;
@@ -379,6 +410,9 @@ private:
     bool formatRectKnown_ = false;
     TPrintPath lastPrintPath_ = TPrintPath::None;
     int lastPrintPages_ = 0;
+    std::unique_ptr<TwwStoredDocumentLoad> storedLoad_;
+    bool pieceLoading_ = false;  // the control's own requests while it loads a piece
+    int sizeTop_ = -1;           // the line at the top while the window changes size
 };
 
 // The control as the book's windows use it: every property published, and

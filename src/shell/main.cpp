@@ -8,6 +8,7 @@
 #include "about/unitAbout.h"
 #include "reader/unitRead.h"
 #include "richeditor/wwIntl.h"
+#include "richedit/wwRichEdit.h"
 #include "shell/unitMain.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
@@ -16,6 +17,9 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     Application->SetTitle(BOOK_IDENTIFIER);
     // The rich text family's string table, before any window that shows its texts.
     WwIntl().LoadStored();
+    // The cover comes first: the stored documents stream into their windows
+    // once the skin window is on screen, or sooner where one is needed.
+    TwwCustomRichEdit::SetDeferredLoading(true);
     Application->CreateForm(Form1);
     Application->CreateForm(frmRead);
     Application->CreateForm(frmAbout);

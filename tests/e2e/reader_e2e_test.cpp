@@ -2,7 +2,12 @@
 // program is started in fresh directories, driven from outside, and the
 // files it leaves are read back.
 #include <gtest/gtest.h>
+#include <windows.h>
+#include <richedit.h>
 
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
 #include <fstream>
 #include <functional>
 #include <map>
@@ -256,4 +261,236 @@ TEST_F(ReaderE2E, ACloseCommandWhileReadingSavesNothing) {
     cmd.Send(r.skin, 1);
     EXPECT_TRUE(r.book.WaitForExit(8000));
     EXPECT_TRUE(FilesIn(dir).empty());
+}
+
+// ---------------------------------------------------------------- the page as the reader sees it
+
+namespace {
+
+struct BookSource {
+    const std::string* s;
+    std::size_t at;
+};
+DWORD CALLBACK FeedBook(DWORD_PTR c, LPBYTE buf, LONG cb, LONG* got) {
+    auto* s = reinterpret_cast<BookSource*>(c);
+    LONG n = static_cast<LONG>(std::min<std::size_t>(static_cast<std::size_t>(cb), s->s->size() - s->at));
+    memcpy(buf, s->s->data() + s->at, static_cast<std::size_t>(n));
+    s->at += static_cast<std::size_t>(n);
+    *got = n;
+    return 0;
+}
+
+// Where a text lies in the book as the platform's rich edit window counts:
+// the book's own document loaded into a window of this process.
+int OffsetInBook(const std::string& text, const std::string& after = "") {
+    LoadLibraryA("RICHED20.DLL");
+    HWND w = CreateWindowExA(0, "RichEdit20A", "", WS_POPUP | ES_MULTILINE, 0, 0, 300, 300, nullptr, nullptr,
+                             nullptr, nullptr);
+    std::string rtf = ReadFile(BOOK_RTF);
+    BookSource src{&rtf, 0};
+    EDITSTREAM es{};
+    es.dwCookie = reinterpret_cast<DWORD_PTR>(&src);
+    es.pfnCallback = FeedBook;
+    SendMessageA(w, EM_EXLIMITTEXT, 0, 0x7FFFFFF0);
+    SendMessageA(w, EM_STREAMIN, SF_RTF, reinterpret_cast<LPARAM>(&es));
+    auto find = [&](const std::string& what, LONG from) {
+        FINDTEXTEXA ft{};
+        ft.chrg = {from, -1};
+        ft.lpstrText = what.c_str();
+        return static_cast<int>(SendMessageA(w, EM_FINDTEXTEX, FR_DOWN | FR_MATCHCASE, reinterpret_cast<LPARAM>(&ft)));
+    };
+    int at = find(text, after.empty() ? 0 : std::max(0, find(after, 0)));
+    DestroyWindow(w);
+    return at;
+}
+
+BOOL CALLBACK FindBookView(HWND w, LPARAM lp) {
+    char cls[64] = {};
+    GetClassNameA(w, cls, sizeof cls);
+    CharUpperA(cls);
+    RECT r;
+    GetWindowRect(w, &r);
+    auto* best = reinterpret_cast<std::pair<HWND, int>*>(lp);
+    int area = (r.right - r.left) * (r.bottom - r.top);
+    if (std::string(cls).find("RICHEDIT") != std::string::npos && IsWindowVisible(w) && area > best->second)
+        *best = {w, area};
+    return TRUE;
+}
+// The book view: the largest visible rich edit window of the reading window.
+HWND BookView(HWND read) {
+    std::pair<HWND, int> best{nullptr, 0};
+    EnumChildWindows(read, FindBookView, reinterpret_cast<LPARAM>(&best));
+    return best.first;
+}
+
+// The rows of the view on screen that hold dark pixels, as bands of text
+// lines: each band's top and height.
+struct Band {
+    int top, height;
+};
+std::vector<Band> TextBands(HWND view) {
+    RedrawWindow(view, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+    Sleep(150);
+    RECT r;
+    GetClientRect(view, &r);
+    POINT o{0, 0};
+    ClientToScreen(view, &o);
+    int w = r.right - 20, h = r.bottom;  // the scroll bar's side left out
+    HDC screen = GetDC(nullptr);
+    HDC mem = CreateCompatibleDC(screen);
+    BITMAPINFO bi{};
+    bi.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    bi.bmiHeader.biWidth = w;
+    bi.bmiHeader.biHeight = -h;
+    bi.bmiHeader.biPlanes = 1;
+    bi.bmiHeader.biBitCount = 32;
+    bi.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    HBITMAP bmp = CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ old = SelectObject(mem, bmp);
+    BitBlt(mem, 0, 0, w, h, screen, o.x, o.y, SRCCOPY);
+    std::vector<Band> bands;
+    auto* px = static_cast<const std::uint32_t*>(bits);
+    int start = -1;
+    for (int y = 0; y <= h; ++y) {
+        bool dark = false;
+        for (int x = 4; y < h && x < w && !dark; ++x) {
+            std::uint32_t p = px[y * w + x];
+            int lum = ((p >> 16) & 255) + ((p >> 8) & 255) + (p & 255);
+            dark = lum < 3 * 110;
+        }
+        if (dark && start < 0) start = y;
+        if (!dark && start >= 0) {
+            bands.push_back({start, y - start});
+            start = -1;
+        }
+    }
+    SelectObject(mem, old);
+    DeleteObject(bmp);
+    DeleteDC(mem);
+    ReleaseDC(nullptr, screen);
+    return bands;
+}
+
+int MedianPitch(const std::vector<Band>& b) {
+    std::vector<int> d;
+    for (std::size_t k = 1; k < b.size(); ++k) d.push_back(b[k].top - b[k - 1].top);
+    if (d.empty()) return 0;
+    std::sort(d.begin(), d.end());
+    return d[d.size() / 2];
+}
+
+int MedianHeight(const std::vector<Band>& b) {
+    std::vector<int> d;
+    for (auto& x : b) d.push_back(x.height);
+    if (d.empty()) return 0;
+    std::sort(d.begin(), d.end());
+    return d[d.size() / 2];
+}
+
+// A press of a button on the reading window's bar, with the mouse.
+void PressBarButton(HWND read, int x) {
+    RECT c;
+    GetClientRect(read, &c);
+    POINT p{x, c.bottom - 41 + 20};
+    ClientToScreen(read, &p);
+    SetCursorPos(p.x, p.y);
+    INPUT in[2] = {};
+    in[0].type = in[1].type = INPUT_MOUSE;
+    in[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+    in[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+    SendInput(2, in, sizeof(INPUT));
+}
+
+std::string Settings(int bookmark, const std::string& more = "") {
+    return "[CodexiaBook]\r\nSaveSettings=True\r\nWindowState=wsNormal\r\nReadingBookmark=" + std::to_string(bookmark) +
+           "\r\n" + more;
+}
+
+bool InView(HWND view, int position) {
+    auto first = SendMessageA(view, EM_GETFIRSTVISIBLELINE, 0, 0);
+    auto line = SendMessageA(view, EM_EXLINEFROMCHAR, 0, position);
+    return line >= first && line < first + 8;
+}
+
+}  // namespace
+
+TEST_F(ReaderE2E, ThreePressesOfPlusMakeTheBodyTallerAndAHeadingStaysTaller) {
+    int heading = OffsetInBook("The Crossing to Inchmore", "Chapter Five");
+    ASSERT_GT(heading, 0);
+    WriteFile(Ini(), Settings(heading));
+    Reader r(dir);
+    ASSERT_TRUE(r.Open());
+    HWND view = BookView(r.read);
+    ASSERT_NE(view, nullptr);
+    ASSERT_TRUE(WaitUntil([&] { return InView(view, heading); }));
+    std::vector<Band> before = TextBands(view);
+    for (int k = 0; k < 3; ++k) {
+        std::string want = std::to_string(9 + k);
+        PressBarButton(r.read, 150);
+        ASSERT_TRUE(WaitUntil([&] { return TextOf(Child(r.read, "Cx.EDIT")) == want; })) << want;
+    }
+    EXPECT_TRUE(InView(view, heading)) << "the place stays";
+    std::vector<Band> after = TextBands(view);
+    ASSERT_GT(before.size(), 4u);
+    ASSERT_GT(after.size(), 3u);
+    EXPECT_GT(MedianPitch(after), MedianPitch(before)) << "body lines are further apart";
+    EXPECT_GT(MedianHeight(after), MedianHeight(before)) << "and their letters taller";
+    // The heading is the first line shown: taller than the body's lines.
+    EXPECT_GT(after.front().height, MedianHeight(after));
+    r.CloseReading();
+    ASSERT_TRUE(r.Quit());
+    EXPECT_EQ(IniValues(Ini())["ReadingFontSize"], "11");
+}
+
+TEST_F(ReaderE2E, TheSavedFaceAndSizeShowAgainAfterARestartAtTheSavedPlace) {
+    int middle = OffsetInBook("Chapter Five");
+    int six = OffsetInBook("Chapter Six");
+    ASSERT_GT(six, middle);
+    middle = (middle + six) / 2;
+    std::vector<Band> bookFaces, chosen;
+    {
+        WriteFile(Ini(), Settings(middle, "ReadingFontSize=11\r\n"));
+        Reader r(dir);
+        ASSERT_TRUE(r.Open());
+        HWND view = BookView(r.read);
+        ASSERT_TRUE(WaitUntil([&] { return InView(view, middle); })) << "the bookmark is in view";
+        bookFaces = TextBands(view);
+        r.CloseReading();
+        ASSERT_TRUE(r.Quit());
+    }
+    {
+        WriteFile(Ini(), Settings(middle, "ReadingFontSize=11\r\nReadingFont=Courier New\r\n"));
+        Reader r(dir);
+        ASSERT_TRUE(r.Open());
+        HWND view = BookView(r.read);
+        ASSERT_TRUE(WaitUntil([&] { return InView(view, middle); }));
+        chosen = TextBands(view);
+        r.CloseReading();
+        ASSERT_TRUE(r.Quit());
+    }
+    // Another face: other glyphs, so other bands of dark rows.
+    bool same = bookFaces.size() == chosen.size();
+    for (std::size_t k = 0; same && k < chosen.size(); ++k)
+        same = bookFaces[k].top == chosen[k].top && bookFaces[k].height == chosen[k].height;
+    EXPECT_FALSE(same);
+    auto v = IniValues(Ini());
+    EXPECT_EQ(v["ReadingFont"], "Courier New");
+    EXPECT_EQ(v["ReadingFontSize"], "11");
+    {
+        // The file as the program saved it: the same page again.
+        Reader r(dir);
+        ASSERT_TRUE(r.Open());
+        EXPECT_EQ(TextOf(Child(r.read, "Cx.EDIT")), "11");
+        HWND view = BookView(r.read);
+        ASSERT_TRUE(WaitUntil([&] { return InView(view, middle); }));
+        std::vector<Band> again = TextBands(view);
+        ASSERT_EQ(again.size(), chosen.size());
+        for (std::size_t k = 0; k < again.size(); ++k) {
+            EXPECT_EQ(again[k].top, chosen[k].top) << k;
+            EXPECT_EQ(again[k].height, chosen[k].height) << k;
+        }
+        r.CloseReading();
+        ASSERT_TRUE(r.Quit());
+    }
 }

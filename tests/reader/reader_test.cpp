@@ -11,6 +11,7 @@
 #include "buttons/MMBmpBtn.h"
 #include "TestUtil.h"
 #include "reader/ReaderSettings.h"
+#include "reader/ReadingView.h"
 #include "reader/unitRead.h"
 #include "richedit/wwRichEdit.h"
 
@@ -201,4 +202,122 @@ TEST(Switches, PrefixesAreCaseSensitiveAndValuesUntrimmed) {
     EXPECT_EQ(s[5].which, Switch::Maximized);
     EXPECT_EQ(s[6].which, Switch::NotepadSize);
     EXPECT_EQ(s[6].value, " 20");
+}
+
+// ---------------------------------------------------------------- the choices on the page
+
+namespace {
+
+struct Look {
+    std::string face;
+    int twips = 0;
+    DWORD effects = 0;
+};
+
+Look LookAt(TwwCustomRichEdit* e, int position) {
+    HWND w = e->Handle();
+    CHARRANGE saved{};
+    SendMessageA(w, EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&saved));
+    CHARRANGE r{position, position + 1};
+    SendMessageA(w, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&r));
+    CHARFORMAT2A f{};
+    f.cbSize = sizeof f;
+    SendMessageA(w, EM_GETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&f));
+    SendMessageA(w, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&saved));
+    return {f.szFaceName, static_cast<int>(f.yHeight), f.dwEffects};
+}
+
+// The height on screen of the line that holds the position: the distance to the next line.
+int LineHeightAt(TwwCustomRichEdit* e, int position) {
+    HWND w = e->Handle();
+    LRESULT line = SendMessageA(w, EM_EXLINEFROMCHAR, 0, position);
+    POINTL a{}, b{};
+    SendMessageA(w, EM_POSFROMCHAR, reinterpret_cast<WPARAM>(&a), SendMessageA(w, EM_LINEINDEX, line, 0));
+    SendMessageA(w, EM_POSFROMCHAR, reinterpret_cast<WPARAM>(&b), SendMessageA(w, EM_LINEINDEX, line + 1, 0));
+    return b.y - a.y;
+}
+
+int Find(TwwCustomRichEdit* e, const std::string& text) { return e->FindText(text, 0, e->GetTextLen(), stMatchCase); }
+
+int FirstVisibleLine(TwwCustomRichEdit* e) { return static_cast<int>(SendMessageA(e->Handle(), EM_GETFIRSTVISIBLELINE, 0, 0)); }
+int LineOf(TwwCustomRichEdit* e, int position) {
+    return static_cast<int>(SendMessageA(e->Handle(), EM_EXLINEFROMCHAR, 0, position));
+}
+
+}  // namespace
+
+TEST_F(ReaderTest, SizeCommandsScaleTheWholeBookAndHeadingsStayLarger) {
+    form->Show();
+    Pump(50);
+    TwwDBRichEdit* book = form->RichEdit2;
+    int heading = book->FindText("The Crossing to Inchmore", Find(book, "Chapter Five"), book->GetTextLen(), stMatchCase);
+    ASSERT_GT(heading, 0);
+    int body = heading + 200;
+    // The size box's "8" is the body text's size: the book's own 12-point body shows at 8.
+    WPARAM num = 0;
+    LPARAM den = 0;
+    SendMessageA(book->Handle(), EM_GETZOOM, reinterpret_cast<WPARAM>(&num), reinterpret_cast<LPARAM>(&den));
+    EXPECT_EQ(num * 240, static_cast<WPARAM>(160 * den)) << num << "/" << den;
+    int bodyBefore = LineHeightAt(book, body);
+    for (int k = 0; k < 3; ++k) form->btnIncreaseFontClick(nullptr);
+    EXPECT_EQ(SizeBox(), "11");
+    EXPECT_EQ(BookSize(), 11);
+    Pump(30);
+    int bodyAfter = LineHeightAt(book, body);
+    EXPECT_GT(bodyAfter, bodyBefore + 2) << "three sizes larger shows on the page";
+    EXPECT_GT(LineHeightAt(book, heading), bodyAfter) << "a heading stays taller than the body";
+    // The document's own sizes are untouched: headings keep their proportion.
+    EXPECT_GT(LookAt(book, heading).twips, LookAt(book, body).twips);
+    form->Hide();
+}
+
+TEST_F(ReaderTest, TheFontCommandPutsItsFaceOnEveryRunKeepingSizesAndItalics) {
+    TwwDBRichEdit* book = form->RichEdit2;
+    int heading = book->FindText("The Crossing to Inchmore", Find(book, "Chapter Five"), book->GetTextLen(), stMatchCase);
+    int italic = Find(book, "a novel");
+    ASSERT_GT(heading, 0);
+    ASSERT_GE(italic, 0);
+    Look headingBefore = LookAt(book, heading);
+    ASSERT_TRUE(LookAt(book, italic).effects & CFE_ITALIC);
+    TCommonDialog::OnDialogShown = [](HWND dlg) {
+        HWND faces = GetDlgItem(dlg, 0x470);
+        if (SendMessageA(faces, CB_SELECTSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>("Tahoma")) >= 0)
+            SendMessageA(dlg, WM_COMMAND, MAKEWPARAM(0x470, CBN_SELCHANGE), reinterpret_cast<LPARAM>(faces));
+        PostMessageA(dlg, WM_COMMAND, IDOK, 0);
+    };
+    form->btnFontClick(nullptr);
+    ASSERT_EQ(book->Font()->Name(), "Tahoma");
+    EXPECT_EQ(LookAt(book, heading).face, "Tahoma");
+    EXPECT_EQ(LookAt(book, Find(book, "Chapter Nine") + 300).face, "Tahoma");
+    EXPECT_EQ(LookAt(book, heading).twips, headingBefore.twips);
+    EXPECT_EQ(LookAt(book, heading).effects & CFE_BOLD, headingBefore.effects & CFE_BOLD);
+    EXPECT_TRUE(LookAt(book, italic).effects & CFE_ITALIC) << "italics stay";
+    EXPECT_EQ(SizeBox(), "8");
+}
+
+TEST_F(ReaderTest, TheLineAtTheTopStaysThroughSizeChangesAndTheBookmarkComesIntoView) {
+    form->Show();
+    Pump(50);
+    TwwDBRichEdit* book = form->RichEdit2;
+    int place = Find(book, "Chapter Five") + 1500;
+    book->ScrollCharacterToTop(place);
+    int top = book->TopCharacter();
+    ASSERT_GT(top, 0);
+    ASSERT_EQ(FirstVisibleLine(book), LineOf(book, top));
+    form->btnIncreaseFontClick(nullptr);
+    form->btnIncreaseFontClick(nullptr);
+    EXPECT_EQ(FirstVisibleLine(book), LineOf(book, top));
+    form->btnDecreaseFontClick(nullptr);
+    EXPECT_EQ(FirstVisibleLine(book), LineOf(book, top));
+    // The reading position as the settings give it: its line at the top.
+    form->View().SetBookmark(place + 700);
+    EXPECT_EQ(book->SelStart(), place + 700);
+    EXPECT_EQ(FirstVisibleLine(book), LineOf(book, place + 700));
+    form->Hide();
+}
+
+TEST(ReadingView, TheBodySizeIsTheMostCommonOne) {
+    EXPECT_EQ(reader::MostCommon({}), 0);
+    EXPECT_EQ(reader::MostCommon({240, 720, 240, 1440, 240, 720}), 240);
+    EXPECT_EQ(reader::MostCommon({300, 200, 300, 200}), 200) << "the smaller of equals";
 }
