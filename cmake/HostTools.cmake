@@ -18,7 +18,9 @@ else()
     ExternalProject_Add(host_tools
         SOURCE_DIR ${CMAKE_SOURCE_DIR}/tools
         BINARY_DIR ${HOST_BIN}
+        # A build of the book alone (CODEXIA_TESTS off) needs only the layout compiler.
         CMAKE_ARGS -DCMAKE_BUILD_TYPE=Release -DCMAKE_C_COMPILER=cc -DCMAKE_CXX_COMPILER=c++
+                   -DCODEXIA_HOST_TESTS=${CODEXIA_TESTS}
         CMAKE_CACHE_ARGS -DCMAKE_CXX_COMPILER_LAUNCHER:STRING=${CODEXIA_LAUNCHER}
         INSTALL_COMMAND ""
         BUILD_ALWAYS ON
