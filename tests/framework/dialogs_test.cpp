@@ -150,3 +150,4 @@ TEST(Dialogs, SaveDialogAddsTheDefaultExtensionAndReadsTheFilterBack) {
     delete f;
     EXPECT_EQ(TakeErrors(), "");
 }
+

@@ -250,3 +250,36 @@ TEST(Keyboard, ToolWindowKeepsItsClientSizeWhenItsWindowIsMade) {
     EXPECT_EQ(g->ClientHeight(), before);
     delete g;
 }
+
+TEST(Keyboard, ButtonsAreStoredInLayouts) {
+    auto* f = new TTestForm();
+    int clicks = 0;
+    f->AddHandler<void(TObject*)>("btnCancelClick", [&](TObject*) { ++clicks; });
+    layout::Node n{"TTestForm", "frmButtons", {}, {}};
+    layout::Node ok{"TButton", "btnOK", {}, {}};
+    ok.props = {{"Caption", layout::Value::Str("&OK")}, {"Default", layout::Value::Bool(true)},
+                {"ModalResult", layout::Value::Int(1)}, {"TabOrder", layout::Value::Int(0)}};
+    layout::Node cancel{"TButton", "btnCancel", {}, {}};
+    cancel.props = {{"Caption", layout::Value::Str("Cancel")}, {"Cancel", layout::Value::Bool(true)},
+                    {"ModalResult", layout::Value::Id("mrCancel")}, {"OnClick", layout::Value::Id("btnCancelClick")}};
+    n.children = {ok, cancel};
+    f->Load(n);
+    auto* a = dynamic_cast<TButton*>(f->FindComponent("btnOK"));
+    auto* b = dynamic_cast<TButton*>(f->FindComponent("btnCancel"));
+    ASSERT_TRUE(a && b);
+    EXPECT_TRUE(a->Default());
+    EXPECT_EQ(a->ModalResult, mrOk);
+    EXPECT_TRUE(b->Cancel());
+    EXPECT_EQ(b->ModalResult, mrCancel);
+    f->Show();
+    Pump(20);
+    EXPECT_EQ(GetWindowLongA(a->Handle(), GWL_STYLE) & 0x0F, BS_DEFPUSHBUTTON);
+    SendMessageA(b->Handle(), BM_CLICK, 0, 0);
+    EXPECT_EQ(clicks, 1);
+    EXPECT_EQ(f->ModalResult, mrCancel);
+    bool stored = false;
+    for (auto& [name, v] : StoredProperties(*b))
+        if (name == "ModalResult") stored = v == layout::Value::Int(mrCancel);
+    EXPECT_TRUE(stored);
+    delete f;
+}

@@ -289,11 +289,13 @@ TEST(Menus, AnOpenMenuShowsTheItemsAsTheyAreJustBeforeItOpens) {
 
     std::vector<std::vector<PlatformItem>> seen;
     int fileOpeningsSeen = -1;
+    std::string hintWhileOpen;
     bool popupShown = false;
     auto readAndClose = [&] {
         popupShown = OpenPopupWindow() != nullptr;
         if (HWND pw = OpenPopupWindow()) UpdateWindow(pw);
         if (seen.empty()) fileOpeningsSeen = w.fileOpenings;
+        if (seen.size() == 1) hintWhileOpen = Application->Hint;  // opened by keyboard: Save is selected
         seen.push_back(ReadMenu(file->Handle()));
         if (shot && seen.size() == 1) SaveScreenBmp(std::string(shot) + "\\menu-open.bmp");
         EndMenu();
@@ -309,6 +311,7 @@ TEST(Menus, AnOpenMenuShowsTheItemsAsTheyAreJustBeforeItOpens) {
     Pump(50);
     ASSERT_EQ(seen.size(), 2u);
     EXPECT_TRUE(popupShown);
+    EXPECT_EQ(hintWhileOpen, "Saves and closes");
     EXPECT_EQ(fileOpeningsSeen, 1);
     const auto& items = seen[0];
     ASSERT_EQ(items.size(), 6u);  // Load is hidden
