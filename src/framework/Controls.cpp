@@ -3,20 +3,28 @@
 #include <windowsx.h>
 
 #include <algorithm>
+#include <climits>
 
 #include "Forms.h"
 #include "Menus.h"
 
 const EnumNames kAlignNames = {"alNone", "alTop", "alBottom", "alLeft", "alRight", "alClient"};
 
-TShiftState ShiftFromKeys(WPARAM keys) {
+TShiftState KeyboardShift() {
     TShiftState s = 0;
+    if (GetKeyState(VK_SHIFT) < 0) s |= ssShift;
+    if (GetKeyState(VK_CONTROL) < 0) s |= ssCtrl;
+    if (GetKeyState(VK_MENU) < 0) s |= ssAlt;
+    return s;
+}
+
+TShiftState ShiftFromKeys(WPARAM keys) {
+    TShiftState s = KeyboardShift();
     if (keys & MK_SHIFT) s |= ssShift;
     if (keys & MK_CONTROL) s |= ssCtrl;
     if (keys & MK_LBUTTON) s |= ssLeft;
     if (keys & MK_RBUTTON) s |= ssRight;
     if (keys & MK_MBUTTON) s |= ssMiddle;
-    if (GetKeyState(VK_MENU) < 0) s |= ssAlt;
     return s;
 }
 
@@ -489,6 +497,7 @@ void TWinControl::InsertControl(TControl* c) {
 void TWinControl::RemoveControl(TControl* c) {
     auto it = std::find(controls_.begin(), controls_.end(), c);
     if (it == controls_.end()) return;
+    if (TCustomForm* form = GetParentForm(this)) form->ControlRemoved(c);
     c->Invalidate();
     if (c == captureControl_) SetCaptureControl(nullptr);
     if (auto* w = dynamic_cast<TWinControl*>(c)) w->DestroyHandle();
@@ -941,31 +950,34 @@ void TWinControl::WndProc(TMessage& m) {
         m.result = reinterpret_cast<LRESULT>(brush_.Get());
         return;
     }
-    case WM_KEYDOWN: case WM_SYSKEYDOWN:
-        if (OnKeyDown) {
-            WORD key = static_cast<WORD>(m.wParam);
-            OnKeyDown(this, key, ShiftFromKeys(0));
-            if (key == 0) return;
-            m.wParam = key;
+    case WM_KEYDOWN: case WM_SYSKEYDOWN: case WM_KEYUP: case WM_SYSKEYUP: {
+        bool down = m.msg == WM_KEYDOWN || m.msg == WM_SYSKEYDOWN;
+        WORD key = static_cast<WORD>(m.wParam);
+        TShiftState shift = KeyboardShift();
+        TCustomForm* form = GetParentForm(this);
+        if (form && form != this && form->KeyPreview) {
+            if (down) form->KeyDown(key, shift);
+            else form->KeyUp(key, shift);
         }
-        break;
-    case WM_KEYUP: case WM_SYSKEYUP:
-        if (OnKeyUp) {
-            WORD key = static_cast<WORD>(m.wParam);
-            OnKeyUp(this, key, ShiftFromKeys(0));
-            if (key == 0) return;
-            m.wParam = key;
+        if (key != 0) {
+            if (down) KeyDown(key, shift);
+            else KeyUp(key, shift);
         }
+        if (key == 0) return;
+        m.wParam = key;
         break;
-    case WM_CHAR:
-        if (OnKeyPress) {
-            char ch = static_cast<char>(m.wParam);
-            OnKeyPress(this, ch);
-            if (ch == 0) return;
-            m.wParam = static_cast<unsigned char>(ch);
-        }
+    }
+    case WM_CHAR: {
+        char ch = static_cast<char>(m.wParam);
+        TCustomForm* form = GetParentForm(this);
+        if (form && form != this && form->KeyPreview) form->KeyPress(ch);
+        if (ch != 0) KeyPress(ch);
+        if (ch == 0) return;
+        m.wParam = static_cast<unsigned char>(ch);
         break;
+    }
     case WM_SETFOCUS:
+        if (TCustomForm* form = GetParentForm(this); form && form != this) form->FocusChanged(this);
         if (OnEnter) OnEnter(this);
         break;
     case WM_KILLFOCUS:
@@ -983,6 +995,34 @@ void TWinControl::WndProc(TMessage& m) {
     default: break;
     }
     DefaultHandler(m);
+}
+
+bool TWinControl::PreTranslateMessage(MSG&) { return false; }
+
+void TWinControl::KeyDown(WORD& key, TShiftState shift) {
+    if (OnKeyDown) OnKeyDown(this, key, shift);
+}
+
+void TWinControl::KeyUp(WORD& key, TShiftState shift) {
+    if (OnKeyUp) OnKeyUp(this, key, shift);
+}
+
+void TWinControl::KeyPress(char& key) {
+    if (OnKeyPress) OnKeyPress(this, key);
+}
+
+void TWinControl::GetTabOrderList(std::vector<TWinControl*>& list) const {
+    std::vector<TWinControl*> kids;
+    for (TControl* c : controls_)
+        if (auto* w = dynamic_cast<TWinControl*>(c)) kids.push_back(w);
+    std::stable_sort(kids.begin(), kids.end(), [](TWinControl* a, TWinControl* b) {
+        auto key = [](TWinControl* w) { return w->TabOrder < 0 ? INT_MAX : w->TabOrder; };
+        return key(a) < key(b);
+    });
+    for (TWinControl* w : kids) {
+        list.push_back(w);
+        w->GetTabOrderList(list);
+    }
 }
 
 void TWinControl::MainWndProc(TMessage& m) {

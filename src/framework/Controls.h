@@ -21,7 +21,11 @@ extern const EnumNames kAlignNames;
 enum class TMouseButton { mbLeft, mbRight, mbMiddle };
 enum TShiftFlag : unsigned { ssShift = 1, ssAlt = 2, ssCtrl = 4, ssLeft = 8, ssRight = 16, ssMiddle = 32, ssDouble = 64 };
 using TShiftState = unsigned;
+// The shift state of a mouse message's key flags; Shift, Ctrl and Alt come
+// from the keyboard state as the message left the queue.
 TShiftState ShiftFromKeys(WPARAM keys);
+// Shift, Ctrl and Alt as the keyboard state has them now (key events).
+TShiftState KeyboardShift();
 
 using TCursor = int;
 inline constexpr TCursor crDefault = 0, crNone = -1, crArrow = -2, crCross = -3, crIBeam = -4, crSizeNESW = -6,
@@ -271,6 +275,21 @@ public:
 
     TControl* CaptureControl() const { return captureControl_; }
     void SetCaptureControl(TControl* c);
+
+    // A first look at a message the loop took from the queue for this
+    // control's window (or a window inside it), before any translation: true
+    // when the control used it. The loop asks the control the message is for,
+    // then each parent up to the form.
+    virtual bool PreTranslateMessage(MSG& msg);
+    // Key events; the form sees each first when its KeyPreview is set. A key
+    // set to 0 goes no further.
+    virtual void KeyDown(WORD& key, TShiftState shift);
+    virtual void KeyUp(WORD& key, TShiftState shift);
+    virtual void KeyPress(char& key);
+    // The windowed controls inside this one in Tab order: each parent's
+    // children by TabOrder (unset ones last, in insertion order), a
+    // container's own children right after it.
+    void GetTabOrderList(std::vector<TWinControl*>& list) const;
     TKeyEvent OnKeyDown, OnKeyUp;
     TKeyPressEvent OnKeyPress;
     TNotifyEvent OnEnter, OnExit;

@@ -5,6 +5,10 @@
 #include <algorithm>
 #include <cctype>
 
+#include "Dialogs.h"
+#include "Menus.h"
+#include "StdCtrls.h"
+
 TApplication* Application = nullptr;
 
 const EnumNames kWindowStateNames = {"wsNormal", "wsMinimized", "wsMaximized"};
@@ -15,7 +19,38 @@ const EnumNames kBorderIconNames = {"biSystemMenu", "biMinimize", "biMaximize", 
 const EnumNames kPositionNames = {"poDesigned", "poDefault", "poDefaultPosOnly", "poDefaultSizeOnly", "poScreenCenter",
                                   "poDesktopCenter", "poMainFormCenter", "poOwnerFormCenter"};
 constexpr UINT_PTR kHintShowTimer = 1, kHintHideTimer = 2;
+
+// The window styles of a border style and its icons. The one mapping: the
+// sizes worked out before the window exists and the window made from them
+// must agree (a tool window's caption is lower than a normal one's).
+void FormWindowStyles(TFormBorderStyle bs, unsigned icons, DWORD& style, DWORD& exStyle) {
+    style = 0;
+    exStyle = 0;
+    switch (bs) {
+    case TFormBorderStyle::bsNone: style |= WS_POPUP; break;
+    case TFormBorderStyle::bsSingle: case TFormBorderStyle::bsToolWindow: style |= WS_CAPTION | WS_BORDER; break;
+    case TFormBorderStyle::bsSizeable: case TFormBorderStyle::bsSizeToolWin: style |= WS_CAPTION | WS_THICKFRAME; break;
+    case TFormBorderStyle::bsDialog:
+        style |= WS_POPUP | WS_CAPTION | DS_MODALFRAME;
+        exStyle |= WS_EX_DLGMODALFRAME;
+        break;
+    }
+    bool tool = bs == TFormBorderStyle::bsToolWindow || bs == TFormBorderStyle::bsSizeToolWin;
+    if (tool) exStyle |= WS_EX_TOOLWINDOW;
+    if (bs != TFormBorderStyle::bsNone && (icons & biSystemMenu)) {
+        style |= WS_SYSMENU;
+        if (bs != TFormBorderStyle::bsDialog && !tool) {
+            if (icons & biMinimize) style |= WS_MINIMIZEBOX;
+            if (icons & biMaximize) style |= WS_MAXIMIZEBOX;
+        }
+    }
+}
 }  // namespace
+
+TCustomForm* GetParentForm(const TControl* c) {
+    while (c && c->Parent()) c = c->Parent();
+    return const_cast<TCustomForm*>(dynamic_cast<const TCustomForm*>(c));
+}
 
 // ---------------------------------------------------------------- TCustomForm
 
@@ -38,6 +73,8 @@ CX_IMPLEMENT_CLASS(TCustomForm, TWinControl, CX_ABSTRACT, {
     p.Event("OnClose", &TCustomForm::OnClose);
     p.Event("OnCloseQuery", &TCustomForm::OnCloseQuery);
     p.Ref<TWinControl>("ActiveControl", [](TCustomForm& f, TWinControl* c) { f.ActiveControl = c; });
+    p.Ref<TMainMenu>("Menu", &TCustomForm::SetMenu);
+    p.Event("OnUpdate", &TCustomForm::OnUpdate);
 })
 
 TCustomForm::TCustomForm(TComponent* owner) : TWinControl(owner) {
@@ -50,6 +87,9 @@ TCustomForm::TCustomForm(TComponent* owner) : TWinControl(owner) {
 }
 
 TCustomForm::~TCustomForm() {
+    // The platform destroys a window's menu with the window: the menu bar
+    // belongs to its component, so it leaves first.
+    SetMenu(nullptr);
     if (OnDestroy) {
         try {
             OnDestroy(this);
@@ -127,31 +167,10 @@ void TCustomForm::SetWindowState(TWindowState s) {
 
 void TCustomForm::CreateParams(TCreateParams& p) {
     TWinControl::CreateParams(p);
-    p.style = WS_CLIPCHILDREN | WS_CLIPSIBLINGS;
-    p.exStyle = 0;
-    switch (borderStyle_) {
-    case TFormBorderStyle::bsNone: p.style |= WS_POPUP; break;
-    case TFormBorderStyle::bsSingle: case TFormBorderStyle::bsToolWindow:
-        p.style |= WS_CAPTION | WS_BORDER;
-        break;
-    case TFormBorderStyle::bsSizeable: case TFormBorderStyle::bsSizeToolWin:
-        p.style |= WS_CAPTION | WS_THICKFRAME;
-        break;
-    case TFormBorderStyle::bsDialog:
-        p.style |= WS_POPUP | WS_CAPTION | DS_MODALFRAME;
-        p.exStyle |= WS_EX_DLGMODALFRAME;
-        break;
-    }
-    if (borderStyle_ == TFormBorderStyle::bsToolWindow || borderStyle_ == TFormBorderStyle::bsSizeToolWin)
-        p.exStyle |= WS_EX_TOOLWINDOW;
-    if (borderStyle_ != TFormBorderStyle::bsNone && (borderIcons_ & biSystemMenu)) {
-        p.style |= WS_SYSMENU;
-        if (borderStyle_ != TFormBorderStyle::bsDialog && borderStyle_ != TFormBorderStyle::bsToolWindow &&
-            borderStyle_ != TFormBorderStyle::bsSizeToolWin) {
-            if (borderIcons_ & biMinimize) p.style |= WS_MINIMIZEBOX;
-            if (borderIcons_ & biMaximize) p.style |= WS_MAXIMIZEBOX;
-        }
-    }
+    DWORD style = 0, exStyle = 0;
+    FormWindowStyles(borderStyle_, borderIcons_, style, exStyle);
+    p.style = WS_CLIPCHILDREN | WS_CLIPSIBLINGS | style;
+    p.exStyle = exStyle;
     if (!enabled_) p.style |= WS_DISABLED;
     // The main form carries the task bar button; the others are owned by it.
     TCustomForm* main = Application ? Application->MainForm() : nullptr;
@@ -163,7 +182,7 @@ void TCustomForm::CreateParams(TCreateParams& p) {
     }
     if (clientWidth_ >= 0 || clientHeight_ >= 0) {
         RECT r{0, 0, clientWidth_ >= 0 ? clientWidth_ : 0, clientHeight_ >= 0 ? clientHeight_ : 0};
-        AdjustWindowRectEx(&r, p.style, FALSE, p.exStyle);
+        AdjustWindowRectEx(&r, p.style, menu_ != nullptr, p.exStyle);
         if (clientWidth_ >= 0) width_ = r.right - r.left;
         if (clientHeight_ >= 0) height_ = r.bottom - r.top;
     }
@@ -175,6 +194,162 @@ void TCustomForm::CreateParams(TCreateParams& p) {
 void TCustomForm::CreateHandle() {
     TWinControl::CreateHandle();
     clientWidth_ = clientHeight_ = -1;
+    if (menu_) menu_->SetWindowHandle(wnd_);
+}
+
+void TCustomForm::SetMenu(TMainMenu* m) {
+    if (m == menu_) return;
+    if (menu_) menu_->SetWindowHandle(nullptr);
+    menu_ = m;
+    if (m) {
+        m->FreeNotification(this);
+        if (wnd_) m->SetWindowHandle(wnd_);
+    }
+}
+
+void TCustomForm::Notification(TComponent* c, TOperation op) {
+    TWinControl::Notification(c, op);
+    if (op != TOperation::opRemove) return;
+    if (c == menu_) menu_ = nullptr;
+    if (c == ActiveControl) ActiveControl = nullptr;
+}
+
+void TCustomForm::UpdateCommands() {
+    if (updating_ || Has(csDestroying)) return;
+    updating_ = true;
+    try {
+        if (OnUpdate) OnUpdate(this);
+        // An open menu is not rebuilt under the user's eyes; each of its
+        // sub-menus is brought up to date as it opens.
+        if (menu_ && !(Application && Application->MenuTracking())) menu_->Sync();
+    } catch (...) {
+        updating_ = false;
+        throw;
+    }
+    updating_ = false;
+}
+
+void TCustomForm::FocusChanged(TWinControl* c) {
+    ActiveControl = c;
+    // The focused push button shows as the default one; else the default button.
+    std::vector<TWinControl*> all;
+    GetTabOrderList(all);
+    for (TWinControl* w : all)
+        if (auto* b = dynamic_cast<TButton*>(w)) b->UpdateDefaultLook(dynamic_cast<TButton*>(c));
+}
+
+void TCustomForm::ControlRemoved(TControl* c) {
+    for (const TControl* a = ActiveControl; a; a = a->Parent())
+        if (a == c) {
+            ActiveControl = nullptr;
+            return;
+        }
+}
+
+namespace {
+// The framework control a window belongs to (the window or one it holds).
+TWinControl* ControlOfWindow(HWND w) {
+    while (w) {
+        if (TWinControl* c = TWinControl::FromHandle(w)) return c;
+        if (!(GetWindowLongA(w, GWL_STYLE) & WS_CHILD)) return nullptr;
+        w = GetParent(w);
+    }
+    return nullptr;
+}
+
+// Our form whose window holds w.
+TCustomForm* FormOfWindow(HWND w) {
+    if (!w) return nullptr;
+    return dynamic_cast<TCustomForm*>(TWinControl::FromHandle(GetAncestor(w, GA_ROOT)));
+}
+
+bool IsModifierKey(WPARAM vk) {
+    return vk == VK_SHIFT || vk == VK_CONTROL || vk == VK_MENU || vk == VK_LSHIFT || vk == VK_RSHIFT ||
+           vk == VK_LCONTROL || vk == VK_RCONTROL || vk == VK_LMENU || vk == VK_RMENU || vk == VK_CAPITAL ||
+           vk == VK_NUMLOCK;
+}
+
+TButton* FindButton(const TWinControl* root, bool wantDefault) {
+    std::vector<TWinControl*> all;
+    root->GetTabOrderList(all);
+    for (TWinControl* w : all)
+        if (auto* b = dynamic_cast<TButton*>(w))
+            if ((wantDefault ? b->Default() : b->Cancel()) && b->CanFocus() && b->HandleAllocated() &&
+                IsWindowVisible(b->WindowHandle()))
+                return b;
+    return nullptr;
+}
+}  // namespace
+
+bool TCustomForm::IsShortCut(const MSG& msg) {
+    if (msg.message != WM_KEYDOWN && msg.message != WM_SYSKEYDOWN) return false;
+    if (IsModifierKey(msg.wParam)) return false;
+    TShortCut sc = ShortCut(static_cast<WORD>(msg.wParam), KeyboardShift());
+    if (sc == scNone) return false;
+    // The focused control's popup menus first (and its parents'), then the bar.
+    std::vector<TMenu*> menus;
+    for (TControl* c = ControlOfWindow(msg.hwnd); c && c != this; c = c->Parent())
+        if (c->PopupMenu()) menus.push_back(c->PopupMenu());
+    if (PopupMenu()) menus.push_back(PopupMenu());
+    if (menu_) menus.push_back(menu_);
+    TMenuItem* item = nullptr;
+    for (TMenu* m : menus)
+        if ((item = m->FindShortCut(sc))) break;
+    if (!item) return false;
+    UpdateCommands();  // the item's state as the window sees it now
+    if (item->EffectivelyEnabled() && item->EffectivelyVisible())
+        SendMessageA(Handle(), WM_COMMAND, MAKEWPARAM(item->Command(), 1), 0);
+    return true;
+}
+
+TWinControl* TCustomForm::FindNextControl(TWinControl* cur, bool forward) const {
+    std::vector<TWinControl*> all, stops;
+    GetTabOrderList(all);
+    for (TWinControl* w : all)
+        if (w->TabStop && w->CanFocus() && w->HandleAllocated() && IsWindowVisible(w->WindowHandle()) &&
+            IsWindowEnabled(w->WindowHandle()))
+            stops.push_back(w);
+    if (stops.empty()) return nullptr;
+    auto it = std::find(stops.begin(), stops.end(), cur);
+    if (it == stops.end()) return forward ? stops.front() : stops.back();
+    std::size_t k = static_cast<std::size_t>(it - stops.begin()), n = stops.size();
+    return stops[forward ? (k + 1) % n : (k + n - 1) % n];
+}
+
+void TCustomForm::SelectNext(TWinControl* cur, bool forward) {
+    TWinControl* next = FindNextControl(cur, forward);
+    if (!next) return;
+    next->SetFocus();
+    // An edit box reached by Tab selects its whole text, as in dialogs.
+    if (SendMessageA(next->WindowHandle(), WM_GETDLGCODE, 0, 0) & DLGC_HASSETSEL)
+        SendMessageA(next->WindowHandle(), EM_SETSEL, 0, -1);
+}
+
+bool TCustomForm::DialogKey(const MSG& msg) {
+    if (msg.message != WM_KEYDOWN) return false;
+    WPARAM vk = msg.wParam;
+    if (vk != VK_TAB && vk != VK_RETURN && vk != VK_ESCAPE) return false;
+    TShiftState shift = KeyboardShift();
+    if (shift & (ssCtrl | ssAlt)) return false;
+    LRESULT code = SendMessageA(msg.hwnd, WM_GETDLGCODE, vk, reinterpret_cast<LPARAM>(&msg));
+    if (code & DLGC_WANTMESSAGE) return false;
+    if (vk == VK_TAB) {
+        if (code & DLGC_WANTTAB) return false;
+        TWinControl* cur = ControlOfWindow(GetFocus());
+        if (!FindNextControl(cur, !(shift & ssShift))) return false;
+        SelectNext(cur, !(shift & ssShift));
+        return true;
+    }
+    TButton* button = nullptr;
+    if (vk == VK_RETURN) {
+        button = dynamic_cast<TButton*>(ControlOfWindow(GetFocus()));
+        if (!button) button = FindButton(this, true);
+    } else {
+        button = FindButton(this, false);
+    }
+    if (!button || !button->CanFocus()) return false;
+    button->Click();
+    return true;
 }
 
 int TCustomForm::ClientWidth() const {
@@ -183,7 +358,7 @@ int TCustomForm::ClientWidth() const {
     TCreateParams p;
     const_cast<TCustomForm*>(this)->CreateParamsForSize(p);
     RECT r{0, 0, 0, 0};
-    AdjustWindowRectEx(&r, p.style, FALSE, p.exStyle);
+    AdjustWindowRectEx(&r, p.style, menu_ != nullptr, p.exStyle);
     return width_ - (r.right - r.left);
 }
 
@@ -193,19 +368,12 @@ int TCustomForm::ClientHeight() const {
     TCreateParams p;
     const_cast<TCustomForm*>(this)->CreateParamsForSize(p);
     RECT r{0, 0, 0, 0};
-    AdjustWindowRectEx(&r, p.style, FALSE, p.exStyle);
+    AdjustWindowRectEx(&r, p.style, menu_ != nullptr, p.exStyle);
     return height_ - (r.bottom - r.top);
 }
 
 void TCustomForm::CreateParamsForSize(TCreateParams& p) {
-    p.style = 0;
-    p.exStyle = 0;
-    switch (borderStyle_) {
-    case TFormBorderStyle::bsNone: p.style = WS_POPUP; break;
-    case TFormBorderStyle::bsSingle: case TFormBorderStyle::bsToolWindow: p.style = WS_CAPTION | WS_BORDER; break;
-    case TFormBorderStyle::bsDialog: p.style = WS_POPUP | WS_CAPTION | DS_MODALFRAME; p.exStyle = WS_EX_DLGMODALFRAME; break;
-    default: p.style = WS_CAPTION | WS_THICKFRAME; break;
-    }
+    FormWindowStyles(borderStyle_, borderIcons_, p.style, p.exStyle);
 }
 
 void TCustomForm::SetClientWidth(int v) {
@@ -217,7 +385,7 @@ void TCustomForm::SetClientWidth(int v) {
     TCreateParams p;
     CreateParamsForSize(p);
     RECT r{0, 0, v, 0};
-    AdjustWindowRectEx(&r, p.style, FALSE, p.exStyle);
+    AdjustWindowRectEx(&r, p.style, menu_ != nullptr, p.exStyle);
     width_ = r.right - r.left;
     Realign();
 }
@@ -231,7 +399,7 @@ void TCustomForm::SetClientHeight(int v) {
     TCreateParams p;
     CreateParamsForSize(p);
     RECT r{0, 0, 0, v};
-    AdjustWindowRectEx(&r, p.style, FALSE, p.exStyle);
+    AdjustWindowRectEx(&r, p.style, menu_ != nullptr, p.exStyle);
     height_ = r.bottom - r.top;
     Realign();
 }
@@ -401,11 +569,40 @@ void TCustomForm::WndProc(TMessage& m) {
     case WM_ACTIVATE:
         if (LOWORD(m.wParam) != WA_INACTIVE) {
             if (OnActivate) OnActivate(this);
+            // The focus goes back to the control that had it.
+            if (!HIWORD(m.wParam) && ActiveControl && ActiveControl->HandleAllocated() && ActiveControl->CanFocus() &&
+                IsWindowVisible(ActiveControl->WindowHandle())) {
+                ::SetFocus(ActiveControl->WindowHandle());
+                m.result = 0;
+                return;
+            }
         } else if (OnDeactivate) {
             OnDeactivate(this);
         }
         break;
-    default: break;
+    case WM_DESTROY:
+        if (menu_ && GetMenu(wnd_)) ::SetMenu(wnd_, nullptr);
+        break;
+    case WM_ENTERMENULOOP: case WM_EXITMENULOOP:
+        if (Application) Application->MenuLoop(m.msg == WM_ENTERMENULOOP);
+        if (m.msg == WM_EXITMENULOOP) UpdateCommands();
+        break;
+    case WM_INITMENU:
+        if (menu_ && reinterpret_cast<HMENU>(m.wParam) == GetMenu(wnd_)) {
+            UpdateCommands();
+            menu_->Sync();
+            m.result = 0;
+            return;
+        }
+        break;
+    case WM_ENTERIDLE:
+        // A menu's or a platform dialog's own loop is waiting.
+        if (Application) Application->Idle();
+        break;
+    default:
+        if (DispatchMenuMessage(m)) return;
+        if (m.msg == TFindDialog::FindMessage() && TFindDialog::HandleFindMessage(m.lParam)) return;
+        break;
     }
     TWinControl::WndProc(m);
 }
@@ -494,12 +691,18 @@ TApplication::~TApplication() {
 }
 
 LRESULT CALLBACK TApplication::AppWndProc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
-    if (msg == WM_TIMER && Application) {
-        try {
+    if (!Application) return DefWindowProcA(w, msg, wp, lp);
+    try {
+        if (msg == WM_TIMER) {
             Application->HintTimer(wp);
-        } catch (...) {
-            Application->HandleException(Application);
+            return 0;
         }
+        // Popup menus and dialogs owned by the application window when no form is active.
+        TMessage m{w, msg, wp, lp, 0};
+        if (DispatchMenuMessage(m)) return m.result;
+        if (msg == TFindDialog::FindMessage() && TFindDialog::HandleFindMessage(lp)) return 0;
+    } catch (...) {
+        Application->HandleException(Application);
         return 0;
     }
     return DefWindowProcA(w, msg, wp, lp);
@@ -580,6 +783,48 @@ bool TApplication::IsDialogChar(MSG& msg) {
     }
 }
 
+bool TApplication::PreProcessMessage(MSG& msg) {
+    try {
+        // The control the message is for, then its parents up to the form.
+        TWinControl* target = nullptr;
+        for (HWND w = msg.hwnd; w && !target; w = GetParent(w)) {
+            target = TWinControl::FromHandle(w);
+            if (!target && !(GetWindowLongA(w, GWL_STYLE) & WS_CHILD)) break;
+        }
+        for (TWinControl* c = target; c; c = c->Parent())
+            if (c->PreTranslateMessage(msg)) return true;
+        TCustomForm* form = FormOfWindow(msg.hwnd);
+        if (form && !IsWindowEnabled(form->WindowHandle())) form = nullptr;
+        // The active form's accelerators (menu shortcuts).
+        if (form && (msg.message == WM_KEYDOWN || msg.message == WM_SYSKEYDOWN) && form->IsShortCut(msg)) return true;
+        // Modeless dialogs: Tab, Return and Escape move and close inside them.
+        for (auto it = modeless_.rbegin(); it != modeless_.rend(); ++it) {
+            HWND d = *it;
+            if (IsWindow(d) && (d == msg.hwnd || IsChild(d, msg.hwnd)) && IsDialogMessageA(d, &msg)) return true;
+        }
+        // The form's own dialog keys and Alt+letter accelerators.
+        if (form && form->DialogKey(msg)) return true;
+    } catch (...) {
+        HandleException(this);
+        return true;
+    }
+    return IsDialogChar(msg);
+}
+
+void TApplication::AddModelessDialog(HWND dlg) {
+    if (dlg && std::find(modeless_.begin(), modeless_.end(), dlg) == modeless_.end()) modeless_.push_back(dlg);
+}
+
+void TApplication::RemoveModelessDialog(HWND dlg) {
+    modeless_.erase(std::remove(modeless_.begin(), modeless_.end(), dlg), modeless_.end());
+}
+
+void DispatchQueuedMessage(MSG& msg) {
+    if (Application && Application->PreProcessMessage(msg)) return;
+    TranslateMessage(&msg);
+    DispatchMessageA(&msg);
+}
+
 bool TApplication::ProcessMessage() {
     MSG msg;
     if (!PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) return false;
@@ -588,10 +833,7 @@ bool TApplication::ProcessMessage() {
         exitCode_ = static_cast<int>(msg.wParam);
         return true;
     }
-    if (!IsDialogChar(msg)) {
-        TranslateMessage(&msg);
-        DispatchMessageA(&msg);
-    }
+    DispatchQueuedMessage(msg);
     return true;
 }
 
@@ -618,6 +860,15 @@ void TApplication::Idle() {
         }
     }
     if (c != mouseControl_) MouseOver(c, 0);
+    // The update step of every shown form, then the application's own idle work.
+    try {
+        for (TCustomForm* f : Forms())
+            if (f->WindowHandle() && IsWindowVisible(f->WindowHandle())) f->UpdateCommands();
+        bool done = true;
+        if (OnIdle) OnIdle(this, done);
+    } catch (...) {
+        HandleException(this);
+    }
 }
 
 void TApplication::ProcessMessages() {

@@ -15,7 +15,11 @@
 
 class TCustomForm;
 class TApplication;
+class TMainMenu;
 extern TApplication* Application;
+
+// The form a control sits on (the control itself when it is a form), or null.
+TCustomForm* GetParentForm(const TControl* c);
 
 enum class TFormBorderStyle { bsNone, bsSingle, bsSizeable, bsDialog, bsToolWindow, bsSizeToolWin };
 enum TBorderIcon : unsigned { biSystemMenu = 1, biMinimize = 2, biMaximize = 4, biHelp = 8 };
@@ -52,7 +56,37 @@ public:
     void SetWindowState(TWindowState s);
     int PixelsPerInch = 96;
     bool KeyPreview = false;
+    // The control that has (or last had) the focus inside the form; it gets
+    // the focus back when the form is activated again.
     TWinControl* ActiveControl = nullptr;
+
+    // The menu bar.
+    TMainMenu* Menu() const { return menu_; }
+    void SetMenu(TMainMenu* m);
+
+    // The update step: the window sets the enabled, checked and down states
+    // of its menu items and buttons in OnUpdate, in one place. It runs from
+    // the application's idle handling, after each menu command and before a
+    // menu opens or a shortcut is looked up.
+    TNotifyEvent OnUpdate;
+    virtual void UpdateCommands();
+
+    // The accelerator step: a key (WM_KEYDOWN or WM_SYSKEYDOWN) that is the
+    // shortcut of a visible item of the focused control's popup menus or of
+    // the menu bar runs that item (through WM_COMMAND) and goes no further; a
+    // disabled item's shortcut is taken and does nothing.
+    virtual bool IsShortCut(const MSG& msg);
+    // Tab and Shift+Tab move the focus in Tab order; Return presses the
+    // focused button or else the default button, Escape the cancel button.
+    // Not when the focused window wants the key itself (WM_GETDLGCODE).
+    virtual bool DialogKey(const MSG& msg);
+    // The next (or previous) control Tab reaches after cur: enabled, shown,
+    // with TabStop; wraps around. Null when there is none.
+    TWinControl* FindNextControl(TWinControl* cur, bool forward) const;
+    void SelectNext(TWinControl* cur, bool forward);
+    // Called by controls: the focus moved to c; c leaves the form.
+    void FocusChanged(TWinControl* c);
+    void ControlRemoved(TControl* c);
 
     int ClientWidth() const override;
     int ClientHeight() const override;
@@ -93,6 +127,7 @@ protected:
     }
     void CreateParams(TCreateParams& p) override;
     void CreateHandle() override;
+    void Notification(TComponent* c, TOperation op) override;
     void DoClose(TCloseAction& action);
     bool CloseQuery();
     void PlaceOnScreen();
@@ -112,6 +147,8 @@ protected:
     bool modal_ = false;
     bool placed_ = false;
     bool closing_ = false;
+    bool updating_ = false;
+    TMainMenu* menu_ = nullptr;
 };
 
 using TForm = TCustomForm;
@@ -161,6 +198,23 @@ public:
     void Run();
     // Handles one message (waiting for it); false once a quit message arrived.
     bool HandleMessage();
+    // The pre-translate chain every loop runs on a message it took from the
+    // queue: the control the message is for and its parents up to the form
+    // (PreTranslateMessage), the active form's accelerator step, the
+    // registered modeless dialogs (IsDialogMessage), the form's dialog keys
+    // (Tab, Return, Escape) and its Alt+letter accelerators. True when a step
+    // took the message; otherwise the loop translates and dispatches it.
+    bool PreProcessMessage(MSG& msg);
+    // Modeless dialog windows (find and replace) whose Tab, Return and
+    // Escape the loop hands to IsDialogMessage.
+    void AddModelessDialog(HWND dlg);
+    void RemoveModelessDialog(HWND dlg);
+    const std::vector<HWND>& ModelessDialogs() const { return modeless_; }
+    // Idle work an application adds; Done (true) lets the loop wait.
+    std::function<void(TObject* Sender, bool& Done)> OnIdle;
+    // Inside a menu's own loop (between WM_ENTERMENULOOP and WM_EXITMENULOOP).
+    bool MenuTracking() const { return menuLoops_ > 0; }
+    void MenuLoop(bool entering) { menuLoops_ += entering ? 1 : (menuLoops_ > 0 ? -1 : 0); }
     void ProcessMessages();
     // Work done when the message queue is empty.
     void Idle();
@@ -208,8 +262,14 @@ private:
     TControl* hintControl_ = nullptr;
     std::unique_ptr<THintWindow> hintWindow_;
     bool hintShowing_ = false;
+    std::vector<HWND> modeless_;
+    int menuLoops_ = 0;
     friend class TCustomForm;
 };
+
+// Runs the application's pre-translate chain on a message a loop of its own
+// took from the queue (a drag loop), then translates and dispatches it.
+void DispatchQueuedMessage(MSG& msg);
 
 // The screen: size, work area, the active form and control.
 namespace Screen {

@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include "Forms.h"
 
 CX_IMPLEMENT_CLASS(TCustomEdit, TWinControl, CX_ABSTRACT, {
     p.Str("Text", &TCustomEdit::Text, &TCustomEdit::SetText);
@@ -585,5 +586,79 @@ void TCheckBox::WndProc(TMessage& m) {
         return;
     }
     if (m.msg == WM_DESTROY) checked_ = Checked();
+    TWinControl::WndProc(m);
+}
+
+// ---------------------------------------------------------------- push button
+
+namespace {
+const EnumNames kModalResultNames = {"mrNone", "mrOk", "mrCancel", "mrAbort", "mrRetry", "mrIgnore",
+                                     "mrYes",  "mrNo", "mrAll",    "mrNoToAll", "mrYesToAll"};
+}  // namespace
+
+CX_IMPLEMENT_CLASS(TButton, TWinControl, CX_CREATE(TButton), {
+    p.Bool("Default", &TButton::Default, &TButton::SetDefault, false);
+    p.Bool("Cancel", &TButton::Cancel, &TButton::SetCancel, false);
+    // Stored as a number or as a name (mrOk).
+    p.Custom("ModalResult", [](TButton& b, TReader& r) {
+        layout::Value v = r.ReadValue();
+        if (v.tag == layout::Tag::Int) {
+            b.ModalResult = v.i;
+        } else if (v.tag == layout::Tag::Ident) {
+            int k = EnumOrdinal(kModalResultNames, v.s);
+            if (k < 0) r.Fail("ModalResult " + v.s + " is not a modal result");
+            b.ModalResult = k;
+        } else {
+            r.Fail("ModalResult must be a number or a modal result name");
+        }
+    });
+    ci->Own().back().write = [](TPersistent& o, layout::Value& v) {
+        auto& b = static_cast<TButton&>(o);
+        if (b.ModalResult == 0) return false;
+        v = layout::Value::Int(b.ModalResult);
+        return true;
+    };
+})
+
+TButton::TButton(TComponent* owner) : TWinControl(owner) {
+    width_ = 75;
+    height_ = 25;
+    TabStop = true;
+    color_ = clBtnFace;
+    parentColor_ = true;
+    // Clicks come from the platform's notification, mouse or keyboard alike.
+    ControlStyle &= ~csClickEvents;
+}
+
+void TButton::SetDefault(bool v) {
+    default_ = v;
+    UpdateDefaultLook(nullptr);
+}
+
+void TButton::CreateParams(TCreateParams& p) {
+    TWinControl::CreateParams(p);
+    p.baseClassName = "BUTTON";
+    p.style |= (default_ ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON) | (TabStop ? WS_TABSTOP : 0);
+}
+
+void TButton::UpdateDefaultLook(TButton* focusedButton) {
+    if (!wnd_) return;
+    bool look = focusedButton ? focusedButton == this : default_;
+    LONG style = GetWindowLongA(wnd_, GWL_STYLE);
+    bool now = (style & 0x0F) == BS_DEFPUSHBUTTON;
+    if (look != now) SendMessageA(wnd_, BM_SETSTYLE, look ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON, TRUE);
+}
+
+void TButton::Click() {
+    if (ModalResult != mrNone)
+        if (TCustomForm* form = GetParentForm(this)) form->ModalResult = ModalResult;
+    TWinControl::Click();
+}
+
+void TButton::WndProc(TMessage& m) {
+    if (m.msg == kReflect + WM_COMMAND && HIWORD(m.wParam) == BN_CLICKED) {
+        Click();
+        return;
+    }
     TWinControl::WndProc(m);
 }

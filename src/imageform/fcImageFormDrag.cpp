@@ -168,13 +168,12 @@ void TfcCustomImageForm::DragLoop(int x, int y) {
         case WM_MOUSEMOVE: DragMouseMove(x, y, cursor, first, target); break;
         case WM_LBUTTONUP:
             DragMouseUp(cursor, target);
-            TranslateMessage(&msg);
-            DispatchMessageA(&msg);
+            DispatchQueuedMessage(msg);
             if (GetCapture() == w) ReleaseCapture();
             break;
         default:
-            TranslateMessage(&msg);
-            DispatchMessageA(&msg);
+            // As the application's loop would: the pre-translate chain first.
+            DispatchQueuedMessage(msg);
             break;
         }
     }
