@@ -6,6 +6,9 @@
 
 #include <windows.h>
 #include <richedit.h>
+// The common dialog header names FindText as a macro; the control's method
+// keeps its own name in every file that sees it.
+#undef FindText
 
 #include <memory>
 #include <string>
