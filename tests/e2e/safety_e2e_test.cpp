@@ -181,7 +181,8 @@ TEST_F(SafetyE2E, ManyStartAndCloseCommandCyclesLeaveNothingBehind) {
             BookProcess book(dir);
             pid = book.Pid();
             HWND skin = book.WaitForWindow("TForm1", kPatience);
-            ASSERT_NE(skin, nullptr);
+            ASSERT_NE(skin, nullptr) << (book.Running() ? std::string("still starting after 30 s")
+                                                        : "ended by itself with code " + std::to_string(book.ExitCode()));
             SendClose(cmd, skin);
             ASSERT_TRUE(book.WaitForExit(kPatience));
             EXPECT_EQ(book.ExitCode(), 0u);
@@ -282,22 +283,19 @@ bool WriteWideFile(const std::wstring& path, const std::string& bytes) {
     return ok;
 }
 
+BOOL CALLBACK FindEdit(HWND w, LPARAM lp) {
+    char cls[64] = {};
+    GetClassNameA(w, cls, sizeof cls);
+    if (std::string(cls) != "Cx.EDIT") return TRUE;
+    *reinterpret_cast<HWND*>(lp) = w;
+    return FALSE;
+}
+
 std::string EditText(HWND parent) {
-    struct F {
-        HWND found = nullptr;
-    } f;
-    EnumChildWindows(
-        parent,
-        [](HWND w, LPARAM lp) -> BOOL {
-            char cls[64] = {};
-            GetClassNameA(w, cls, sizeof cls);
-            if (std::string(cls) != "Cx.EDIT") return TRUE;
-            reinterpret_cast<F*>(lp)->found = w;
-            return FALSE;
-        },
-        reinterpret_cast<LPARAM>(&f));
+    HWND edit = nullptr;
+    EnumChildWindows(parent, FindEdit, reinterpret_cast<LPARAM>(&edit));
     char buf[64] = {};
-    if (f.found) SendMessageA(f.found, WM_GETTEXT, sizeof buf, reinterpret_cast<LPARAM>(buf));
+    if (edit) SendMessageA(edit, WM_GETTEXT, sizeof buf, reinterpret_cast<LPARAM>(buf));
     return buf;
 }
 
@@ -366,6 +364,14 @@ std::vector<std::string> DismissAll(BookProcess& book, int quietMs = 800) {
     }
 }
 
+BOOL CALLBACK FindSaveSettings(HWND w, LPARAM lp) {
+    char text[64] = {};
+    GetWindowTextA(w, text, sizeof text);
+    if (std::string(text) != "Save Settings") return TRUE;
+    *reinterpret_cast<HWND*>(lp) = w;
+    return FALSE;
+}
+
 // Every line of a settings file is "[CodexiaBook]" or key=value with one of
 // the seven keys, each key once.
 bool WellFormedSettings(const std::string& text, std::string& why) {
@@ -427,21 +433,10 @@ TEST_F(SafetyE2E, GarbageSwitchesAndSettingsKeepTheProgramRunning) {
     ASSERT_NE(skin, nullptr);
     HWND read = PressRead(book, skin);
     ASSERT_NE(read, nullptr);
-    struct F {
-        HWND box = nullptr;
-    } f;
-    EnumChildWindows(
-        read,
-        [](HWND w, LPARAM lp) -> BOOL {
-            char text[64] = {};
-            GetWindowTextA(w, text, sizeof text);
-            if (std::string(text) != "Save Settings") return TRUE;
-            reinterpret_cast<F*>(lp)->box = w;
-            return FALSE;
-        },
-        reinterpret_cast<LPARAM>(&f));
-    ASSERT_NE(f.box, nullptr);
-    if (SendMessageA(f.box, BM_GETCHECK, 0, 0) != BST_CHECKED) SendMessageA(f.box, BM_CLICK, 0, 0);
+    HWND box = nullptr;
+    EnumChildWindows(read, FindSaveSettings, reinterpret_cast<LPARAM>(&box));
+    ASSERT_NE(box, nullptr);
+    if (SendMessageA(box, BM_GETCHECK, 0, 0) != BST_CHECKED) SendMessageA(box, BM_CLICK, 0, 0);
     PostMessageA(read, WM_CLOSE, 0, 0);
     ASSERT_TRUE(WaitUntil([&] { return !IsWindowVisible(read); }));
     EXPECT_TRUE(DismissAll(book, 300).empty());
@@ -464,24 +459,23 @@ struct PaneFind {
     int bestLeft = -1;
 };
 // The rightmost rich edit window of the reading window: the notepad pane.
+BOOL CALLBACK FindPane(HWND w, LPARAM lp) {
+    char cls[64] = {};
+    GetClassNameA(w, cls, sizeof cls);
+    auto* f = reinterpret_cast<PaneFind*>(lp);
+    RECT r;
+    GetWindowRect(w, &r);
+    CharUpperA(cls);
+    if (std::strstr(cls, "RICHEDIT") && IsWindowVisible(w) && r.left > f->bestLeft) {
+        f->best = w;
+        f->bestLeft = r.left;
+    }
+    return TRUE;
+}
+
 HWND NotepadPane(HWND read) {
     PaneFind f;
-    EnumChildWindows(
-        read,
-        [](HWND w, LPARAM lp) -> BOOL {
-            char cls[64] = {};
-            GetClassNameA(w, cls, sizeof cls);
-            auto* f = reinterpret_cast<PaneFind*>(lp);
-            RECT r;
-            GetWindowRect(w, &r);
-            CharUpperA(cls);
-            if (std::strstr(cls, "RICHEDIT") && IsWindowVisible(w) && r.left > f->bestLeft) {
-                f->best = w;
-                f->bestLeft = r.left;
-            }
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&f));
+    EnumChildWindows(read, FindPane, reinterpret_cast<LPARAM>(&f));
     return f.best;
 }
 

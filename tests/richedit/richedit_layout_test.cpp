@@ -217,7 +217,10 @@ TEST(RichEditLayout, DamagedDataBlocksAreRefusedWithTheirPlace) {
     };
     Value cut = DataOf(Rtf("cut short"));
     cut.s.resize(cut.s.size() - 3);
-    expectRefused(cut, "ends early");
+    expectRefused(cut, "runs past the end of its");
+    Value tail = DataOf(Rtf("a tail after it"));
+    tail.s += "xyz";
+    expectRefused(tail, "followed by 3 bytes its count does not cover");
     expectRefused(Value::Bin(std::string("\x01\x00", 2)), "ends early");
     expectRefused(Value::Bin(std::string("\xFF\xFF\xFF\xFF", 4)), "negative");
 }
