@@ -141,10 +141,18 @@ public:
         Reset();
         return &p_;
     }
+    void** PutVoid() { return reinterpret_cast<void**>(Put()); }
     I* Get() const { return p_; }
     I* operator->() const { return p_; }
     explicit operator bool() const { return p_ != nullptr; }
     void Swap(ComPtr& o) noexcept { std::swap(p_, o.p_); }
+    // Another interface of the same object (empty when it has none).
+    template <class U>
+    ComPtr<U> As(REFIID iid) const {
+        ComPtr<U> r;
+        if (p_) p_->QueryInterface(iid, r.PutVoid());
+        return r;
+    }
 
 private:
     I* p_ = nullptr;

@@ -11,7 +11,7 @@
 
 #include <string>
 
-#include "wwComPtr.h"
+#include "Handles.h"
 
 class TwwCustomRichEdit;
 
@@ -57,9 +57,9 @@ private:
 // object record with its object and site (each holding a reference).
 struct TwwSelectedObject {
     REOBJECT record{};
-    TwwComPtr<IOleObject> object;
-    TwwComPtr<IOleClientSite> site;
-    TwwComPtr<IStorage> storage;
+    ComPtr<IOleObject> object;
+    ComPtr<IOleClientSite> site;
+    ComPtr<IStorage> storage;
 };
 // Fills selected with the one object the selection holds; false when the
 // control has no OLE interface or the selection is not exactly one object.
@@ -125,5 +125,5 @@ private:
     LONG refs_ = 1;
     TwwCustomRichEdit* control_;
     REOBJECT record_;  // holds a reference on its object, site and storage
-    TwwComPtr<IOleLink> link_;
+    ComPtr<IOleLink> link_;
 };

@@ -125,9 +125,9 @@ void FreeIconPicture(HGLOBAL g) {
 // Switches the object's cached presentation from one aspect to the other:
 // the old aspect's cache entries go, the new one is cached, an icon gets its picture.
 void SwitchCachedAspect(IOleObject* object, DWORD oldAspect, DWORD newAspect, HGLOBAL iconPicture) {
-    auto cache = TwwComPtr<IOleObject>::Share(object).As<IOleCache>(IID_IOleCache);
+    auto cache = ComPtr<IOleObject>(object).As<IOleCache>(IID_IOleCache);
     if (!cache) return;
-    TwwComPtr<IEnumSTATDATA> entries;
+    ComPtr<IEnumSTATDATA> entries;
     if (SUCCEEDED(cache->EnumCache(entries.Put())) && entries) {
         STATDATA sd;
         while (entries->Next(1, &sd, nullptr) == S_OK) {
@@ -188,9 +188,9 @@ bool wwGetSelectedObject(TwwCustomRichEdit& control, TwwSelectedObject& selected
             return false;
         }
     }
-    selected.object = TwwComPtr<IOleObject>::Adopt(r.poleobj);
-    selected.site = TwwComPtr<IOleClientSite>::Adopt(r.polesite);
-    selected.storage = TwwComPtr<IStorage>::Adopt(r.pstg);
+    selected.object = ComPtr<IOleObject>::Attach(r.poleobj);
+    selected.site = ComPtr<IOleClientSite>::Attach(r.polesite);
+    selected.storage = ComPtr<IStorage>::Attach(r.pstg);
     selected.record = r;
     return true;
 }
@@ -200,16 +200,16 @@ bool wwGetSelectedObject(TwwCustomRichEdit& control, TwwSelectedObject& selected
 bool TwwCustomRichEdit::InsertObjectDialog() {
     IRichEditOle* ole = OleInterface();
     if (!ole || !WindowHandle()) return false;
-    TwwComPtr<IOleClientSite> site;
+    ComPtr<IOleClientSite> site;
     HRESULT hr = ole->GetClientSite(site.Put());
     if (FAILED(hr)) throw Exception(wwOleErrorText(hr));
     // The new object's storage: a compound file on global memory, freed with it.
-    TwwComPtr<IStorage> storage;
+    ComPtr<IStorage> storage;
     hr = OleCallback()->GetNewStorage(storage.Put());
     if (FAILED(hr)) throw Exception(wwOleErrorText(hr));
 
     char file[256] = "";
-    TwwComPtr<IOleObject> object;
+    ComPtr<IOleObject> object;
     OLEUIINSERTOBJECTA io{};
     io.cbStruct = sizeof(io);
     io.dwFlags = IOF_SELECTCREATENEW | IOF_CREATENEWOBJECT | IOF_CREATEFILEOBJECT | IOF_CREATELINKOBJECT |
@@ -272,9 +272,9 @@ bool TwwCustomRichEdit::ObjectPropertiesDialog() {
     const bool linked = static_cast<bool>(sel.object.As<IOleLink>(IID_IOleLink));
 
     auto* objInfo = new TwwOleUIObjInfo(this, sel.record);
-    TwwComPtr<IOleUIObjInfoA> objInfoRef = TwwComPtr<IOleUIObjInfoA>::Adopt(objInfo);
-    TwwComPtr<IOleUILinkInfoA> linkInfoRef;
-    if (linked) linkInfoRef = TwwComPtr<IOleUILinkInfoA>::Adopt(new TwwOleUILinkInfo(this, sel.record));
+    ComPtr<IOleUIObjInfoA> objInfoRef = ComPtr<IOleUIObjInfoA>::Attach(objInfo);
+    ComPtr<IOleUILinkInfoA> linkInfoRef;
+    if (linked) linkInfoRef = ComPtr<IOleUILinkInfoA>::Attach(new TwwOleUILinkInfo(this, sel.record));
 
     std::string name = UserType(sel.object.Get(), sel.record.clsid, USERCLASSTYPE_FULL);
     std::string caption(sizeof(kPropertiesCaption) + name.size(), '\0');
@@ -325,7 +325,7 @@ std::vector<TwwObjectVerb> TwwCustomRichEdit::SelectedObjectVerbs() {
     std::vector<TwwObjectVerb> verbs;
     TwwSelectedObject sel;
     if (!wwGetSelectedObject(*this, sel)) return verbs;
-    TwwComPtr<IEnumOLEVERB> e;
+    ComPtr<IEnumOLEVERB> e;
     if (FAILED(sel.object->EnumVerbs(e.Put())) || !e) return verbs;
     OLEVERB v;
     while (e->Next(1, &v, nullptr) == S_OK) {
@@ -398,7 +398,7 @@ HRESULT STDMETHODCALLTYPE TwwOleUIObjInfo::GetViewInfo(DWORD, HGLOBAL* metaPict,
     if (metaPict) {
         *metaPict = nullptr;
         if (aspect_ == DVASPECT_ICON && record_.poleobj) {
-            auto data = TwwComPtr<IOleObject>::Share(record_.poleobj).As<IDataObject>(IID_IDataObject);
+            auto data = ComPtr<IOleObject>(record_.poleobj).As<IDataObject>(IID_IDataObject);
             FORMATETC fe{CF_METAFILEPICT, nullptr, DVASPECT_ICON, -1, TYMED_MFPICT};
             STGMEDIUM m{};
             if (data && SUCCEEDED(data->GetData(&fe, &m)) && m.tymed == TYMED_MFPICT) {

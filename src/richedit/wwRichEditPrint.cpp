@@ -5,25 +5,13 @@
 // services instead (wwTextServicePages).
 #include <cstdio>
 
+#include "Handles.h"
 #include "Printers.h"
 #include "core/PageRect.h"
 #include "wwRichEdit.h"
 #include "wwTextServicePages.h"
 
 namespace {
-// Runs a function when the scope ends, on every way out of it.
-template <class F>
-class AtScopeEnd {
-public:
-    explicit AtScopeEnd(F f) : f_(std::move(f)) {}
-    ~AtScopeEnd() { f_(); }
-    AtScopeEnd(const AtScopeEnd&) = delete;
-    AtScopeEnd& operator=(const AtScopeEnd&) = delete;
-
-private:
-    F f_;
-};
-
 // A margin as the text the unit conversion reads: the shortest form that
 // gives the number back.
 std::string MarginText(double v) {
@@ -80,7 +68,7 @@ void TwwCustomRichEdit::PrintDocument(const std::string& jobTitle) {
     {
         // A failure anywhere below ends the job unfinished; a finished job
         // is no longer printing when this runs.
-        AtScopeEnd abandon([printer] {
+        ScopeExit abandon([printer] {
             if (printer->Printing()) printer->Abort();
         });
         HDC dc = printer->Handle();
@@ -104,7 +92,7 @@ void TwwCustomRichEdit::PrintDocument(const std::string& jobTitle) {
         range.chrg.cpMax = -1;
         const int oldMode = SetMapMode(dc, MM_TEXT);
         SendMessageA(w, EM_FORMATRANGE, FALSE, 0);
-        AtScopeEnd restore([w, dc, oldMode] {
+        ScopeExit restore([w, dc, oldMode] {
             SendMessageA(w, EM_FORMATRANGE, FALSE, 0);
             if (oldMode) SetMapMode(dc, oldMode);
         });

@@ -199,13 +199,13 @@ struct ShownFixture : Fixture {
 };
 
 // Puts a new sketch object at the selection, as the dialog's "create new" does.
-TwwComPtr<IOleObject> InsertSketch(TwwCustomRichEdit& edit) {
+ComPtr<IOleObject> InsertSketch(TwwCustomRichEdit& edit) {
     IRichEditOle* ole = edit.OleInterface();
-    TwwComPtr<IOleClientSite> site;
+    ComPtr<IOleClientSite> site;
     EXPECT_EQ(ole->GetClientSite(site.Put()), S_OK);
-    TwwComPtr<IStorage> storage;
+    ComPtr<IStorage> storage;
     EXPECT_EQ(static_cast<IRichEditOleCallback*>(edit.OleCallback())->GetNewStorage(storage.Put()), S_OK);
-    TwwComPtr<IOleObject> object;
+    ComPtr<IOleObject> object;
     HRESULT hr = OleCreate(CLSID_CodexiaSketch, IID_IOleObject, OLERENDER_DRAW, nullptr, site.Get(), storage.Get(),
                            object.PutVoid());
     EXPECT_EQ(hr, S_OK);
@@ -249,7 +249,7 @@ protected:
 TEST_F(RichEditObjects, CallbackThroughItsInterface) {
     Fixture fx;
     fx.edit->HandleNeeded();
-    TwwComPtr<IRichEditOleCallback> cb;
+    ComPtr<IRichEditOleCallback> cb;
     ASSERT_EQ(fx.edit->OleCallback()->QueryInterface(IID_IRichEditOleCallback, cb.PutVoid()), S_OK);
     const DWORD all = DROPEFFECT_COPY | DROPEFFECT_MOVE | DROPEFFECT_LINK;
     struct Row {
@@ -271,10 +271,10 @@ TEST_F(RichEditObjects, CallbackThroughItsInterface) {
         EXPECT_EQ(e, row.expected) << "drag " << row.drag << " keys " << row.keys << " allowed " << row.allowed;
     }
     // A new storage keeps what is written to it.
-    TwwComPtr<IStorage> stg;
+    ComPtr<IStorage> stg;
     ASSERT_EQ(cb->GetNewStorage(stg.Put()), S_OK);
     ASSERT_TRUE(stg);
-    TwwComPtr<IStream> s;
+    ComPtr<IStream> s;
     ASSERT_EQ(stg->CreateStream(L"Probe", STGM_CREATE | STGM_READWRITE | STGM_SHARE_EXCLUSIVE, 0, 0, s.Put()), S_OK);
     ASSERT_EQ(s->Write("kept", 4, nullptr), S_OK);
     s.Reset();
@@ -451,7 +451,7 @@ TEST_F(RichEditObjects, ObjectInformationForThePropertiesDialog) {
     TwwSelectedObject sel;
     ASSERT_TRUE(wwGetSelectedObject(*fx.edit, sel));
     EXPECT_FALSE(sel.object.As<IOleLink>(IID_IOleLink)) << "an embedded sketch is no link";
-    auto info = TwwComPtr<TwwOleUIObjInfo>::Adopt(new TwwOleUIObjInfo(fx.edit, sel.record));
+    auto info = ComPtr<TwwOleUIObjInfo>::Attach(new TwwOleUIObjInfo(fx.edit, sel.record));
     IOleUIObjInfoA* ui = info.Get();
     DWORD size = 0;
     LPSTR label = nullptr, type = nullptr, shortType = nullptr, location = nullptr;
@@ -522,11 +522,11 @@ TEST_F(RichEditObjects, LinkedObjectThroughTheLinksPage) {
 
     // A link to the red file, made by the platform where it can.
     IRichEditOle* ole = fx.edit->OleInterface();
-    TwwComPtr<IOleClientSite> site;
+    ComPtr<IOleClientSite> site;
     ASSERT_EQ(ole->GetClientSite(site.Put()), S_OK);
-    TwwComPtr<IStorage> storage;
+    ComPtr<IStorage> storage;
     ASSERT_EQ(fx.edit->OleCallback()->GetNewStorage(storage.Put()), S_OK);
-    TwwComPtr<IOleObject> object;
+    ComPtr<IOleObject> object;
     HRESULT hr = OleCreateLinkToFile(Wide(red).c_str(), IID_IOleObject, OLERENDER_DRAW, nullptr, site.Get(),
                                      storage.Get(), object.PutVoid());
     if (FAILED(hr)) {
@@ -548,7 +548,7 @@ TEST_F(RichEditObjects, LinkedObjectThroughTheLinksPage) {
     ASSERT_TRUE(wwGetSelectedObject(*fx.edit, sel));
     EXPECT_THROW(new TwwOleUILinkInfo(fx.edit, REOBJECT{}), Exception) << "no object, no link";
 
-    auto links = TwwComPtr<TwwOleUILinkInfo>::Adopt(new TwwOleUILinkInfo(fx.edit, sel.record));
+    auto links = ComPtr<TwwOleUILinkInfo>::Attach(new TwwOleUILinkInfo(fx.edit, sel.record));
     IOleUILinkInfoA* ui = links.Get();
     DWORD key = ui->GetNextLink(0);
     EXPECT_NE(key, 0u);
