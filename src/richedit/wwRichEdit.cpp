@@ -11,6 +11,7 @@
 
 #include "LinkOpen.h"
 #include "Menus.h"
+#include "wwRichEditorLink.h"
 #include "Printers.h"
 #include "core/StoredData.h"
 #include "wwRichEditLoad.h"
@@ -664,12 +665,28 @@ void TwwCustomRichEdit::Loaded() {
 
 void TwwCustomRichEdit::CreatePopupMenu() {}
 void TwwCustomRichEdit::CreateDialogs() { CreatePopupMenu(); }
-bool TwwCustomRichEdit::EditInWindow() { return false; }
+TwwRichEditorLink& RichEditorLink() {
+    static TwwRichEditorLink link;
+    return link;
+}
+
+bool TwwCustomRichEdit::EditInWindow() {
+    auto open = RichEditorLink().EditInWindow;
+    return open ? open(*this) : false;
+}
 void TwwCustomRichEdit::ShowFindDialog() { NotAvailable("The find dialog"); }
 void TwwCustomRichEdit::ShowReplaceDialog() { NotAvailable("The replace dialog"); }
-void TwwCustomRichEdit::ShowFontDialog() { NotAvailable("The font dialog"); }
-void TwwCustomRichEdit::ShowParagraphDialog() { NotAvailable("The paragraph dialog"); }
-void TwwCustomRichEdit::ShowTabsDialog() { NotAvailable("The tab stops dialog"); }
+bool TwwCustomRichEdit::ShowFontDialog() { NotAvailable("The font dialog"); }
+bool TwwCustomRichEdit::ShowParagraphDialog() {
+    auto show = RichEditorLink().ParagraphDialog;
+    if (!show) NotAvailable("The paragraph dialog");
+    return show(*this);
+}
+bool TwwCustomRichEdit::ShowTabsDialog() {
+    auto show = RichEditorLink().TabsDialog;
+    if (!show) NotAvailable("The tab stops dialog");
+    return show(*this);
+}
 void TwwCustomRichEdit::FindNextMatch() { NotAvailable("Find next"); }
 void TwwCustomRichEdit::ReplaceNextMatch() { NotAvailable("Replace"); }
 bool TwwCustomRichEdit::FindAndReplace(const std::string&, const std::string&, unsigned) {

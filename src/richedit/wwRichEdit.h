@@ -297,14 +297,14 @@ public:
     virtual bool InsertObjectDialog();    // the platform's insert-object dialog (embedded-object commands)
     virtual bool ObjectPropertiesDialog();  // the platform's object-properties dialog (embedded-object commands)
     // Opens the editor window on the document; true when it closed with OK.
-    // The editor window is not part of this control: until it is attached,
-    // nothing opens and the answer is false.
+    // The editor window belongs to the editor family (see wwRichEditorLink.h):
+    // in a program without it nothing opens and the answer is false.
     virtual bool EditInWindow();
     virtual void ShowFindDialog();        // find and replace commands
     virtual void ShowReplaceDialog();     // find and replace commands
-    virtual void ShowFontDialog();        // formatting commands
-    virtual void ShowParagraphDialog();   // the paragraph dialog
-    virtual void ShowTabsDialog();        // the tab stops dialog
+    virtual bool ShowFontDialog();        // formatting commands; true when the user confirmed
+    virtual bool ShowParagraphDialog();   // the paragraph dialog; true when it closed with OK
+    virtual bool ShowTabsDialog();        // the tab stops dialog; true when it closed with OK
     virtual void FindNextMatch();         // find and replace commands
     virtual void ReplaceNextMatch();      // find and replace commands
     virtual bool FindAndReplace(const std::string& findText, const std::string& replaceText, unsigned searchTypes);

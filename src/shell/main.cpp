@@ -7,7 +7,7 @@
 #include "Forms.h"
 #include "about/unitAbout.h"
 #include "reader/unitRead.h"
-#include "richeditor/wwIntl.h"
+#include "richedit/wwIntl.h"
 #include "richedit/wwRichEdit.h"
 #include "shell/unitMain.h"
 
