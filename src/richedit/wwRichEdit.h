@@ -306,6 +306,10 @@ public:
     virtual bool ShowParagraphDialog();   // the paragraph dialog; true when it closed with OK
     virtual bool ShowTabsDialog();        // the tab stops dialog; true when it closed with OK
     virtual void FindNextMatch();         // find and replace commands
+    // The text the last search used (wide, so any alphabet is found); Find
+    // Next has something to repeat when it is not empty.
+    const std::wstring& LastSearchText() const { return lastSearchText_; }
+    bool HasSearchText() const { return !lastSearchText_.empty(); }
     virtual void ReplaceNextMatch();      // find and replace commands
     virtual bool FindAndReplace(const std::string& findText, const std::string& replaceText, unsigned searchTypes);
     virtual void DoInitDialog(TForm* form);
@@ -347,6 +351,8 @@ protected:
     virtual void OpenURL(const std::string& link);
     // Asks the window for its OLE interface and hands it the callback.
     virtual void InstallOleCallback();
+
+    std::wstring lastSearchText_;  // the find commands' last search text
 
     // Set while the control fills itself, so that change-driven code does not react.
     class LoadingGuard {

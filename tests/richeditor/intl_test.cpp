@@ -4,7 +4,7 @@
 
 #include "TestUtil.h"
 #include "richedit/wwRichEdit.h"
-#include "richeditor/wwIntl.h"
+#include "richedit/wwIntl.h"
 
 using layout::Node;
 using layout::Value;
