@@ -764,6 +764,7 @@ bool TApplication::IsDialogChar(MSG& msg) {
     HWND root = GetAncestor(msg.hwnd, GA_ROOT);
     auto* form = dynamic_cast<TCustomForm*>(TWinControl::FromHandle(root));
     if (!form || !IsWindowEnabled(root)) return false;
+    if (msg.wParam > 0x7F) return false;  // accelerator letters are ASCII
     char ch = static_cast<char>(msg.wParam);
     std::function<bool(TWinControl*)> walk = [&](TWinControl* w) -> bool {
         for (int k = 0; k < w->ControlCount(); ++k) {
@@ -800,7 +801,7 @@ bool TApplication::PreProcessMessage(MSG& msg) {
         // Modeless dialogs: Tab, Return and Escape move and close inside them.
         for (auto it = modeless_.rbegin(); it != modeless_.rend(); ++it) {
             HWND d = *it;
-            if (IsWindow(d) && (d == msg.hwnd || IsChild(d, msg.hwnd)) && IsDialogMessageA(d, &msg)) return true;
+            if (IsWindow(d) && (d == msg.hwnd || IsChild(d, msg.hwnd)) && IsDialogMessageW(d, &msg)) return true;
         }
         // The form's own dialog keys and Alt+letter accelerators.
         if (form && form->DialogKey(msg)) return true;
@@ -822,12 +823,12 @@ void TApplication::RemoveModelessDialog(HWND dlg) {
 void DispatchQueuedMessage(MSG& msg) {
     if (Application && Application->PreProcessMessage(msg)) return;
     TranslateMessage(&msg);
-    DispatchMessageA(&msg);
+    DispatchMessageW(&msg);
 }
 
 bool TApplication::ProcessMessage() {
     MSG msg;
-    if (!PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) return false;
+    if (!PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) return false;
     if (msg.message == WM_QUIT) {
         terminated_ = true;
         exitCode_ = static_cast<int>(msg.wParam);

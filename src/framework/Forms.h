@@ -269,6 +269,9 @@ private:
 
 // Runs the application's pre-translate chain on a message a loop of its own
 // took from the queue (a drag loop), then translates and dispatches it.
+// Every loop takes messages with the wide API (GetMessageW, PeekMessageW):
+// typed characters then arrive in UTF-16, whatever the ANSI code page, and
+// the platform converts them for windows that want ANSI.
 void DispatchQueuedMessage(MSG& msg);
 
 // The screen: size, work area, the active form and control.

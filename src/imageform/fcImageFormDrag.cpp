@@ -153,7 +153,7 @@ void TfcCustomImageForm::DragLoop(int x, int y) {
     } release{w};
     while (GetCapture() == w) {
         MSG msg;
-        BOOL got = GetMessageA(&msg, nullptr, 0, 0);
+        BOOL got = GetMessageW(&msg, nullptr, 0, 0);
         if (got == -1) break;
         if (got == 0) {
             // The application's own loop must see the quit message too.

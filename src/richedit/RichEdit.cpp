@@ -512,6 +512,55 @@ void TCustomRichEdit::DestroyWnd() {
     TWinControl::DestroyWnd();
 }
 
+namespace {
+// Whether a UTF-16 character survives the trip through the ANSI code page.
+bool FitsAnsiCodePage(wchar_t c) {
+    char out[4];
+    BOOL lost = FALSE;
+    int n = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, &c, 1, out, sizeof out, nullptr, &lost);
+    return n > 0 && !lost;
+}
+}  // namespace
+
+bool TCustomRichEdit::PreTranslateMessage(MSG& msg) {
+    if (msg.message != WM_CHAR || msg.hwnd != wnd_ || msg.wParam < 0x80 || msg.wParam > 0xFFFF)
+        return TWinControl::PreTranslateMessage(msg);
+    const auto c = static_cast<wchar_t>(msg.wParam);
+    std::wstring text;
+    if (IS_HIGH_SURROGATE(c)) {
+        pendingHighSurrogate_ = c;
+        return true;
+    }
+    if (IS_LOW_SURROGATE(c)) {
+        if (!pendingHighSurrogate_) return true;  // half a character: nothing to type
+        text = {pendingHighSurrogate_, c};
+    } else {
+        pendingHighSurrogate_ = 0;
+        if (FitsAnsiCodePage(c)) return false;  // the usual path keeps it
+        text.assign(1, c);
+    }
+    pendingHighSurrogate_ = 0;
+    if (ReadOnly()) {
+        MessageBeep(MB_OK);
+        return true;
+    }
+    // The text limit holds as for any typed character.
+    GETTEXTLENGTHEX count{GTL_NUMCHARS | GTL_PRECISE, 1200};
+    const auto length = SendMessageW(wnd_, EM_GETTEXTLENGTHEX, reinterpret_cast<WPARAM>(&count), 0);
+    CHARRANGE sel{};
+    SendMessageW(wnd_, EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&sel));
+    const auto limit = SendMessageW(wnd_, EM_GETLIMITTEXT, 0, 0);
+    if (length - (sel.cpMax - sel.cpMin) + static_cast<LRESULT>(text.size()) > limit) {
+        MessageBeep(MB_OK);
+        return true;
+    }
+    // As a typed character: one undo step, the selection replaced, the
+    // character in the window's current format.
+    SETTEXTEX how{ST_SELECTION | ST_KEEPUNDO, 1200};
+    SendMessageW(wnd_, EM_SETTEXTEX, reinterpret_cast<WPARAM>(&how), reinterpret_cast<LPARAM>(text.c_str()));
+    return true;
+}
+
 void TCustomRichEdit::WndProc(TMessage& m) {
     switch (m.msg) {
     case WM_SETFONT:

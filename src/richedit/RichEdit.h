@@ -211,6 +211,10 @@ protected:
     void WndProc(TMessage& m) override;
     void FontChanged() override;
     void ColorChanged() override;
+    // Typed characters outside the ANSI code page (Greek, Chinese...) go
+    // into the text here, in UTF-16: through the framework's ANSI window
+    // procedure they would arrive as "?".
+    bool PreTranslateMessage(MSG& msg) override;
     // Change and selection notifications of the window.
     virtual void Change();
     virtual void SelectionChange();
@@ -244,6 +248,7 @@ private:
     bool wantReturns_ = true;
     bool wantTabs_ = false;
     bool wordWrap_ = true;
+    wchar_t pendingHighSurrogate_ = 0;  // the first half of a typed character outside the basic plane
 };
 
 // The hourglass for the duration of a long operation.

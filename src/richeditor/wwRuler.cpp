@@ -178,7 +178,7 @@ void TwwTrackIcon::Track(POINT pressed) {
     for (;;) {
         if (GetCapture() != capture) return;  // someone else took the mouse
         MSG msg;
-        if (!GetMessageA(&msg, nullptr, 0, 0)) {
+        if (!GetMessageW(&msg, nullptr, 0, 0)) {
             // The program is ending: the quit message is for the main loop.
             ReleaseCapture();
             PostQuitMessage(static_cast<int>(msg.wParam));
@@ -209,8 +209,7 @@ void TwwTrackIcon::Track(POINT pressed) {
             ReleaseCapture();
             return;
         }
-        TranslateMessage(&msg);
-        DispatchMessageA(&msg);
+        DispatchQueuedMessage(msg);
     }
 }
 

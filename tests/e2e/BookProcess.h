@@ -28,6 +28,7 @@ public:
     bool WaitForExit(int ms);
     DWORD ExitCode() const;
     DWORD Pid() const { return pi_.dwProcessId; }
+    DWORD ThreadId() const { return pi_.dwThreadId; }  // the book's main (window) thread
     // A visible top-level window of the process with this class (any when empty).
     HWND FindWindowOf(const std::string& className = "", bool visibleOnly = true) const;
     HWND WaitForWindow(const std::string& className, int ms = 15000) const;

@@ -518,3 +518,83 @@ TEST_F(SafetyE2E, AProgramLinkInTheNotesStartsNothing) {
     PostMessageA(skin, WM_CLOSE, 0, 0);
     EXPECT_TRUE(book.WaitForExit(kPatience));
 }
+
+namespace {
+
+// Types text as a keyboard in another layout would: one UTF-16 unit per key.
+void TypeUnicode(const std::wstring& text) {
+    std::vector<INPUT> in;
+    for (wchar_t c : text) {
+        INPUT down = {};
+        down.type = INPUT_KEYBOARD;
+        down.ki.wScan = c;
+        down.ki.dwFlags = KEYEVENTF_UNICODE;
+        INPUT up = down;
+        up.ki.dwFlags |= KEYEVENTF_KEYUP;
+        in.push_back(down);
+        in.push_back(up);
+    }
+    SendInput(static_cast<UINT>(in.size()), in.data(), sizeof(INPUT));
+}
+
+// The characters a stored rich text document holds as \uN escapes, in order.
+std::wstring EscapedCharacters(const std::string& rtf) {
+    std::wstring out;
+    for (size_t at = rtf.find("\\u"); at != std::string::npos; at = rtf.find("\\u", at + 2)) {
+        size_t end = at + 2;
+        bool negative = end < rtf.size() && rtf[end] == '-';
+        if (negative) ++end;
+        if (end >= rtf.size() || !isdigit(static_cast<unsigned char>(rtf[end]))) continue;
+        long v = std::strtol(rtf.c_str() + end, nullptr, 10);
+        out += static_cast<wchar_t>(negative ? 65536 - v : v);
+    }
+    return out;
+}
+
+}  // namespace
+
+// Greek and Chinese typed into the notepad pane are kept as typed: saved in
+// the notes file, read back at the next start and saved again unchanged.
+TEST_F(SafetyE2E, GreekAndChineseTypedIntoTheNotesSurviveARestart) {
+    const std::wstring typed = L"\x0395\x03bb\x03bb\x03b7\x03bd\x03b9\x03ba\x03ac \x4e2d\x6587";
+    WriteFile(Ini(), "[CodexiaBook]\r\nSaveSettings=True\r\nNotepad=True\r\n");
+    for (int run = 0; run < 2; ++run) {
+        SCOPED_TRACE("run " + std::to_string(run + 1));
+        BookProcess book(dir);
+        HWND skin = book.WaitForWindow("TForm1", kPatience);
+        ASSERT_NE(skin, nullptr);
+        HWND read = PressRead(book, skin);
+        ASSERT_NE(read, nullptr);
+        HWND pane = NotepadPane(read);
+        ASSERT_NE(pane, nullptr);
+        ASSERT_TRUE(WaitUntil([&] { return IsWindowVisible(pane) != FALSE; }));
+        if (run == 0) {
+            POINT p{30, 10};
+            ClientToScreen(pane, &p);
+            SetCursorPos(p.x, p.y);
+            INPUT click[2] = {};
+            click[0].type = click[1].type = INPUT_MOUSE;
+            click[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+            click[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+            SendInput(2, click, sizeof(INPUT));
+            ASSERT_TRUE(WaitUntil([&] {
+                GUITHREADINFO gi = {};
+                gi.cbSize = sizeof gi;
+                return GetGUIThreadInfo(book.ThreadId(), &gi) && gi.hwndFocus == pane;
+            }));
+            TypeUnicode(typed);
+            // Typing is done when the pane holds every character.
+            ASSERT_TRUE(WaitUntil([&] {
+                return SendMessageW(pane, WM_GETTEXTLENGTH, 0, 0) >= static_cast<LRESULT>(typed.size());
+            }));
+        }
+        PostMessageA(read, WM_CLOSE, 0, 0);
+        ASSERT_TRUE(WaitUntil([&] { return !IsWindowVisible(read); }));
+        PostMessageA(skin, WM_CLOSE, 0, 0);
+        ASSERT_TRUE(book.WaitForExit(kPatience));
+        // The space between the words is stored as itself, the letters as escapes.
+        EXPECT_NE(EscapedCharacters(ReadFile(Notes())).find(L"\x0395\x03bb\x03bb\x03b7\x03bd\x03b9\x03ba\x03ac\x4e2d\x6587"),
+                  std::wstring::npos)
+            << ReadFile(Notes());
+    }
+}
