@@ -146,4 +146,26 @@ void CloseCommand::Send(HWND skin, WPARAM wParam) const {
     PostMessageA(skin, msg, wParam, 0);
 }
 
+bool PointerTo(int x, int y) {
+    for (DWORD start = GetTickCount(); GetTickCount() - start < 3000;) {
+        SetCursorPos(x, y);
+        Sleep(20);
+        POINT p;
+        if (GetCursorPos(&p) && p.x == x && p.y == y) {
+            Sleep(20);  // and it stays there
+            if (GetCursorPos(&p) && p.x == x && p.y == y) return true;
+        }
+    }
+    return false;
+}
+
+void ClickScreen(int x, int y) {
+    PointerTo(x, y);
+    INPUT in[2] = {};
+    in[0].type = in[1].type = INPUT_MOUSE;
+    in[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+    in[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+    SendInput(2, in, sizeof(INPUT));
+}
+
 }  // namespace e2e

@@ -38,6 +38,14 @@ private:
     PROCESS_INFORMATION pi_{};
 };
 
+// Puts the pointer at a screen point and waits until the platform reports it
+// there. Under Wine a warp made while a window is being mapped can be undone
+// by the X server's pointer event that follows, and a press sent then lands
+// where the pointer was before; false when the pointer never got there.
+bool PointerTo(int x, int y);
+// A left click with real input at a screen point, once the pointer is there.
+void ClickScreen(int x, int y);
+
 // The close command as a launcher sends it: the text into the shared block,
 // then the registered message to the skin window.
 class CloseCommand {

@@ -95,12 +95,7 @@ public:
         if (!skin) return false;
         RECT r;
         GetWindowRect(skin, &r);
-        SetCursorPos(r.left + 92, r.top + 353);
-        INPUT in[2] = {};
-        in[0].type = in[1].type = INPUT_MOUSE;
-        in[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
-        in[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
-        SendInput(2, in, sizeof(INPUT));
+        ClickScreen(r.left + 92, r.top + 353);
         return WaitUntil([&] { return (read = book.FindWindowOf("TfrmRead")) != nullptr; });
     }
     HWND CheckBox() const { return Child(read, "Cx.BUTTON", "Save Settings"); }
@@ -394,12 +389,7 @@ void PressBarButton(HWND read, int x) {
     GetClientRect(read, &c);
     POINT p{x, c.bottom - 41 + 20};
     ClientToScreen(read, &p);
-    SetCursorPos(p.x, p.y);
-    INPUT in[2] = {};
-    in[0].type = in[1].type = INPUT_MOUSE;
-    in[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
-    in[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
-    SendInput(2, in, sizeof(INPUT));
+    ClickScreen(p.x, p.y);
 }
 
 std::string Settings(int bookmark, const std::string& more = "") {

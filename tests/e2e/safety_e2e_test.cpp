@@ -67,12 +67,7 @@ std::string DismissBox(BookProcess& book) {
 HWND PressRead(BookProcess& book, HWND skin) {
     RECT r;
     GetWindowRect(skin, &r);
-    SetCursorPos(r.left + 92, r.top + 353);
-    INPUT in[2] = {};
-    in[0].type = in[1].type = INPUT_MOUSE;
-    in[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
-    in[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
-    SendInput(2, in, sizeof(INPUT));
+    ClickScreen(r.left + 92, r.top + 353);
     HWND read = nullptr;
     WaitUntil([&] { return (read = book.FindWindowOf("TfrmRead")) != nullptr; });
     return read;
@@ -503,12 +498,7 @@ TEST_F(SafetyE2E, AProgramLinkInTheNotesStartsNothing) {
     Sleep(300);
     POINT p{30, 10};
     ClientToScreen(pane, &p);
-    SetCursorPos(p.x, p.y);
-    INPUT in[2] = {};
-    in[0].type = in[1].type = INPUT_MOUSE;
-    in[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
-    in[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
-    SendInput(2, in, sizeof(INPUT));
+    ClickScreen(p.x, p.y);
     std::string shown = DismissBox(book);
     EXPECT_EQ(shown.rfind("The link file://C:/windows/system32/notepad.exe was not opened: ", 0), 0u) << shown;
     Sleep(500);
@@ -571,12 +561,7 @@ TEST_F(SafetyE2E, GreekAndChineseTypedIntoTheNotesSurviveARestart) {
         if (run == 0) {
             POINT p{30, 10};
             ClientToScreen(pane, &p);
-            SetCursorPos(p.x, p.y);
-            INPUT click[2] = {};
-            click[0].type = click[1].type = INPUT_MOUSE;
-            click[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
-            click[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
-            SendInput(2, click, sizeof(INPUT));
+            ClickScreen(p.x, p.y);
             ASSERT_TRUE(WaitUntil([&] {
                 GUITHREADINFO gi = {};
                 gi.cbSize = sizeof gi;

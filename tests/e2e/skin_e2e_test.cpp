@@ -22,8 +22,8 @@ void Input(DWORD flags, int x = 0, int y = 0) {
 
 void MoveTo(int x, int y) {
     Input(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, x, y);
-    SetCursorPos(x, y);
-    Sleep(60);
+    PointerTo(x, y);
+    Sleep(40);
 }
 
 POINT OnWindow(HWND w, int x, int y) {

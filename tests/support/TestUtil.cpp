@@ -61,8 +61,14 @@ void SendKey(WORD vk, bool up) {
 
 void MouseMoveTo(int x, int y) {
     SendMouse(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, x, y);
-    SetCursorPos(x, y);
-    Pump(20);
+    // Under Wine the X server's pointer event for a window being mapped can
+    // undo a warp: move again until the pointer is reported where it was sent.
+    WaitFor([&] {
+        SetCursorPos(x, y);
+        Pump(20);
+        POINT p;
+        return GetCursorPos(&p) && p.x == x && p.y == y;
+    }, 1000);
 }
 void MouseDown(bool right) { SendMouse(right ? MOUSEEVENTF_RIGHTDOWN : MOUSEEVENTF_LEFTDOWN); }
 void MouseUp(bool right) { SendMouse(right ? MOUSEEVENTF_RIGHTUP : MOUSEEVENTF_LEFTUP); }
