@@ -78,15 +78,15 @@ public:
             std::string caption;
             HWND found = nullptr;
         } s{this, caption};
-        EnumChildWindows(
-            dialog_,
-            [](HWND w, LPARAM p) -> BOOL {
+        struct Callback {
+            static BOOL CALLBACK Proc(HWND w, LPARAM p) {
                 auto* s = reinterpret_cast<Search*>(p);
                 if (s->self->Text(w) != s->caption) return TRUE;
                 s->found = w;
                 return FALSE;
-            },
-            reinterpret_cast<LPARAM>(&s));
+            }
+        };
+        EnumChildWindows(dialog_, Callback::Proc, reinterpret_cast<LPARAM>(&s));
         if (!s.found) Fail("no control captioned " + caption);
         return s.found;
     }
@@ -192,19 +192,19 @@ public:
     }
     // A message box the test's thread shows now (null when none shows).
     HWND MessageBoxWindow(int timeoutMs = 5000) {
+        struct Callback {
+            static BOOL CALLBACK Proc(HWND w, LPARAM p) {
+                char cls[32] = {};
+                GetClassNameA(w, cls, sizeof cls);
+                if (std::string(cls) != "#32770" || !IsWindowVisible(w)) return TRUE;
+                *reinterpret_cast<HWND*>(p) = w;
+                return FALSE;
+            }
+        };
         HWND found = nullptr;
         WaitFor(
             [&] {
-                EnumThreadWindows(
-                    uiThread_,
-                    [](HWND w, LPARAM p) -> BOOL {
-                        char cls[32] = {};
-                        GetClassNameA(w, cls, sizeof cls);
-                        if (std::string(cls) != "#32770" || !IsWindowVisible(w)) return TRUE;
-                        *reinterpret_cast<HWND*>(p) = w;
-                        return FALSE;
-                    },
-                    reinterpret_cast<LPARAM>(&found));
+                EnumThreadWindows(uiThread_, Callback::Proc, reinterpret_cast<LPARAM>(&found));
                 return found != nullptr;
             },
             timeoutMs);
@@ -212,16 +212,16 @@ public:
     }
     // Every text of a window's children joined by newlines (a message box's message).
     std::string ChildTexts(HWND w) {
-        std::string all;
-        EnumChildWindows(
-            w,
-            [](HWND c, LPARAM p) -> BOOL {
+        struct Callback {
+            static BOOL CALLBACK Proc(HWND c, LPARAM p) {
                 char buf[512] = {};
                 GetWindowTextA(c, buf, sizeof buf);
                 *reinterpret_cast<std::string*>(p) += std::string(buf) + "\n";
                 return TRUE;
-            },
-            reinterpret_cast<LPARAM>(&all));
+            }
+        };
+        std::string all;
+        EnumChildWindows(w, Callback::Proc, reinterpret_cast<LPARAM>(&all));
         return all;
     }
     // The list box's items.
@@ -247,16 +247,16 @@ public:
     }
     // Waits until the dialog has painted, then saves it as a 24-bit bitmap file.
     bool SaveBitmap(const std::string& path) {
+        struct Callback {
+            static BOOL CALLBACK Proc(HWND c, LPARAM p) {
+                if (GetUpdateRect(c, nullptr, FALSE)) *reinterpret_cast<bool*>(p) = false;
+                return TRUE;
+            }
+        };
         auto painted = [this] {
             if (GetUpdateRect(dialog_, nullptr, FALSE)) return false;
             bool clean = true;
-            EnumChildWindows(
-                dialog_,
-                [](HWND c, LPARAM p) -> BOOL {
-                    if (GetUpdateRect(c, nullptr, FALSE)) *reinterpret_cast<bool*>(p) = false;
-                    return TRUE;
-                },
-                reinterpret_cast<LPARAM>(&clean));
+            EnumChildWindows(dialog_, Callback::Proc, reinterpret_cast<LPARAM>(&clean));
             return clean;
         };
         if (!Expect(WaitFor(painted), "the dialog did not finish painting")) return false;

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "DialogDriver.h"
+#include "richedit/wwIntl.h"
 #include "richeditor/wwRichParagraphDialog.h"
 
 using dialogdriver::Driver;
@@ -187,4 +188,84 @@ TEST(ParagraphDialog, VersionOneShowsNoSpacingToChange) {
     EXPECT_EQ(d.Failures(), "");
     EXPECT_TRUE(ok);
     EXPECT_EQ(doc.Paragraph().dxRightIndent, 720);
+}
+
+namespace {
+// Puts back the string table's texts a test replaces.
+struct TableTexts {
+    TwwRichEditParagraphDlg& t = WwIntl().RichEdit.ParagraphDlg;
+    std::vector<std::pair<std::string*, std::string>> saved;
+    TableTexts() {
+        for (std::string* s : {&t.ParagraphDlgCaption, &t.AlignLeft, &t.AlignCenter, &t.AlignRight, &t.AlignJustify,
+                               &t.SpacingDouble, &WwIntl().OKCaption})
+            saved.emplace_back(s, *s);
+    }
+    ~TableTexts() {
+        for (auto& [field, text] : saved) *field = text;
+    }
+    TableTexts(const TableTexts&) = delete;
+    TableTexts& operator=(const TableTexts&) = delete;
+};
+
+std::vector<std::string> ComboItems(HWND combo) {
+    std::vector<std::string> items;
+    int n = static_cast<int>(SendMessageA(combo, CB_GETCOUNT, 0, 0));
+    for (int k = 0; k < n; ++k) {
+        char buf[128] = {};
+        SendMessageA(combo, CB_GETLBTEXT, static_cast<WPARAM>(k), reinterpret_cast<LPARAM>(buf));
+        items.push_back(buf);
+    }
+    return items;
+}
+}  // namespace
+
+// The alignment box offers the string table's texts, and the choice reaches
+// the paragraph whatever the table calls it. A justified paragraph keeps its
+// alignment when the box offers no Justify to show it.
+TEST(ParagraphDialog, AlignmentBoxFollowsTheStringTable) {
+    RichDocument doc;
+    PARAFORMAT2 start{};
+    start.dwMask = PFM_ALIGNMENT;
+    start.wAlignment = PFA_JUSTIFY;
+    doc.SetParagraph(start);
+    ASSERT_EQ(doc.edit->EditorOptions & reoShowJustifyButton, 0u);
+
+    Driver plain;
+    bool ok = RunParagraphDialog(doc, plain, [](Driver& d) {
+        HWND align = d.Control("AlignmentCombo");
+        d.Expect(ComboItems(align) == std::vector<std::string>{"Left", "Center", "Right"},
+                 "items without Justify");
+        d.Expect(SendMessageA(align, CB_GETCURSEL, 0, 0) == CB_ERR, "an alignment is chosen for a justified paragraph");
+        d.ClickToClose(d.ByCaption("&OK"));
+    });
+    EXPECT_EQ(plain.Failures(), "");
+    EXPECT_TRUE(ok);
+    EXPECT_EQ(doc.Paragraph().wAlignment, PFA_JUSTIFY);
+
+    TableTexts texts;
+    TwwRichEditParagraphDlg& t = WwIntl().RichEdit.ParagraphDlg;
+    t.ParagraphDlgCaption = "Absatz";
+    t.AlignLeft = "Links";
+    t.AlignCenter = "Mitte";
+    t.AlignRight = "Rechts";
+    t.AlignJustify = "Blocksatz";
+    t.SpacingDouble = "Doppelt";
+    WwIntl().OKCaption = "&Gut";
+    doc.edit->EditorOptions |= reoShowJustifyButton;
+    Driver renamed;
+    ok = RunParagraphDialog(doc, renamed, [](Driver& d) {
+        d.Expect(d.Text(d.Dialog()) == "Absatz", "caption " + d.Text(d.Dialog()));
+        HWND align = d.Control("AlignmentCombo");
+        d.Expect(ComboItems(align) == std::vector<std::string>{"Links", "Mitte", "Rechts", "Blocksatz"},
+                 "alignment items from the table");
+        d.Expect(d.Text(align) == "Blocksatz", "alignment shows " + d.Text(align));
+        d.Expect(ComboItems(d.Control("LineSpacingComboBox")) ==
+                     std::vector<std::string>{"Single", "1.5 Lines", "Doppelt", "At least", "Exactly", "Multiple"},
+                 "line spacing items: the table's, or the fallbacks");
+        d.Choose(align, 0);
+        d.ClickToClose(d.ByCaption("&Gut"));
+    });
+    EXPECT_EQ(renamed.Failures(), "");
+    EXPECT_TRUE(ok);
+    EXPECT_EQ(doc.Paragraph().wAlignment, PFA_LEFT);
 }
