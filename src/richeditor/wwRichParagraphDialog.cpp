@@ -7,14 +7,12 @@
 
 #include "ExtCtrls.h"
 #include "StdCtrls.h"
-#include "core/Units.h"
+#include "core/DialogEntries.h"
 #include "richedit/wwIntl.h"
 #include "richedit/wwRichEdit.h"
 #include "richedit/wwRichEditorLink.h"
 
 namespace {
-// The largest length a field takes, either way: 22 inches.
-constexpr std::int32_t kMaxTwips = 31680;
 // Alignment, offset, right indent, start indent, space before and after, line spacing.
 constexpr unsigned kApplyMask = 0x1DD;
 constexpr unsigned kAlignmentBit = 0x01;
@@ -22,39 +20,6 @@ constexpr unsigned kAlignmentBit = 0x01;
 units::Unit UnitOf(const TwwCustomRichEdit& c) {
     return c.MeasurementUnits == TwwMeasurementUnits::muCentimeters ? units::Unit::Centimetres
                                                                       : units::Unit::Inches;
-}
-
-// A field's length in twips when it reads as a number (unit characters cut)
-// and lies within 22 inches either way. An empty field is not a number.
-std::optional<std::int32_t> CheckedTwips(const TwwCustomRichEdit& c, const std::string& text) {
-    auto twips = units::TryUnitsToTwips(text, UnitOf(c), TwwCustomRichEdit::DecimalSeparator());
-    if (!twips || *twips < -kMaxTwips || *twips > kMaxTwips) return std::nullopt;
-    return twips;
-}
-
-// A multiple of the line height in twentieths of a line: the number (unit
-// characters cut) × 20, truncated toward zero; 20 (one line) when the text
-// is not a number.
-int TwentiethsOfLine(const std::string& text) {
-    auto d = units::ParseDecimal(units::CutUnitCharacters(text), TwwCustomRichEdit::DecimalSeparator());
-    if (!d) return 20;
-    std::size_t lead = d->intDigits.find_first_not_of('0');
-    std::string whole = lead == std::string::npos ? "" : d->intDigits.substr(lead);
-    if (whole.size() > 8) return 20;
-    std::int64_t value = whole.empty() ? 0 : std::stoll(whole);
-    // floor(fraction × 20), digit by digit from the last.
-    std::int64_t carry = 0;
-    for (auto it = d->fracDigits.rbegin(); it != d->fracDigits.rend(); ++it) carry = ((*it - '0') * 20 + carry) / 10;
-    value = value * 20 + carry;
-    return static_cast<int>(d->negative ? -value : value);
-}
-
-// One sixth of an inch in the unit, truncated to hundredths, with its unit.
-std::string SixthOfInch(const TwwCustomRichEdit& c) {
-    const units::Unit unit = UnitOf(c);
-    // Hundredths: 100 / 6 of an inch, or 100 × 2.537 / 6 of a centimetre.
-    const std::int64_t hundredths = unit == units::Unit::Inches ? 100 / 6 : 253700 / 6000;
-    return units::FormatUnits(hundredths * 10, unit, TwwCustomRichEdit::DecimalSeparator());
 }
 
 void SelectAll(TEdit* e) { SendMessageA(e->Handle(), EM_SETSEL, 0, -1); }
@@ -158,8 +123,7 @@ void TwwRichParagraphDialog::Fill() {
         LineSpacingComboBox->SetItemIndex(rule);
         if (rule == Multiple)
             // Twentieths of a line, shown as lines.
-            WithinParagraphEdit->SetText(
-                units::MilliText(std::int64_t{p.dyLineSpacing} * 50, TwwCustomRichEdit::DecimalSeparator()));
+            WithinParagraphEdit->SetText(entries::LinesText(p.dyLineSpacing, TwwCustomRichEdit::DecimalSeparator()));
         else if (rule <= Double)
             WithinParagraphEdit->SetText("");
         else
@@ -185,10 +149,13 @@ void TwwRichParagraphDialog::Fill() {
 }
 
 TEdit* TwwRichParagraphDialog::FirstFailingField() {
+    auto Checked = [this](const std::string& text) {
+        return entries::CheckedTwips(text, UnitOf(richEdit_), TwwCustomRichEdit::DecimalSeparator()).has_value();
+    };
     for (TEdit* e : {LeftEdit, FirstLineEdit, RightEdit, BeforeParagraphEdit, AfterParagraphEdit})
-        if (!CheckedTwips(richEdit_, e->Text())) return e;
+        if (!Checked(e->Text())) return e;
     const std::string at = WithinParagraphEdit->Text();
-    if (!at.empty() && !CheckedTwips(richEdit_, at)) return WithinParagraphEdit;
+    if (!at.empty() && !Checked(at)) return WithinParagraphEdit;
     return nullptr;
 }
 
@@ -201,15 +168,16 @@ void TwwRichParagraphDialog::Apply() {
     // No alignment chosen (a justified paragraph while the box offers no
     // Justify): the paragraphs keep theirs rather than being centred.
     if (AlignmentCombo->ItemIndex() < 0) r.Mask &= ~kAlignmentBit;
-    r.Offset = std::min(-firstLine, left);
-    r.StartIndent = left + firstLine;
+    const entries::Indents indents = entries::IndentsFromFields(left, firstLine);
+    r.Offset = indents.offset;
+    r.StartIndent = indents.startIndent;
     r.RightIndent = twips(RightEdit);
     r.SpaceBefore = twips(BeforeParagraphEdit);
     r.SpaceAfter = twips(AfterParagraphEdit);
     r.LineSpacingRule = std::max(0, LineSpacingComboBox->ItemIndex());
     const std::string at = WithinParagraphEdit->Text();
     if (r.LineSpacingRule == Multiple)
-        r.LineSpacing = TwentiethsOfLine(at);
+        r.LineSpacing = entries::TwentiethsOfLine(at, TwwCustomRichEdit::DecimalSeparator());
     else
         r.LineSpacing = at.empty() ? 0 : richEdit_.UnitsToTwips(at);
     r.Bullets = false;
@@ -231,7 +199,7 @@ void TwwRichParagraphDialog::OKBtnClick(TObject*) {
 void TwwRichParagraphDialog::LineSpacingComboBoxChange(TObject*) {
     switch (LineSpacingComboBox->ItemIndex()) {
     case Single: case OneAndHalf: case Double: WithinParagraphEdit->SetText(""); break;
-    case AtLeast: case Exactly: WithinParagraphEdit->SetText(SixthOfInch(richEdit_)); break;
+    case AtLeast: case Exactly: WithinParagraphEdit->SetText(entries::SixthOfInch(UnitOf(richEdit_), TwwCustomRichEdit::DecimalSeparator())); break;
     case Multiple: WithinParagraphEdit->SetText("1"); break;
     default: break;
     }

@@ -7,14 +7,12 @@
 #include <string>
 
 #include "StdCtrls.h"
-#include "core/Units.h"
+#include "core/DialogEntries.h"
 #include "richedit/wwIntl.h"
 #include "richedit/wwRichEdit.h"
 #include "richedit/wwRichEditorLink.h"
 
 namespace {
-// The largest position: 22 inches.
-constexpr std::int32_t kMaxTwips = 31680;
 // Tab stops only.
 constexpr unsigned kApplyMask = 0x20;
 // The position bits of a tab stop; the platform keeps alignment and leader above them.
@@ -23,34 +21,6 @@ constexpr LONG kTabPositionBits = 0x00FFFFFF;
 units::Unit UnitOf(const TwwCustomRichEdit& c) {
     return c.MeasurementUnits == TwwMeasurementUnits::muCentimeters ? units::Unit::Centimetres
                                                                       : units::Unit::Inches;
-}
-
-std::optional<units::Decimal> NumberOf(const std::string& text) {
-    return units::ParseDecimal(units::CutUnitCharacters(text), TwwCustomRichEdit::DecimalSeparator());
-}
-
-// Exact comparison of two decimal numbers: negative, zero or positive.
-int Compare(const units::Decimal& a, const units::Decimal& b) {
-    auto whole = [](const units::Decimal& d) {
-        std::size_t lead = d.intDigits.find_first_not_of('0');
-        return lead == std::string::npos ? std::string() : d.intDigits.substr(lead);
-    };
-    auto frac = [](const units::Decimal& d) {
-        std::size_t last = d.fracDigits.find_last_not_of('0');
-        return last == std::string::npos ? std::string() : d.fracDigits.substr(0, last + 1);
-    };
-    const std::string wa = whole(a), wb = whole(b), fa = frac(a), fb = frac(b);
-    const bool zeroA = wa.empty() && fa.empty(), zeroB = wb.empty() && fb.empty();
-    const int signA = zeroA ? 0 : (a.negative ? -1 : 1), signB = zeroB ? 0 : (b.negative ? -1 : 1);
-    if (signA != signB) return signA < signB ? -1 : 1;
-    int magnitude = 0;
-    if (wa.size() != wb.size())
-        magnitude = wa.size() < wb.size() ? -1 : 1;
-    else if (wa != wb)
-        magnitude = wa < wb ? -1 : 1;
-    else if (fa != fb)
-        magnitude = fa < fb ? -1 : 1;  // no trailing zeros: plain text order is numeric order
-    return signA < 0 ? -magnitude : magnitude;
 }
 }  // namespace
 
@@ -135,34 +105,20 @@ void TwwRichTabDialog::Apply() {
 }
 
 TwwRichTabDialog::TSetResult TwwRichTabDialog::SetTab() {
-    const std::string typed = Edit1->Text();
-    const auto number = NumberOf(typed);
-    if (!number) return TSetResult::Ignored;
-    const auto twips = units::TryUnitsToTwips(typed, UnitOf(richEdit_), TwwCustomRichEdit::DecimalSeparator());
-    if (!twips || *twips < 0 || *twips > kMaxTwips) return TSetResult::Ignored;
-    const auto text = units::ListText(typed, UnitOf(richEdit_), TwwCustomRichEdit::DecimalSeparator());
     TStrings* items = ListBox1->Items();
-    const int count = items->Count();
-    for (int k = 0; k < count; ++k)
-        if (items->Get(k) == *text) return TSetResult::Ignored;
+    const entries::TabPlace place = entries::PlaceTab(items->ToVector(), Edit1->Text(), UnitOf(richEdit_),
+                                                      TwwCustomRichEdit::DecimalSeparator());
+    if (place.kind != entries::TabPlace::Insert) return TSetResult::Ignored;  // the entry keeps its text
     // A paragraph holds no more: say so rather than let the last stops drop
     // unseen when the list is applied.
-    if (count >= kMaxTabs) {
+    if (items->Count() >= kMaxTabs) {
         if (Application)
             Application->MessageBox("A paragraph holds at most " + std::to_string(kMaxTabs) +
                                         " tab stops. Clear a tab stop before setting another.",
                                     Caption(), MB_OK | MB_ICONEXCLAMATION);
         return TSetResult::Full;
     }
-    int at = count;
-    for (int k = 0; k < count; ++k) {
-        auto listed = NumberOf(items->Get(k));
-        if (listed && Compare(*listed, *number) > 0) {
-            at = k;
-            break;
-        }
-    }
-    items->Insert(at, *text);
+    items->Insert(place.index, place.text);
     Edit1->SetText("");
     return TSetResult::Added;
 }
@@ -204,8 +160,7 @@ void TwwRichTabDialog::OKBtnClick(TObject*) {
         Edit1->SetFocus();
         SendMessageA(Edit1->Handle(), EM_SETSEL, 0, -1);
     };
-    const auto twips = units::TryUnitsToTwips(Edit1->Text(), UnitOf(richEdit_), TwwCustomRichEdit::DecimalSeparator());
-    if (!twips || *twips < -kMaxTwips || *twips > kMaxTwips) {
+    if (!entries::CheckedTwips(Edit1->Text(), UnitOf(richEdit_), TwwCustomRichEdit::DecimalSeparator())) {
         stayOpen();
         return;
     }
