@@ -120,11 +120,31 @@ public:
     }
 
     // A left click at a screen point.
+    // Each button event carries the point too, so that no pointer motion
+    // the display reports late can move the press elsewhere.
     void ClickAt(POINT p) {
+        MoveTo(p);
+        Mouse(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_LEFTDOWN, p.x, p.y);
+        Mouse(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_LEFTUP, p.x, p.y);
+    }
+    // Moves the pointer and waits until the platform has it there and the
+    // dialog's thread has taken in what the display reported about it.
+    void MoveTo(POINT p) {
         Mouse(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, p.x, p.y);
-        SetCursorPos(p.x, p.y);
-        Mouse(MOUSEEVENTF_LEFTDOWN);
-        Mouse(MOUSEEVENTF_LEFTUP);
+        WaitFor([&] {
+            POINT now{};
+            GetCursorPos(&now);
+            return now.x == p.x && now.y == p.y;
+        }, 1000);
+        Sync();
+    }
+    // Returns once the dialog's thread has been through its message queue
+    // (twice): pointer motion the display reports after a move would
+    // otherwise take the modifier keys' state from the display again,
+    // between a modifier's press and the key or click it modifies.
+    void Sync() {
+        DWORD_PTR result = 0;
+        for (int k = 0; k < 2; ++k) SendMessageTimeoutA(dialog_, WM_NULL, 0, 0, SMTO_NORMAL, 2000, &result);
     }
     void Click(HWND w) {
         if (!w) return;
@@ -138,6 +158,7 @@ public:
         return Expect(WaitFor([&] { return Focus() == w; }), "the click did not focus the control");
     }
     void Key(WORD vk, bool shift = false, bool ctrl = false) {
+        if (shift || ctrl) Sync();
         if (ctrl) KeyEvent(VK_CONTROL, false);
         if (shift) KeyEvent(VK_SHIFT, false);
         KeyEvent(vk, false);
@@ -210,6 +231,21 @@ public:
             timeoutMs);
         return found;
     }
+    // Moves the mouse onto a control; true once the tool tip shows the
+    // expected text. The text last seen goes to seen.
+    bool HintAt(HWND w, const std::string& expected, std::string& seen) {
+        auto tipText = [this] {
+            HWND tip = FindWindowA("THintWindow", nullptr);
+            return tip && IsWindowVisible(tip) ? Text(tip) : std::string();
+        };
+        RECT r;
+        GetWindowRect(w, &r);
+        const int x = (r.left + r.right) / 2, y = (r.top + r.bottom) / 2;
+        MoveTo({x - 1, y});
+        MoveTo({x, y});
+        bool shown = WaitFor([&] { return (seen = tipText()) == expected; });
+        return shown;
+    }
     // Every text of a window's children joined by newlines (a message box's message).
     std::string ChildTexts(HWND w) {
         struct Callback {
@@ -241,9 +277,16 @@ public:
         SendMessageA(list, LB_GETITEMRECT, static_cast<WPARAM>(k), reinterpret_cast<LPARAM>(&item));
         POINT p{(item.left + item.right) / 2, (item.top + item.bottom) / 2};
         ClientToScreen(list, &p);
-        if (ctrl) HoldKey(VK_CONTROL, true);
-        ClickAt(p);
-        if (ctrl) HoldKey(VK_CONTROL, false);
+        if (!ctrl) {
+            ClickAt(p);
+            return;
+        }
+        // Ctrl is held over the press only, with no motion in between.
+        MoveTo(p);
+        HoldKey(VK_CONTROL, true);
+        Mouse(MOUSEEVENTF_LEFTDOWN);
+        Mouse(MOUSEEVENTF_LEFTUP);
+        HoldKey(VK_CONTROL, false);
     }
     // Waits until the dialog has painted, then saves it as a 24-bit bitmap file.
     bool SaveBitmap(const std::string& path) {

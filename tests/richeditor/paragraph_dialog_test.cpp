@@ -269,3 +269,22 @@ TEST(ParagraphDialog, AlignmentBoxFollowsTheStringTable) {
     EXPECT_TRUE(ok);
     EXPECT_EQ(doc.Paragraph().wAlignment, PFA_LEFT);
 }
+
+TEST(ParagraphDialog, ToolTipsWithHintsOn) {
+    RichDocument doc;
+    ASSERT_NE(doc.edit->EditorOptions & reoShowHints, 0u);
+    Application->ShowHint = true;
+    const int pause = Application->HintPause;
+    Application->HintPause = 50;
+    Driver d;
+    bool ok = RunParagraphDialog(doc, d, [](Driver& d) {
+        std::string seen;
+        d.Expect(d.HintAt(d.Control("LeftEdit"), "Left Indentation", seen), "tool tip over Left: " + seen);
+        d.Expect(d.HintAt(d.Control("AlignmentCombo"), "Changes Alignment of Paragraph", seen),
+                 "tool tip over the alignment box: " + seen);
+        d.Key(VK_ESCAPE);
+    });
+    Application->HintPause = pause;
+    EXPECT_EQ(d.Failures(), "");
+    EXPECT_FALSE(ok);
+}

@@ -19,6 +19,12 @@ bool RunTabDialog(RichDocument& doc, Driver& d, std::function<void(Driver&)> scr
     return ok;
 }
 
+std::string Joined(const Items& items) {
+    std::string s;
+    for (auto& i : items) s += i + " ";
+    return s;
+}
+
 bool IsDefaultButton(HWND button) { return (GetWindowLongA(button, GWL_STYLE) & 0x0F) == BS_DEFPUSHBUTTON; }
 
 }  // namespace
@@ -99,7 +105,7 @@ TEST(TabDialog, ClearRemovesEverySelectedStopAndClearAllRemovesTheRest) {
         d.ClickItem(list, 3, true);
         d.Expect(d.WaitFor([&] { return SendMessageA(list, LB_GETSELCOUNT, 0, 0) == 3; }), "three are not selected");
         d.Click(d.ByCaption("Clear"));
-        d.Expect(d.WaitFor([&] { return d.Items(list) == Items{"1.5''"}; }), "Clear did not remove the three");
+        d.Expect(d.WaitFor([&] { return d.Items(list) == Items{"1.5''"}; }), "Clear did not remove the three: " + Joined(d.Items(list)) + " selected " + std::to_string(SendMessageA(list, LB_GETSELCOUNT, 0, 0)));
         d.Click(d.ByCaption("Clear All"));
         d.Expect(d.WaitFor([&] { return d.Items(list).empty(); }), "Clear All left items");
         d.ClickToClose(d.ByCaption("&OK"));
@@ -141,4 +147,21 @@ TEST(TabDialog, ThirtyThirdStopIsRefusedWithAMessage) {
     EXPECT_EQ(d.Failures(), "");
     EXPECT_FALSE(ok);
     EXPECT_EQ(doc.Tabs(), full);
+}
+
+TEST(TabDialog, ToolTipsWithHintsOn) {
+    RichDocument doc;
+    Application->ShowHint = true;
+    const int pause = Application->HintPause;
+    Application->HintPause = 50;
+    Driver d;
+    bool ok = RunTabDialog(doc, d, [](Driver& d) {
+        std::string seen;
+        d.Expect(d.HintAt(d.ByCaption("Set"), "Set a new tab position", seen), "tool tip over Set: " + seen);
+        d.Expect(d.HintAt(d.ByCaption("Clear All"), "Clear all the tabs", seen), "tool tip over Clear All: " + seen);
+        d.Key(VK_ESCAPE);
+    });
+    Application->HintPause = pause;
+    EXPECT_EQ(d.Failures(), "");
+    EXPECT_FALSE(ok);
 }
