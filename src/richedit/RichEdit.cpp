@@ -596,6 +596,18 @@ void TCustomRichEdit::WndProc(TMessage& m) {
     case WM_CHAR:
         if ((m.wParam == '\t' && !wantTabs_) || (m.wParam == '\r' && !wantReturns_)) return;
         break;
+    case WM_GETDLGCODE: {
+        // Some rich edit windows claim every key. Tab and Return are the
+        // control's only when it wants them; otherwise the form moves the
+        // focus or presses its default button, as in any dialog.
+        TWinControl::WndProc(m);
+        if (!wantTabs_) m.result &= ~static_cast<LRESULT>(DLGC_WANTTAB);
+        const auto* key = reinterpret_cast<const MSG*>(m.lParam);
+        if (key && key->message == WM_KEYDOWN &&
+            ((key->wParam == VK_TAB && !wantTabs_) || (key->wParam == VK_RETURN && !wantReturns_)))
+            m.result &= ~static_cast<LRESULT>(DLGC_WANTMESSAGE | DLGC_WANTALLKEYS);
+        return;
+    }
     case WM_KEYDOWN:
         // Some rich edit windows break the paragraph at the key, before the character.
         if (m.wParam == VK_RETURN && !wantReturns_ && GetKeyState(VK_CONTROL) >= 0) {

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "RichTestUtil.h"
+#include "StdCtrls.h"
 
 using namespace testsupport;
 
@@ -216,4 +217,43 @@ TEST(RichEditKeyboard, PastingIsRefusedWhenTheClipboardHoldsABitmap) {
     PutClipboard(s.form->Handle(), "PASTED", false, false);
     EXPECT_TRUE(s.edit->CanPaste()) << "the question is asked as if the control were writable";
     EXPECT_TRUE(GetWindowLongA(s.edit->Handle(), GWL_STYLE) & ES_READONLY);
+}
+
+// Tab and Return belong to the control only when it wants them: otherwise Tab
+// moves to the next control and Return presses the form's default button, as
+// in any dialog.
+TEST(RichEditKeyboard, TabAndReturnGoToTheFormUnlessTheControlWantsThem) {
+    Shown s("text", false);
+    auto* next = new TEdit(s.form);
+    next->SetBounds(10, 260, 100, 22);
+    next->SetParent(s.form);
+    auto* ok = new TButton(s.form);
+    ok->SetBounds(300, 260, 80, 24);
+    ok->SetCaption("OK");
+    ok->SetDefault(true);
+    ok->SetParent(s.form);
+    int clicks = 0;
+    ok->OnClick = [&](TObject*) { ++clicks; };
+    s.edit->SetWantTabs(false);
+    s.edit->SetWantReturns(false);
+    s.edit->SetFocus();
+    s.edit->SetSelStart(4);
+    Pump(30);
+    KeyPress(VK_RETURN);
+    EXPECT_EQ(clicks, 1) << "Return presses the default button";
+    EXPECT_EQ(s.edit->Text(), "text");
+    KeyPress(VK_TAB);
+    EXPECT_EQ(GetFocus(), next->Handle()) << "Tab moves on";
+    EXPECT_EQ(s.edit->Text(), "text");
+    KeyPress(VK_TAB, false, false, true);
+    EXPECT_EQ(GetFocus(), s.edit->Handle()) << "Shift+Tab comes back";
+
+    s.edit->SetWantTabs(true);
+    s.edit->SetWantReturns(true);
+    s.edit->SetSelStart(4);
+    KeyPress(VK_TAB);
+    KeyPress(VK_RETURN);
+    EXPECT_EQ(GetFocus(), s.edit->Handle());
+    EXPECT_EQ(clicks, 1);
+    EXPECT_EQ(s.edit->Text(), "text\t\r\n");
 }
