@@ -455,6 +455,7 @@ private:
     // One step of a search on a dialog (find, or replace with replacing).
     void SearchStep(TwwFindDialog& dialog, bool replacing);
     void NoMoreMatches(TwwFindDialog& dialog);
+    void KeepMatchInSight(TwwFindDialog& dialog);
     void BeginSearch();
     void FindRequest(TwwFindDialog& dialog);
     void DialogClosed();

@@ -78,12 +78,36 @@ HWND TwwFindDialog::CreateDialogWindow(FINDREPLACEA& fr) {
     wide_.wReplaceWithLen = sizeof replaceWide_;
     wide_.lCustData = fr.lCustData;
     wide_.lpfnHook = fr.lpfnHook;
-    return replace_ ? ::ReplaceTextW(&wide_) : ::FindTextW(&wide_);
+    HWND w = replace_ ? ::ReplaceTextW(&wide_) : ::FindTextW(&wide_);
+    // Some platforms run the wide dialog on a narrow one: the fields get
+    // their texts from here, whole.
+    if (w) {
+        SetDlgItemTextW(w, edt1, WideFindText.c_str());
+        if (replace_) SetDlgItemTextW(w, edt2, WideReplaceText.c_str());
+    }
+    return w;
 }
 
+namespace {
+std::wstring FieldText(HWND dialog, int id) {
+    HWND field = GetDlgItem(dialog, id);
+    if (!field) return {};
+    std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(field)) + 1, L'\0');
+    text.resize(static_cast<std::size_t>(GetWindowTextW(field, text.data(), static_cast<int>(text.size()))));
+    return text;
+}
+}  // namespace
+
 void TwwFindDialog::Request(DWORD flags) {
-    WideFindText = findWide_;
-    WideReplaceText = replaceWide_;
+    // The fields themselves: a platform that runs the wide dialog on a
+    // narrow one hands back only what its code page holds.
+    if (wnd_ && IsWindow(wnd_)) {
+        WideFindText = FieldText(wnd_, edt1);
+        if (replace_) WideReplaceText = FieldText(wnd_, edt2);
+    } else {
+        WideFindText = findWide_;
+        WideReplaceText = replaceWide_;
+    }
     // The framework's fields follow from its narrow buffers.
     lstrcpynA(findBuf_, wwNarrow(WideFindText).c_str(), sizeof findBuf_);
     lstrcpynA(replaceBuf_, wwNarrow(WideReplaceText).c_str(), sizeof replaceBuf_);
@@ -267,6 +291,31 @@ void TwwCustomRichEdit::SearchStep(TwwFindDialog& dialog, bool replacing) {
         if (!searchWrapped_ && match == searchStart_) searchStartMet_ = true;
         Select(w, match, match + n);
     } while (all && --passes > 0);
+    for (TwwFindDialog* d : {findDialog_, replaceDialog_}) KeepMatchInSight(*d);
+}
+
+void TwwCustomRichEdit::KeepMatchInSight(TwwFindDialog& dialog) {
+    // A dialog lying over the match moves below it, or above it when there
+    // is no room below.
+    HWND d = dialog.Handle(), w = Handle();
+    if (!d || !IsWindowVisible(d)) return;
+    CHARRANGE sel = SelectionOf(w);
+    POINTL first{}, last{};
+    SendMessageW(w, EM_POSFROMCHAR, reinterpret_cast<WPARAM>(&first), sel.cpMin);
+    SendMessageW(w, EM_POSFROMCHAR, reinterpret_cast<WPARAM>(&last), std::max(sel.cpMin, sel.cpMax - 1));
+    const int lineHeight = std::max(8, SelAttributes()->Height());
+    POINT topLeft{std::min(first.x, last.x), std::min(first.y, last.y)};
+    POINT bottomRight{std::max(first.x, last.x) + lineHeight, std::max(first.y, last.y) + lineHeight + 4};
+    ::ClientToScreen(w, &topLeft);
+    ::ClientToScreen(w, &bottomRight);
+    RECT match{topLeft.x, topLeft.y, bottomRight.x, bottomRight.y}, box{}, overlap{};
+    GetWindowRect(d, &box);
+    if (!IntersectRect(&overlap, &match, &box)) return;
+    RECT work = Screen::WorkArea();
+    const int height = box.bottom - box.top, gap = 16;
+    int top = match.bottom + gap;
+    if (top + height > work.bottom) top = std::max<int>(work.top, match.top - gap - height);
+    SetWindowPos(d, nullptr, box.left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void TwwCustomRichEdit::NoMoreMatches(TwwFindDialog& dialog) {
