@@ -307,7 +307,8 @@ TEST_F(RichEditObjects, RightClickShowsThePopupMenuOnce) {
         SetTimer(nullptr, 0, 30, CloseMenu);
     };
     POINT click = fx.edit->ClientToScreen(POINT{60, 8});
-    // Without a popup menu nothing shows.
+    // Without a popup menu (not even the built-in one) nothing shows.
+    fx.edit->SetPopupMenu(nullptr);
     MouseMoveTo(click.x, click.y);
     MouseDown(true);
     MouseUp(true);
