@@ -85,22 +85,21 @@ inline void ClickWindow(HWND w) {
 }
 
 // Visible top-level windows of this thread with the class name.
+struct ThreadWindowSearch {
+    const char* cls;
+    std::vector<HWND> found;
+    static BOOL CALLBACK Visit(HWND w, LPARAM lp) {
+        auto* c = reinterpret_cast<ThreadWindowSearch*>(lp);
+        char name[64] = {};
+        GetClassNameA(w, name, sizeof name);
+        if (lstrcmpiA(name, c->cls) == 0 && IsWindowVisible(w)) c->found.push_back(w);
+        return TRUE;
+    }
+};
 inline std::vector<HWND> ThreadWindows(const char* className) {
-    struct Ctx {
-        const char* cls;
-        std::vector<HWND> found;
-    } ctx{className, {}};
-    EnumThreadWindows(
-        GetCurrentThreadId(),
-        [](HWND w, LPARAM lp) -> BOOL {
-            auto* c = reinterpret_cast<Ctx*>(lp);
-            char name[64] = {};
-            GetClassNameA(w, name, sizeof name);
-            if (lstrcmpiA(name, c->cls) == 0 && IsWindowVisible(w)) c->found.push_back(w);
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&ctx));
-    return ctx.found;
+    ThreadWindowSearch search{className, {}};
+    EnumThreadWindows(GetCurrentThreadId(), ThreadWindowSearch::Visit, reinterpret_cast<LPARAM>(&search));
+    return search.found;
 }
 
 // One item of a platform menu as it shows.
