@@ -368,8 +368,10 @@ bool TwwCustomRichEdit::ShowFontDialog() {
     else fontDialog_->Options &= ~static_cast<unsigned>(fdWysiwyg);
     if (!fontDialog_->Execute()) return false;
     PrepareFieldEdit();
-    // The colour the selection had means no colour, so that mixed colours stay.
-    TColor color = font.Color() == before ? clNone : font.Color();
+    // The colour the selection had means no colour, so that mixed colours
+    // stay. The dialog answers in plain RGB: the automatic text colour
+    // comes back as its RGB value and is the same colour.
+    TColor color = ColorToRGB(font.Color()) == ColorToRGB(before) ? clNone : font.Color();
     ApplyFont(font.Name(), font.Size(), color, font.Style());
     return true;
 }

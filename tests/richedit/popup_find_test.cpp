@@ -504,3 +504,24 @@ TEST(RichEditFont, TheFontDialogSetsTheChosenSizeOnTheSelection) {
     s.Select(6, 10);
     EXPECT_EQ(s.edit->SelAttributes()->Size(), 12) << "only the selection changed";
 }
+
+TEST(RichEditFont, ConfirmingTheDialogKeepsTheColoursOfAMixedSelection) {
+    Shown s(L"red and black", 0x7FFF);
+    s.Select(0, 3);
+    s.edit->SelAttributes()->SetColor(clRed);
+    s.Select(0, 13);
+    Watcher answer([&] {
+        for (HWND d : ThreadWindows("#32770"))
+            if (GetDlgItem(d, cmb3)) {
+                ClickWindow(GetDlgItem(d, IDOK));
+                return true;
+            }
+        return false;
+    });
+    RightClickMenu(s.At(5), {"&Font"});
+    ASSERT_TRUE(WaitFor([&] { return answer.Done(); }, 5000)) << "no font dialog";
+    s.Select(0, 3);
+    EXPECT_EQ(s.edit->SelAttributes()->Color(), clRed) << "the red word stays red";
+    s.Select(8, 13);
+    EXPECT_EQ(ColorToRGB(s.edit->SelAttributes()->Color()), RGB(0, 0, 0)) << "the black word stays black";
+}
