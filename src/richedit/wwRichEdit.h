@@ -281,10 +281,9 @@ public:
     bool LoadDocumentPiece(int budgetMs);
     TNotifyEvent OnDocumentLoaded;
 
-    // Operations the control family adds, in their order. Those that belong
-    // to the menu commands, the dialogs, the formatting commands and the
-    // editor window are not built into this control yet: they raise
-    // EInvalidOperation naming the command instead of pretending to work.
+    // Operations the control family adds, in their order. The paragraph and
+    // tab stop dialogs belong to the editor family: in a program without
+    // them they raise EInvalidOperation naming the dialog.
     virtual void RemoveHighlight();       // removes highlighting from the selection (formatting commands)
     virtual bool GetReadOnly() { return ReadOnly(); }
     virtual void PrepareFieldEdit() {}    // before a change to a bound field: no field is ever bound
@@ -295,8 +294,10 @@ public:
     virtual void DoURLOpen(const std::string& URLLink, bool& UseDefault);
     virtual bool IsTransparent() { return frame_->Transparent; }
     virtual void LoadFromField() {}       // loads a bound field's document: no field is ever bound
-    virtual void CreatePopupMenu();       // builds the built-in context menu (menu commands); none yet
-    virtual void CreateDialogs();         // find, replace and font dialogs (menu commands), then CreatePopupMenu
+    // Builds the built-in context menu; it is the control's menu until a
+    // PopupMenu of the program's own replaces it.
+    virtual void CreatePopupMenu();
+    virtual void CreateDialogs();         // the find, replace and font dialogs, then CreatePopupMenu
     virtual bool InsertObjectDialog();    // the platform's insert-object dialog (embedded-object commands)
     virtual bool ObjectPropertiesDialog();  // the platform's object-properties dialog (embedded-object commands)
     // Opens the editor window on the document; true when it closed with OK.
@@ -356,7 +357,9 @@ public:
     // The context-menu state the OLE callback consults.
     bool PopupPending() const { return popupPending_; }
     void SetPopupPending(bool v) { popupPending_ = v; }
-    // The menu a right click shows, tied to this control.
+    // The menu a right click shows, tied to this control; with
+    // reoAdjustPopupMenu the selected embedded object's items are added to
+    // it (and those of the last time taken away).
     virtual TPopupMenu* GetPopupMenu();
     int PlatformMajorVersion() const { return platformMajorVersion_; }
 
