@@ -310,14 +310,22 @@ void TwwCustomRichEdit::WndProc(TMessage& m) {
     case WM_RBUTTONUP:
         RightButtonUp(m);
         return;
-    case WM_CONTEXTMENU:
+    case WM_CONTEXTMENU: {
         // The OLE callback may have shown the menu for this click already.
         if (m.lParam != -1 && !popupPending_) {
             m.result = 0;
             return;
         }
         popupPending_ = false;
-        break;
+        // The menu in use, with the selected object's items added.
+        TPopupMenu* menu = GetPopupMenu();
+        if (!menu || !menu->AutoPopup) break;
+        POINT pt{GET_X_LPARAM(m.lParam), GET_Y_LPARAM(m.lParam)};
+        if (m.lParam == -1) pt = ClientToScreen(POINT{0, 0});
+        menu->Popup(pt.x, pt.y);
+        m.result = 0;
+        return;
+    }
     case WM_PAINT:
         painting_ = true;
         try {
@@ -391,8 +399,10 @@ void TwwCustomRichEdit::RightButtonUp(TMessage& m) {
     int realVersion = platformMajorVersion_;
     try {
         // A left press and release at the point select an embedded object
-        // there; text keeps its selection. They go straight to the platform
-        // window: handlers must not see a left click that never happened.
+        // there; text keeps its selection, also when the window takes the
+        // press for the second of a double click and selects a word. They go
+        // straight to the platform window: handlers must not see a left
+        // click that never happened.
         CHARRANGE before{};
         SendMessageA(wnd_, EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&before));
         TMessage down{wnd_, WM_LBUTTONDOWN, 0, m.lParam, 0};
@@ -401,7 +411,8 @@ void TwwCustomRichEdit::RightButtonUp(TMessage& m) {
         DefaultHandler(up);
         CHARRANGE after{};
         SendMessageA(wnd_, EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&after));
-        if (after.cpMin == after.cpMax) SendMessageA(wnd_, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&before));
+        if (after.cpMin == after.cpMax || SendMessageA(wnd_, EM_SELECTIONTYPE, 0, 0) != SEL_OBJECT)
+            SendMessageA(wnd_, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&before));
         // Without OLE the control keeps older platforms from raising the menu request themselves.
         if (oleOptions_ & reoDisableOLE) platformMajorVersion_ = 5;
         TCustomRichEdit::WndProc(m);
@@ -567,12 +578,6 @@ void TwwCustomRichEdit::CopyDocument(TwwCustomRichEdit& source, TwwCustomRichEdi
     destination.LoadWithRaisedLimit(ms);
 }
 
-TPopupMenu* TwwCustomRichEdit::GetPopupMenu() {
-    TPopupMenu* menu = PopupMenu();
-    if (menu) menu->PopupComponent = this;
-    return menu;
-}
-
 // ---------------------------------------------------------------- stored document
 
 void TwwCustomRichEdit::DefineProperties(TFiler& filer) {
@@ -659,12 +664,12 @@ void TwwCustomRichEdit::Loaded() {
         SetPlainText(false);
     }
     if (!Visible() && wnd_) ShowWindow(wnd_, SW_HIDE);
+    // Texts of the string table changed after the control was made take effect.
+    SetPopupCaptions();
 }
 
-// ---------------------------------------------------------------- commands of later parts
+// ---------------------------------------------------------------- windows of the editor family
 
-void TwwCustomRichEdit::CreatePopupMenu() {}
-void TwwCustomRichEdit::CreateDialogs() { CreatePopupMenu(); }
 TwwRichEditorLink& RichEditorLink() {
     static TwwRichEditorLink link;
     return link;
@@ -674,9 +679,6 @@ bool TwwCustomRichEdit::EditInWindow() {
     auto open = RichEditorLink().EditInWindow;
     return open ? open(*this) : false;
 }
-void TwwCustomRichEdit::ShowFindDialog() { NotAvailable("The find dialog"); }
-void TwwCustomRichEdit::ShowReplaceDialog() { NotAvailable("The replace dialog"); }
-bool TwwCustomRichEdit::ShowFontDialog() { NotAvailable("The font dialog"); }
 bool TwwCustomRichEdit::ShowParagraphDialog() {
     auto show = RichEditorLink().ParagraphDialog;
     if (!show) NotAvailable("The paragraph dialog");
@@ -686,11 +688,6 @@ bool TwwCustomRichEdit::ShowTabsDialog() {
     auto show = RichEditorLink().TabsDialog;
     if (!show) NotAvailable("The tab stops dialog");
     return show(*this);
-}
-void TwwCustomRichEdit::FindNextMatch() { NotAvailable("Find next"); }
-void TwwCustomRichEdit::ReplaceNextMatch() { NotAvailable("Replace"); }
-bool TwwCustomRichEdit::FindAndReplace(const std::string&, const std::string&, unsigned) {
-    NotAvailable("Find and replace");
 }
 bool TwwCustomRichEdit::PrintWithWordProcessor(const std::string&) { return false; }
 

@@ -16,7 +16,10 @@
 #include "RichEdit.h"
 
 struct IRichEditOle;
+class TFontDialog;
+class TMenuItem;
 class TRichEditOleCallback;
+class TwwFindDialog;
 class TwwCustomRichEdit;
 struct TwwStoredDocumentLoad;
 
@@ -278,10 +281,9 @@ public:
     bool LoadDocumentPiece(int budgetMs);
     TNotifyEvent OnDocumentLoaded;
 
-    // Operations the control family adds, in their order. Those that belong
-    // to the menu commands, the dialogs, the formatting commands and the
-    // editor window are not built into this control yet: they raise
-    // EInvalidOperation naming the command instead of pretending to work.
+    // Operations the control family adds, in their order. The paragraph and
+    // tab stop dialogs belong to the editor family: in a program without
+    // them they raise EInvalidOperation naming the dialog.
     virtual void RemoveHighlight();       // removes highlighting from the selection (formatting commands)
     virtual bool GetReadOnly() { return ReadOnly(); }
     virtual void PrepareFieldEdit() {}    // before a change to a bound field: no field is ever bound
@@ -292,26 +294,59 @@ public:
     virtual void DoURLOpen(const std::string& URLLink, bool& UseDefault);
     virtual bool IsTransparent() { return frame_->Transparent; }
     virtual void LoadFromField() {}       // loads a bound field's document: no field is ever bound
-    virtual void CreatePopupMenu();       // builds the built-in context menu (menu commands); none yet
-    virtual void CreateDialogs();         // find, replace and font dialogs (menu commands), then CreatePopupMenu
+    // Builds the built-in context menu; it is the control's menu until a
+    // PopupMenu of the program's own replaces it.
+    virtual void CreatePopupMenu();
+    virtual void CreateDialogs();         // the find, replace and font dialogs, then CreatePopupMenu
     virtual bool InsertObjectDialog();    // the platform's insert-object dialog (embedded-object commands)
     virtual bool ObjectPropertiesDialog();  // the platform's object-properties dialog (embedded-object commands)
     // Opens the editor window on the document; true when it closed with OK.
     // The editor window belongs to the editor family (see wwRichEditorLink.h):
     // in a program without it nothing opens and the answer is false.
     virtual bool EditInWindow();
-    virtual void ShowFindDialog();        // find and replace commands
-    virtual void ShowReplaceDialog();     // find and replace commands
-    virtual bool ShowFontDialog();        // formatting commands; true when the user confirmed
+    // The find and replace dialogs (modeless, one of each per control): the
+    // selection is the search text unless it is empty or holds a line break,
+    // else the last search text; the selection stays visible meanwhile.
+    virtual void ShowFindDialog();
+    virtual void ShowReplaceDialog();
+    // The font dialog on the selection's font; the chosen font goes to the
+    // selection. True when the user confirmed.
+    virtual bool ShowFontDialog();
     virtual bool ShowParagraphDialog();   // the paragraph dialog; true when it closed with OK
     virtual bool ShowTabsDialog();        // the tab stops dialog; true when it closed with OK
-    virtual void FindNextMatch();         // find and replace commands
+    // Selects the next match of the find dialog's text after the selection,
+    // once round the document from where the search began; at the end, the
+    // message "No more matches found" and the search begins anew.
+    virtual void FindNextMatch();
     // The text the last search used (wide, so any alphabet is found); Find
     // Next has something to repeat when it is not empty.
     const std::wstring& LastSearchText() const { return lastSearchText_; }
     bool HasSearchText() const { return !lastSearchText_.empty(); }
-    virtual void ReplaceNextMatch();      // find and replace commands
+    // The replace dialog's request: the selected match is replaced and the
+    // next one selected; with Replace All, every match once. A read-only
+    // control replaces nothing.
+    virtual void ReplaceNextMatch();
+    // Replaces the first match at or after the selection start and puts the
+    // caret after the replacement; false when there is none (or the control
+    // is read-only, or findText is empty). searchTypes: stMatchCase, stWholeWord.
     virtual bool FindAndReplace(const std::string& findText, const std::string& replaceText, unsigned searchTypes);
+    bool FindAndReplace(const std::wstring& findText, const std::wstring& replaceText, unsigned searchTypes);
+    // The first match of text in [start, start + length) (to the end when
+    // length reaches past it), searched forward; -1 when there is none.
+    int FindWideText(const std::wstring& text, int start, int length, unsigned searchTypes);
+    // The selection's text and the whole text's length in UTF-16 units (a
+    // paragraph break counts one), and the selection replaced as one undo step.
+    std::wstring SelTextW();
+    int TextLengthW();
+    void SetSelTextW(const std::wstring& text);
+    TwwFindDialog* FindDialog() const { return findDialog_; }
+    TwwFindDialog* ReplaceDialog() const { return replaceDialog_; }
+    TFontDialog* FontDialog() const { return fontDialog_; }
+    // The built-in context menu and its 20 items in order (separators too).
+    TPopupMenu* BuiltInPopupMenu() const { return builtInPopup_; }
+    TMenuItem* BuiltInPopupItem(int index) const;
+    // Sets the built-in menu's captions from the string table again.
+    void SetPopupCaptions();
     virtual void DoInitDialog(TForm* form);
     virtual void DoCloseDialog(TForm* form);
     virtual void DoCreateDialog(TForm* form);
@@ -322,7 +357,9 @@ public:
     // The context-menu state the OLE callback consults.
     bool PopupPending() const { return popupPending_; }
     void SetPopupPending(bool v) { popupPending_ = v; }
-    // The menu a right click shows, tied to this control.
+    // The menu a right click shows, tied to this control; with
+    // reoAdjustPopupMenu the selected embedded object's items are added to
+    // it (and those of the last time taken away).
     virtual TPopupMenu* GetPopupMenu();
     int PlatformMajorVersion() const { return platformMajorVersion_; }
 
@@ -353,6 +390,8 @@ protected:
     virtual void InstallOleCallback();
 
     std::wstring lastSearchText_;  // the find commands' last search text
+    // The opening step of the built-in menu: visibility, captions, states.
+    virtual void PopupMenuOpening();
 
     // Set while the control fills itself, so that change-driven code does not react.
     class LoadingGuard {
@@ -416,6 +455,31 @@ private:
     bool formatRectKnown_ = false;
     TPrintPath lastPrintPath_ = TPrintPath::None;
     int lastPrintPages_ = 0;
+    // One step of a search on a dialog (find, or replace with replacing).
+    void SearchStep(TwwFindDialog& dialog, bool replacing);
+    void NoMoreMatches(TwwFindDialog& dialog);
+    void KeepMatchInSight(TwwFindDialog& dialog);
+    void BeginSearch();
+    void FindRequest(TwwFindDialog& dialog);
+    void DialogClosed();
+    void ShowSearchDialog(TwwFindDialog& dialog);
+    void AddObjectItems(TPopupMenu& menu);
+    void FreeObjectItems();
+    TwwFindDialog* findDialog_ = nullptr;     // owned by the control
+    TwwFindDialog* replaceDialog_ = nullptr;  // owned by the control
+    TFontDialog* fontDialog_ = nullptr;       // owned by the control
+    TPopupMenu* builtInPopup_ = nullptr;      // owned by the control
+    std::array<TMenuItem*, 20> popupItems_{};
+    std::vector<TMenuItem*> objectItems_;     // added to the menu in use for the selected object
+    // The search state: where it began, whether it went round the end, and
+    // whether the match at its beginning was already met going forward.
+    bool searchWrapped_ = false;
+    int searchStart_ = 0;
+    bool searchStartMet_ = false;
+    // The selection the last search step left: another one means the reader
+    // moved, and the next step begins a new search from there.
+    CHARRANGE searchLeft_{-1, -1};
+    bool savedHideSelection_ = true;
     std::unique_ptr<TwwStoredDocumentLoad> storedLoad_;
     bool pieceLoading_ = false;  // the control's own requests while it loads a piece
     int sizeTop_ = -1;           // the line at the top while the window changes size

@@ -10,10 +10,12 @@
 #include "StdCtrls.h"
 #include "buttons/MMBmpBtn.h"
 #include "TestUtil.h"
+#include "../richedit/PopupTestUtil.h"
 #include "reader/ReaderSettings.h"
 #include "reader/ReadingView.h"
 #include "reader/unitRead.h"
 #include "richedit/wwRichEdit.h"
+#include "richedit/wwRichEditFind.h"
 
 using namespace testsupport;
 
@@ -320,4 +322,49 @@ TEST(ReadingView, TheBodySizeIsTheMostCommonOne) {
     EXPECT_EQ(reader::MostCommon({}), 0);
     EXPECT_EQ(reader::MostCommon({240, 720, 240, 1440, 240, 720}), 240);
     EXPECT_EQ(reader::MostCommon({300, 200, 300, 200}), 200) << "the smaller of equals";
+}
+
+// On the real reading window: the book view's context menu holds only Find,
+// and Find, typed into, finds a phrase of the last chapter and selects it in
+// view; the notepad's menu holds its editing items.
+TEST_F(ReaderTest, TheBookViewsMenuFindsAPhraseOfTheLastChapter) {
+    form->Show();
+    SetForegroundWindow(form->Handle());
+    TwwDBRichEdit* book = form->RichEdit2;
+    book->SetFocus();
+    book->SetSelStart(0);
+    RECT r{};
+    GetWindowRect(book->Handle(), &r);
+    popuptest::MenuResult m = popuptest::RightClickMenu({(r.left + r.right) / 2, (r.top + r.bottom) / 2}, {"Fin&d"});
+    ASSERT_TRUE(m.opened);
+    EXPECT_EQ(popuptest::Captions(m.items), std::vector<std::string>{"Fin&d"});
+    ASSERT_TRUE(WaitFor([&] { return book->FindDialog()->Handle() != nullptr; }, 3000)) << "no find dialog";
+    HWND dlg = book->FindDialog()->Handle();
+    WaitFor([&] { return IsChild(dlg, GetFocus()); }, 2000);
+    TypeText("anchor quilt");
+    POINT ok = popuptest::CentreOf(GetDlgItem(dlg, IDOK));
+    ClickAt(ok.x, ok.y);
+    ASSERT_TRUE(WaitFor([&] { return book->SelLength() == 12; }, 3000)) << "nothing was found";
+    int want = book->FindText("anchor quilt", 0, book->GetTextLen(), 0);
+    EXPECT_EQ(book->SelStart(), want);
+    EXPECT_GT(want, Find(book, "Chapter Ten")) << "the phrase of the last chapter";
+    POINTL at{};
+    SendMessageA(book->Handle(), EM_POSFROMCHAR, reinterpret_cast<WPARAM>(&at), want);
+    RECT client{};
+    GetClientRect(book->Handle(), &client);
+    EXPECT_TRUE(at.y >= 0 && at.y < client.bottom) << "the match is in view";
+    KeyPress(VK_ESCAPE);
+    EXPECT_TRUE(WaitFor([&] { return !IsWindow(dlg); }, 3000));
+
+    // The notepad pane, shown: Edit, the clipboard items, the styles, Find.
+    form->btnHideShowNotepadClick(nullptr);
+    ASSERT_TRUE(form->RichEdit3->Visible());
+    form->RichEdit3->SetFocus();
+    GetWindowRect(form->RichEdit3->Handle(), &r);
+    m = popuptest::RightClickMenu({(r.left + r.right) / 2, r.bottom - 40}, {});
+    ASSERT_TRUE(m.opened);
+    EXPECT_EQ(popuptest::Captions(m.items),
+              (std::vector<std::string>{"&Edit", "-", "Cu&t", "&Copy", "&Paste", "-", "B&old", "&Italic",
+                                        "&Underline", "-", "Fin&d"}));
+    form->Hide();
 }

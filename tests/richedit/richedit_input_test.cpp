@@ -143,6 +143,9 @@ TEST(RichEditMouse, RightClickKeepsTheSelection) {
     s.edit->OnMouseDown = [&](TObject*, TMouseButton b, TShiftState, int, int) {
         if (b == TMouseButton::mbLeft) ++leftClicks;
     };
+    // No menu: the built-in one would wait for an answer (its own tests
+    // drive it).
+    s.edit->SetPopupMenu(nullptr);
     s.edit->SetSelStart(4);
     s.edit->SetSelLength(3);
     POINT p = s.At(10);

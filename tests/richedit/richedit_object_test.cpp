@@ -16,6 +16,7 @@
 #include <thread>
 
 #include "Menus.h"
+#include "PopupTestUtil.h"
 #include "RichTestUtil.h"
 #include "objserver/SketchServer.h"
 #include "richedit/wwRichEditOle.h"
@@ -307,7 +308,8 @@ TEST_F(RichEditObjects, RightClickShowsThePopupMenuOnce) {
         SetTimer(nullptr, 0, 30, CloseMenu);
     };
     POINT click = fx.edit->ClientToScreen(POINT{60, 8});
-    // Without a popup menu nothing shows.
+    // Without a popup menu (not even the built-in one) nothing shows.
+    fx.edit->SetPopupMenu(nullptr);
     MouseMoveTo(click.x, click.y);
     MouseDown(true);
     MouseUp(true);
@@ -330,6 +332,50 @@ TEST_F(RichEditObjects, RightClickShowsThePopupMenuOnce) {
     Pump(50);
     EXPECT_EQ(shown, 1);
     fx.edit->SetPopupMenu(nullptr);
+}
+
+// The selected object adds its items to the context menu: its properties
+// and "<short type> &Object" with its verbs, whose click reaches the object;
+// read-only, the object's item is disabled and offers no verbs.
+TEST_F(RichEditObjects, TheContextMenuOffersTheSelectedObjectsVerbs) {
+    ShownFixture fx;
+    fx.edit->Lines()->SetText("");
+    ASSERT_TRUE(InsertSketch(*fx.edit));
+    SelectFirst(*fx.edit);
+    POINTL at{};
+    SendMessageA(fx.edit->Handle(), EM_POSFROMCHAR, reinterpret_cast<WPARAM>(&at), 0);
+    POINT on = fx.edit->ClientToScreen(POINT{at.x + 12, at.y + 12});
+    const std::string objectItem = std::string(kSketchShortTypeName) + " &Object";
+    LONG before = 0, after = 0;
+    Server::Get().lastVerb(&before);
+    popuptest::MenuResult m = popuptest::RightClickMenu(on, {objectItem, "&Recolour"});
+    ASSERT_TRUE(m.opened);
+    ASSERT_GE(m.items.size(), 3u);
+    const auto& items = m.items;
+    EXPECT_TRUE(items[items.size() - 3].separator);
+    EXPECT_EQ(items[items.size() - 2].caption, "Object P&roperties");
+    const popuptest::SeenItem& object = items.back();
+    EXPECT_EQ(object.caption, objectItem);
+    EXPECT_TRUE(object.enabled);
+    ASSERT_EQ(object.sub.size(), 2u);
+    EXPECT_EQ(object.sub[0].caption, "&Show");
+    EXPECT_TRUE(object.sub[0].isDefault) << "verb 0 is the default";
+    EXPECT_EQ(object.sub[1].caption, "&Recolour");
+    EXPECT_TRUE(WaitFor([&] { return Server::Get().lastVerb(&after) == 1 && after == before + 1; }, 3000))
+        << "the verb chosen in the menu did not reach the object";
+
+    // Opened again, the items are not added twice; read-only, no verbs.
+    fx.edit->SetReadOnly(true);
+    SelectFirst(*fx.edit);
+    m = popuptest::RightClickMenu(POINT{on.x + 20, on.y + 10}, {});
+    ASSERT_TRUE(m.opened);
+    int objectItems = 0;
+    for (auto& i : m.items) objectItems += i.caption == objectItem;
+    EXPECT_EQ(objectItems, 1);
+    ASSERT_FALSE(m.items.empty());
+    EXPECT_EQ(m.items.back().caption, objectItem);
+    EXPECT_FALSE(m.items.back().enabled);
+    EXPECT_TRUE(m.items.back().sub.empty());
 }
 
 TEST_F(RichEditObjects, DisabledOleInstallsNoCallbackAndInsertsNothing) {
