@@ -308,10 +308,19 @@ bool TPrintDialog::Execute() {
     if (err) DialogFailed("print", err);
     if (!ok) return false;
     Collate = (pd.Flags & PD_COLLATE) != 0;
+    Copies = pd.nCopies;
+    // Asked for with the device's own copies and collation, the dialog
+    // leaves them in the device settings and reports one copy here.
+    if (HGLOBAL mode = Printer.DevMode()) {
+        if (const auto* dm = static_cast<const DEVMODEA*>(GlobalLock(mode))) {
+            if (dm->dmFields & DM_COPIES) Copies = std::max<int>(dm->dmCopies, 1);
+            if (dm->dmFields & DM_COLLATE) Collate = dm->dmCollate == DMCOLLATE_TRUE;
+            GlobalUnlock(mode);
+        }
+    }
     PrintToFile = (pd.Flags & PD_PRINTTOFILE) != 0;
     PrintRange = (pd.Flags & PD_SELECTION) ? TPrintRange::prSelection
                  : (pd.Flags & PD_PAGENUMS) ? TPrintRange::prPageNums : TPrintRange::prAllPages;
-    Copies = pd.nCopies;
     FromPage = pd.nFromPage;
     ToPage = pd.nToPage;
     return true;

@@ -5,9 +5,12 @@
 #include <windows.h>
 #include <dlgs.h>
 
+#include <thread>
+
 #include "../richedit/RichTestUtil.h"
 #include "FilePrinter.h"
 #include "PrintTestUtil.h"
+#include "Dialogs.h"
 #include "Printers.h"
 #include "richeditor/wwPageSetupDialog.h"
 
@@ -201,4 +204,62 @@ TEST_F(PageSetupTest, CancelChangesNothing) {
     EXPECT_EQ(after, before);
     EXPECT_EQ(Printer()->Orientation(), TPrinterOrientation::poPortrait);
     EXPECT_EQ(Printer()->PhysicalSize().cx, sheet.cx);
+}
+
+// The framework's print dialog component as the editor's Print uses it
+// (collation on): the copies typed into the dialog and the printer chosen
+// come back to the component; Cancel reports false and changes nothing. The
+// dialog is found and driven from a second thread, as a user at the screen
+// would (Wine does not call this dialog's hook).
+namespace {
+struct PrintDialogUser {
+    std::string shownCopies;
+    bool collateShown = false;
+    bool found = false;
+    std::thread worker;
+    PrintDialogUser(const char* copies, int button) {
+        worker = std::thread([this, copies, button] {
+            HWND dlg = nullptr;
+            for (int k = 0; k < 1000 && !dlg; ++k) {
+                dlg = FindWindowA("#32770", "Print");
+                if (!dlg || !IsWindowVisible(dlg)) dlg = nullptr, Sleep(10);
+            }
+            if (!dlg) return;
+            found = true;
+            shownCopies = ItemText(dlg, edt3);
+            collateShown = IsDlgButtonChecked(dlg, chx2) == BST_CHECKED;
+            SetDlgItemTextA(dlg, edt3, copies);
+            PostMessageA(dlg, WM_COMMAND, static_cast<WPARAM>(button), 0);
+        });
+    }
+    ~PrintDialogUser() {
+        if (worker.joinable()) worker.join();
+    }
+};
+}  // namespace
+
+TEST_F(PageSetupTest, PrintDialogReportsTheTypedCopiesCollationAndPrinter) {
+    TPrintDialog print(f_.form);
+    print.Collate = true;
+    {
+        PrintDialogUser user("3", IDOK);
+        ASSERT_TRUE(print.Execute());
+        user.worker.join();
+        ASSERT_TRUE(user.found);
+        EXPECT_EQ(user.shownCopies, "1");
+        EXPECT_TRUE(user.collateShown);
+    }
+    EXPECT_EQ(print.Copies, 3);
+    EXPECT_TRUE(print.Collate);
+    ASSERT_NE(print.Printer.DevNames(), nullptr);
+    auto* names = static_cast<DEVNAMES*>(GlobalLock(print.Printer.DevNames()));
+    std::string device = reinterpret_cast<const char*>(names) + names->wDeviceOffset;
+    GlobalUnlock(print.Printer.DevNames());
+    EXPECT_EQ(device, kFilePrinterName);
+
+    PrintDialogUser cancel("7", IDCANCEL);
+    EXPECT_FALSE(print.Execute());
+    cancel.worker.join();
+    EXPECT_TRUE(cancel.found);
+    EXPECT_EQ(print.Copies, 3);
 }
