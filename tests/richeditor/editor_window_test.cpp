@@ -90,6 +90,13 @@ struct Driver {
         Sleep(30);
         Do([] {});
     }
+    // Paints everything still to paint, for a picture of the screen.
+    void Paint() const {
+        Do([&] {
+            RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+        });
+        Settle();
+    }
     void Press(WORD vk, bool ctrl = false, bool alt = false, bool shift = false) const {
         if (alt) Key(VK_MENU, false);
         if (ctrl) Key(VK_CONTROL, false);
@@ -549,4 +556,60 @@ TEST_F(EditorWindowTest, TheColourMenuColoursTheSelectionAndCapsLockShowsInTheSt
     EXPECT_EQ(colour, RGB(255, 0, 0));
     EXPECT_EQ(capOn, "CAP");
     EXPECT_EQ(capOff, "");
+}
+
+// Pictures of the window for looking at (and for the documentation): run
+// with CODEXIA_EDITOR_SHOTS set to a directory (a Windows path).
+TEST_F(EditorWindowTest, Screenshots) {
+    const char* shots = std::getenv("CODEXIA_EDITOR_SHOTS");
+    if (!shots) GTEST_SKIP() << "CODEXIA_EDITOR_SHOTS not set";
+    const std::string out = shots;
+    TwwRichMemoryStream ms;
+    ms.WriteString(
+        "{\\rtf1\\ansi{\\fonttbl{\\f0\\fswiss Arial;}{\\f1\\froman Times New Roman;}}"
+        "{\\colortbl;\\red128\\green0\\blue0;\\red0\\green0\\blue128;}"
+        "\\f1\\fs24\\b Notes on the harbour\\b0\\par"
+        "\\f0\\fs20 The lanterns are lit at dusk by the \\i harbour master\\i0 , one by one.\\par"
+        "\\cf1 Marlow writes the tide tables in red ink\\cf0 ; the \\ul ferry\\ulnone  leaves at six.\\par"
+        "\\pard\\qc\\cf2 A centred line in navy\\cf0\\par\\pard\\par}");
+    ms.SetPosition(0);
+    control->Lines()->LoadFromStream(ms);
+    control->SetSelStart(60);
+    control->EditorPosition()->Width = 0;
+    control->EditorPosition()->Height = 0;
+    Edit([&](Driver& d) {
+        d.Do([&] { d.form->RichEdit1->SetSelStart(62); });
+        d.Paint();
+        SaveScreenBmp(out + "\\editor-window.bmp", d.window);
+        std::thread pick([&] {
+            for (int k = 0; k < 500; ++k) {
+                HWND menu = FindWindowA("#32768", nullptr);
+                if (menu && IsWindowVisible(menu)) break;
+                Sleep(10);
+            }
+            Sleep(100);
+            SaveScreenBmp(out + "\\editor-colour-menu.bmp");
+            Key(VK_ESCAPE, false);
+            Key(VK_ESCAPE, true);
+        });
+        d.Click(d.form->ColorButton, 11, 11);
+        pick.join();
+        d.Settle();
+        d.Press('E', false, true);
+        Sleep(100);
+        SaveScreenBmp(out + "\\editor-edit-menu.bmp");
+        d.Press(VK_ESCAPE);
+        d.Press(VK_ESCAPE);
+    });
+    control->EditorPosition()->Width = 400;
+    control->EditorPosition()->Height = 300;
+    Edit([&](Driver& d) {
+        d.Paint();
+        SaveScreenBmp(out + "\\editor-notepad-size.bmp", d.window);
+    });
+    control->SetReadOnly(true);
+    Edit([&](Driver& d) {
+        d.Paint();
+        SaveScreenBmp(out + "\\editor-read-only.bmp", d.window);
+    });
 }
