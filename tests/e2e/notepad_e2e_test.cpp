@@ -87,21 +87,30 @@ std::string WindowText(HWND w) {
     return buf;
 }
 
+BOOL CALLBACK CollectRichText(HWND w, LPARAM lp) {
+    char cls[64] = {};
+    GetClassNameA(w, cls, sizeof cls);
+    std::string c = cls;
+    for (char& ch : c) ch = static_cast<char>(toupper(static_cast<unsigned char>(ch)));
+    if (c.find("RICHEDIT") != std::string::npos)
+        reinterpret_cast<std::vector<std::string>*>(lp)->push_back(WindowText(w));
+    return TRUE;
+}
+
+BOOL CALLBACK FindSaveSettings(HWND w, LPARAM lp) {
+    char text[64] = {};
+    GetWindowTextA(w, text, sizeof text);
+    if (std::string(text) == "Save Settings") {
+        *reinterpret_cast<HWND*>(lp) = w;
+        return FALSE;
+    }
+    return TRUE;
+}
+
 // The rich edit windows of a window, with their texts.
 std::vector<std::string> RichTexts(HWND parent) {
     std::vector<std::string> out;
-    EnumChildWindows(
-        parent,
-        [](HWND w, LPARAM lp) {
-            char cls[64] = {};
-            GetClassNameA(w, cls, sizeof cls);
-            std::string c = cls;
-            for (char& ch : c) ch = static_cast<char>(toupper(static_cast<unsigned char>(ch)));
-            if (c.find("RICHEDIT") != std::string::npos)
-                reinterpret_cast<std::vector<std::string>*>(lp)->push_back(WindowText(w));
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&out));
+    EnumChildWindows(parent, CollectRichText, reinterpret_cast<LPARAM>(&out));
     return out;
 }
 
@@ -152,18 +161,7 @@ TEST(NotepadE2E, TheNotesEditedInTheEditorWindowAreSavedAndShownAgain) {
         Key('S', true);  // Save and Exit
         ASSERT_TRUE(WaitUntil([&] { return !IsWindow(editor) || !IsWindowVisible(editor); }));
         HWND check = nullptr;
-        EnumChildWindows(
-            read,
-            [](HWND w, LPARAM lp) {
-                char text[64] = {};
-                GetWindowTextA(w, text, sizeof text);
-                if (std::string(text) == "Save Settings") {
-                    *reinterpret_cast<HWND*>(lp) = w;
-                    return FALSE;
-                }
-                return TRUE;
-            },
-            reinterpret_cast<LPARAM>(&check));
+        EnumChildWindows(read, FindSaveSettings, reinterpret_cast<LPARAM>(&check));
         ASSERT_TRUE(check);
         if (SendMessageA(check, BM_GETCHECK, 0, 0) != BST_CHECKED) SendMessageA(check, BM_CLICK, 0, 0);
         PostMessageA(read, WM_CLOSE, 0, 0);

@@ -61,6 +61,17 @@ void Key(WORD vk, bool up) {
     SendInput(1, &in, sizeof in);
 }
 
+// A visible message box (a dialog with the message's text item).
+BOOL CALLBACK FindMessageBox(HWND w, LPARAM lp) {
+    char cls[32] = {};
+    GetClassNameA(w, cls, sizeof cls);
+    if (std::string(cls) == "#32770" && IsWindowVisible(w) && GetDlgItem(w, 0xFFFF)) {
+        *reinterpret_cast<HWND*>(lp) = w;
+        return FALSE;
+    }
+    return TRUE;
+}
+
 // The user at the keyboard and mouse, on the driver thread.
 struct Driver {
     const UiCall& ui;
@@ -127,18 +138,7 @@ struct Driver {
     HWND MessageBoxWindow(int ms = 5000) const {
         HWND found = nullptr;
         for (DWORD end = GetTickCount() + static_cast<DWORD>(ms); !found;) {
-            EnumThreadWindows(
-                thread,
-                [](HWND w, LPARAM lp) {
-                    char cls[32] = {};
-                    GetClassNameA(w, cls, sizeof cls);
-                    if (std::string(cls) == "#32770" && IsWindowVisible(w) && GetDlgItem(w, 0xFFFF)) {
-                        *reinterpret_cast<HWND*>(lp) = w;
-                        return FALSE;
-                    }
-                    return TRUE;
-                },
-                reinterpret_cast<LPARAM>(&found));
+            EnumThreadWindows(thread, FindMessageBox, reinterpret_cast<LPARAM>(&found));
             if (found || static_cast<int>(end - GetTickCount()) <= 0) break;
             Sleep(10);
         }
@@ -472,7 +472,7 @@ TEST_F(EditorWindowTest, SaveAsTextWritesPlainTextAndTheEditorStaysRich) {
     // The save dialog comes up with the name and filter chosen, and takes OK.
     TCommonDialog::OnDialogShown = [](HWND dlg) { PostMessageA(dlg, WM_COMMAND, IDOK, 0); };
     bool plainAfter = true;
-    std::string overwriteQuestion, keptAfterNo;
+    std::string overwriteQuestion, keptAfterNo, errorsAfterHeld, keptAfterFailure, loaded;
     Edit([&](Driver& d) {
         auto saveAs = [&](const std::string& name, int filter) {
             d.Do([&] {
@@ -498,6 +498,21 @@ TEST_F(EditorWindowTest, SaveAsTextWritesPlainTextAndTheEditorStaysRich) {
             d.Press('N');
         }
         keptAfterNo = ReadFile(rtfName);
+        // Yes while another program holds the file: the save fails and the
+        // file stays as it was.
+        HANDLE held = CreateFileA(rtfName.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+        saveAs(rtfName, 1);
+        if (d.MessageBoxWindow()) d.Press('Y');
+        d.Until([&] { return !Errors().empty(); }, 3000);
+        CloseHandle(held);
+        errorsAfterHeld = d.On([] { return TakeErrors(); });
+        keptAfterFailure = ReadFile(rtfName);
+        // Load reads the text file back.
+        d.Do([&] { d.form->OpenDialog1->FileName = txt; });
+        d.Press('F', false, true);
+        d.Press('L');
+        d.Until([&] { return d.form->RichEdit1->Text().find("Plain bold words") == 0; });
+        loaded = d.EditorText();
     });
     EXPECT_EQ(ReadFile(txt), "Plain bold words");
     EXPECT_FALSE(plainAfter);
@@ -506,6 +521,9 @@ TEST_F(EditorWindowTest, SaveAsTextWritesPlainTextAndTheEditorStaysRich) {
     EXPECT_NE(rtf.find("\\b bold"), std::string::npos) << rtf;
     EXPECT_EQ(overwriteQuestion, "OK to overwrite " + rtfName);
     EXPECT_EQ(keptAfterNo, rtf);
+    EXPECT_NE(errorsAfterHeld.find("Cannot write"), std::string::npos) << errorsAfterHeld;
+    EXPECT_EQ(keptAfterFailure, rtf);
+    EXPECT_EQ(loaded.rfind("Plain bold words", 0), 0u) << loaded;
     // No temporary file is left beside them.
     WIN32_FIND_DATAA fd;
     HANDLE h = FindFirstFileA((dir + "\\*.~*").c_str(), &fd);
