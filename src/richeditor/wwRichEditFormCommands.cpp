@@ -210,7 +210,7 @@ void TwwRichEditForm::ColorItemDraw(TObject* Sender, TCanvas* c, const RECT& r, 
     c->TextRect(text, text.left + 2, r.top + ((r.bottom - r.top) - c->TextHeight(caption)) / 2, caption);
 }
 
-void TwwRichEditForm::FontNameComboDropDown(TObject*) { FontNameCombo->Font()->SetColor(clWindowText); }
+void TwwRichEditForm::FontNameComboDropDown(TObject*) { FontNameCombo->Font()->SetColor(clBlack); }
 
 void TwwRichEditForm::FontNameComboCloseUp(TObject*) {
     const std::string face = FontNameCombo->Text();

@@ -172,9 +172,19 @@ struct Driver {
             return out;
         });
     }
+    // Presses Alt and a menu's letter, and waits for the menu to show.
+    void MenuKey(char letter) const {
+        Press(static_cast<WORD>(letter), false, true);
+        for (int k = 0; k < 300; ++k) {
+            HWND menu = FindWindowA("#32768", nullptr);
+            if (menu && IsWindowVisible(menu)) break;
+            Sleep(10);
+        }
+        Settle();
+    }
     // Opens a menu of the bar with Alt and its letter, reads it, closes it.
     std::vector<std::string> OpenMenu(char letter, int index) const {
-        Press(static_cast<WORD>(letter), false, true);
+        MenuKey(letter);
         HMENU bar = On([&] { return GetMenu(form->WindowHandle()); });
         std::vector<std::string> items = MenuCaptions(GetSubMenu(bar, index));
         Press(VK_ESCAPE);
@@ -426,6 +436,65 @@ TEST_F(EditorWindowTest, CtrlIMakesItalicWithoutATabAndCtrlBBold) {
     EXPECT_EQ(control->Text(), "word");
 }
 
+std::atomic<int> undoRequests{0};
+LRESULT CALLBACK CountUndo(int code, WPARAM wp, LPARAM lp) {
+    if (code == HC_ACTION && reinterpret_cast<CWPSTRUCT*>(lp)->message == EM_UNDO) ++undoRequests;
+    return CallNextHookEx(nullptr, code, wp, lp);
+}
+
+TEST_F(EditorWindowTest, CtrlZUndoesOnceOnItsRelease) {
+    control->Lines()->SetText("keep");
+    control->SetModified(false);
+    HHOOK hook = SetWindowsHookExA(WH_CALLWNDPROC, CountUndo, nullptr, GetCurrentThreadId());
+    std::string typed, undone;
+    int afterDown = -1, afterRelease = -1;
+    Edit([&](Driver& d) {
+        d.Press(VK_END, true);
+        d.Type(" more");
+        typed = d.EditorText();
+        undoRequests = 0;
+        Key(VK_CONTROL, false);
+        Key('Z', false);
+        d.Settle();
+        afterDown = undoRequests;
+        Key('Z', true);
+        Key(VK_CONTROL, true);
+        d.Settle();
+        afterRelease = undoRequests;
+        undone = d.EditorText();
+    });
+    UnhookWindowsHookEx(hook);
+    EXPECT_EQ(typed, "keep more");
+    EXPECT_EQ(afterDown, 0);
+    EXPECT_EQ(afterRelease, 1);
+    EXPECT_NE(undone, typed);
+}
+
+TEST_F(EditorWindowTest, TheUserButtonsJoinTheToolBarAndGoBackHidden) {
+    auto* mine = new TSpeedButton(host);
+    mine->SetParent(host);
+    mine->SetBounds(5, 5, 23, 22);
+    control->SetUserSpeedButton(0, mine);
+    bool onBar = false, shown = false, separator = false;
+    int left = 0, expected = -1;
+    Edit([&](Driver& d) {
+        d.Do([&] {
+            auto* f = d.form;
+            onBar = mine->Parent() == f->Toolbar;
+            shown = mine->Visible();
+            separator = f->UserButtonBevel->Visible();
+            left = mine->Left();
+            expected = f->UndoButton->Left() + f->UndoButton->Width() + 32;
+        });
+    });
+    EXPECT_TRUE(onBar);
+    EXPECT_TRUE(shown);
+    EXPECT_TRUE(separator);
+    EXPECT_EQ(left, expected);
+    EXPECT_EQ(mine->Parent(), host);
+    EXPECT_FALSE(mine->Visible());
+}
+
 TEST_F(EditorWindowTest, AFontNameOutsideTheListShowsRedUntilAListedOneIsChosen) {
     control->Lines()->SetText("");
     TwwRichMemoryStream ms;
@@ -479,7 +548,7 @@ TEST_F(EditorWindowTest, SaveAsTextWritesPlainTextAndTheEditorStaysRich) {
                 d.form->SaveDialog1->FileName = name;
                 d.form->SaveDialog1->FilterIndex = filter;
             });
-            d.Press('F', false, true);
+            d.MenuKey('F');
             d.Press('A');
         };
         saveAs(txt, 2);
@@ -509,7 +578,7 @@ TEST_F(EditorWindowTest, SaveAsTextWritesPlainTextAndTheEditorStaysRich) {
         keptAfterFailure = ReadFile(rtfName);
         // Load reads the text file back.
         d.Do([&] { d.form->OpenDialog1->FileName = txt; });
-        d.Press('F', false, true);
+        d.MenuKey('F');
         d.Press('L');
         d.Until([&] { return d.form->RichEdit1->Text().find("Plain bold words") == 0; });
         loaded = d.EditorText();
