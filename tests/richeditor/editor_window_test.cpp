@@ -688,6 +688,12 @@ TEST_F(EditorWindowTest, Screenshots) {
         d.Press(VK_ESCAPE);
         d.Press(VK_ESCAPE);
     });
+    control->EditorOptions = kNotepadOptions & ~unsigned{reoFlatButtons};
+    Edit([&](Driver& d) {
+        d.Paint();
+        SaveScreenBmp(out + "\\editor-raised.bmp", d.window);
+    });
+    control->EditorOptions = kNotepadOptions;
     control->EditorPosition()->Width = 400;
     control->EditorPosition()->Height = 300;
     Edit([&](Driver& d) {
