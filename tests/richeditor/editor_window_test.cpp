@@ -706,3 +706,59 @@ TEST_F(EditorWindowTest, Screenshots) {
         SaveScreenBmp(out + "\\editor-read-only.bmp", d.window);
     });
 }
+
+TEST_F(EditorWindowTest, HintsGoToTheStatusBarOnlyWithTheHintOption) {
+    control->Lines()->SetText("hints");
+    control->EditorPosition()->Width = 0;
+    control->EditorPosition()->Height = 0;
+    auto hover = [&](Driver& d) {
+        TSpeedButton* bold = d.form->BoldButton;
+        POINT p = d.On([&] { return bold->ClientToScreen(POINT{11, 11}); });
+        SendMouseInput(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, p.x - 30, p.y);
+        d.Settle();
+        SendMouseInput(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, p.x, p.y);
+        d.Settle();
+        d.Until([&] { return !d.form->StatusBar->Panels()[0].Text().empty(); }, 1000);
+        return d.On([&] { return d.form->StatusBar->Panels()[0].Text(); });
+    };
+    std::string with, without;
+    TNotifyEvent before = Application->OnHint;
+    bool restored = false;
+    Edit([&](Driver& d) { with = hover(d); });
+    restored = static_cast<bool>(Application->OnHint) == static_cast<bool>(before);
+    control->EditorOptions = kNotepadOptions & ~unsigned{reoShowHints};
+    Edit([&](Driver& d) { without = hover(d); });
+    EXPECT_EQ(with, " Makes the selection bold (toggle)");
+    EXPECT_EQ(without, "");
+    EXPECT_TRUE(restored);
+}
+
+TEST_F(EditorWindowTest, TheViewMenuHidesTheRulerAndTheEditorMovesUp) {
+    control->Lines()->SetText("view");
+    control->EditorOptions = kNotepadOptions & ~unsigned{reoCloseOnEscape};
+    int topBefore = 0, topAfter = 0, rulerHeight = 0;
+    bool rulerShown = true, checked = true;
+    std::string afterEscape;
+    Edit([&](Driver& d) {
+        d.Do([&] {
+            topBefore = d.form->RichEdit1->Top();
+            rulerHeight = d.form->Ruler->Height();
+        });
+        d.MenuKey('V');
+        d.Press('R');
+        d.Do([&] {
+            topAfter = d.form->RichEdit1->Top();
+            rulerShown = d.form->Ruler->Visible();
+            checked = d.form->RulerItem->Checked;
+        });
+        // Without close-on-Escape, Escape undoes.
+        d.Press(VK_END, true);
+        d.Type("x");
+        d.Press(VK_ESCAPE);
+        afterEscape = d.EditorText();
+    });
+    EXPECT_FALSE(rulerShown);
+    EXPECT_FALSE(checked);
+    EXPECT_EQ(topBefore - topAfter, rulerHeight + 2);
+    EXPECT_EQ(afterEscape, "view");
+}
