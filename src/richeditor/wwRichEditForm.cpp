@@ -175,7 +175,6 @@ TwwRichEditForm::~TwwRichEditForm() {
 }
 
 unsigned TwwRichEditForm::Options() const { return RichEdit1 ? RichEdit1->EditorOptions : 0; }
-bool TwwRichEditForm::ReadOnlyEditor() const { return RichEdit1 && RichEdit1->ReadOnly(); }
 
 int TwwRichEditForm::ScreenPpi() const {
     if (RichEdit1 && RichEdit1->ScreenPixelsPerInch() > 0) return RichEdit1->ScreenPixelsPerInch();
@@ -327,6 +326,7 @@ void TwwRichEditForm::FormShow(TObject*) {
     ResizeLayout();
     if (Options() & reoShowMainMenuIcons) MainMenu1->SetImages(ImageList1);
     UpdateState();
+    UpdateCommands();  // the menu bar as the options left it
     if (RichEdit1->CanFocus()) RichEdit1->SetFocus();
 }
 

@@ -150,7 +150,6 @@ private:
     void RestoreHintHandler();
     void StyleCommand(TFontStyle effect, bool wasDown);
     void SetAlignment(TEditAlignment a);
-    bool ReadOnlyEditor() const;
     unsigned Options() const;
     int ScreenPpi() const;
     int Scaled(int v) const;

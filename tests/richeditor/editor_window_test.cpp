@@ -41,6 +41,13 @@ public:
     void Run(const std::function<void()>& f) const {
         SendMessageA(wnd_, WM_APP, 0, reinterpret_cast<LPARAM>(&f));
     }
+    // Waits until the window thread's own loop takes a posted message: the
+    // handler it was in when the call was made (a window's showing) is done.
+    void ReachLoop() const {
+        long before = reached_;
+        PostMessageA(wnd_, WM_APP + 1, 0, 0);
+        for (int k = 0; k < 1000 && reached_ == before; ++k) Sleep(5);
+    }
 
 private:
     static LRESULT CALLBACK Proc(HWND w, UINT m, WPARAM wp, LPARAM lp) {
@@ -48,9 +55,14 @@ private:
             (*reinterpret_cast<const std::function<void()>*>(lp))();
             return 0;
         }
+        if (m == WM_APP + 1) {
+            ++reached_;
+            return 0;
+        }
         return DefWindowProcA(w, m, wp, lp);
     }
     HWND wnd_;
+    static inline std::atomic<long> reached_{0};
 };
 
 void Key(WORD vk, bool up) {
@@ -259,6 +271,7 @@ protected:
             Driver d{ui, nullptr, gone};
             d.Until([&] { return form && form->WindowHandle() && IsWindowVisible(form->WindowHandle()); }, 10000);
             d.form = form;
+            ui.ReachLoop();
             if (form) {
                 d.window = d.On([&] { return form->WindowHandle(); });
                 d.thread = GetWindowThreadProcessId(d.window, nullptr);
