@@ -1,6 +1,7 @@
 // The notepad's editor window as a reader uses it, from outside the real
 // book: Read, Notepad, type with a bold word, Save and Exit, close with Save
-// Settings; the notes file holds the text, and the next start shows it.
+// Settings; the notes file holds the text, the next start shows it, and F2
+// in the notepad opens the editor again.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -114,6 +115,26 @@ std::vector<std::string> RichTexts(HWND parent) {
     return out;
 }
 
+BOOL CALLBACK FindNotesPane(HWND w, LPARAM lp) {
+    char cls[64] = {};
+    GetClassNameA(w, cls, sizeof cls);
+    std::string c = cls;
+    for (char& ch : c) ch = static_cast<char>(toupper(static_cast<unsigned char>(ch)));
+    if (c.find("RICHEDIT") != std::string::npos && IsWindowVisible(w) &&
+        WindowText(w).find("A note with bold words.") != std::string::npos) {
+        *reinterpret_cast<HWND*>(lp) = w;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+// The notepad pane once it shows: the visible rich edit holding the notes.
+HWND NotesPane(HWND read) {
+    HWND found = nullptr;
+    EnumChildWindows(read, FindNotesPane, reinterpret_cast<LPARAM>(&found));
+    return found;
+}
+
 HWND OpenReading(BookProcess& book) {
     HWND skin = book.WaitForWindow("TForm1");
     if (!skin) return nullptr;
@@ -147,7 +168,16 @@ TEST(NotepadE2E, TheNotesEditedInTheEditorWindowAreSavedAndShownAgain) {
         GetWindowRect(editor, &er);
         EXPECT_EQ(er.right - er.left, 400);
         EXPECT_EQ(er.bottom - er.top, 300);
-        Sleep(200);
+        // Typing goes to the editor control once it has the focus.
+        WaitUntil([&] {
+            GUITHREADINFO gui{};
+            gui.cbSize = sizeof gui;
+            char cls[64] = {};
+            if (!GetGUIThreadInfo(GetWindowThreadProcessId(editor, nullptr), &gui) || !gui.hwndFocus) return false;
+            GetClassNameA(gui.hwndFocus, cls, sizeof cls);
+            CharUpperA(cls);
+            return GetAncestor(gui.hwndFocus, GA_ROOT) == editor && std::string(cls).find("RICHEDIT") != std::string::npos;
+        });
         Type("A note with ");
         Key('B', true);
         Type("bold");
@@ -185,6 +215,32 @@ TEST(NotepadE2E, TheNotesEditedInTheEditorWindowAreSavedAndShownAgain) {
             return false;
         });
         EXPECT_TRUE(shown);
+        // Show the notepad pane, click into it and press F2: the editor opens
+        // on the notes; Escape closes the unchanged notes without a question.
+        RECT client;
+        GetClientRect(read, &client);
+        ClickAt(read, 242 + 19, client.bottom - 41 + 20);
+        HWND pane = nullptr;
+        WaitUntil([&] { return (pane = NotesPane(read)) != nullptr; });
+        ClickAt(read, client.right - 30, 40);
+        WaitUntil([&] {
+            GUITHREADINFO gui{};
+            gui.cbSize = sizeof gui;
+            return GetGUIThreadInfo(GetWindowThreadProcessId(read, nullptr), &gui) && gui.hwndFocus == pane;
+        });
+        Key(VK_F2);
+        HWND editor = book.WaitForWindow("TwwRichEditForm", 8000);
+        EXPECT_TRUE(editor);
+        if (editor) {
+            bool hasNotes = WaitUntil([&] {
+                for (auto& t : RichTexts(editor))
+                    if (t.find("A note with bold words.") != std::string::npos) return true;
+                return false;
+            });
+            EXPECT_TRUE(hasNotes);
+            Key(VK_ESCAPE);
+            EXPECT_TRUE(WaitUntil([&] { return !IsWindow(editor) || !IsWindowVisible(editor); }));
+        }
         PostMessageA(read, WM_CLOSE, 0, 0);
         WaitUntil([&] { return !IsWindowVisible(read); });
         PostMessageA(book.FindWindowOf("TForm1"), WM_CLOSE, 0, 0);
