@@ -1,0 +1,804 @@
+// The editor window as a user meets it: opened modally from a rich text
+// control, driven from a second thread with real keys and clicks while the
+// window's own loop runs, its menus read from the platform menus it shows,
+// its message boxes answered with keys, and saved files read back from disk.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <thread>
+
+#include "TestUtil.h"
+#include "richedit/wwIntl.h"
+#include "richeditor/wwRichEditForm.h"
+#include "richeditor/wwRuler.h"
+
+using namespace testsupport;
+
+namespace {
+
+constexpr unsigned kNotepadOptions = reoShowLoad | reoShowSaveAs | reoShowSaveExit | reoShowPrint | reoShowPageSetup |
+                                     reoShowFormatBar | reoShowToolBar | reoShowStatusBar | reoShowHints |
+                                     reoShowRuler | reoShowInsertObject | reoCloseOnEscape | reoFlatButtons |
+                                     reoShowMainMenuIcons;
+
+// Runs functions on the window's thread (the test's main thread) from the
+// driver thread, through a message its loop dispatches.
+class UiCall {
+public:
+    UiCall() {
+        WNDCLASSA wc{};
+        wc.lpfnWndProc = Proc;
+        wc.hInstance = GetModuleHandleA(nullptr);
+        wc.lpszClassName = "EditorTestCall";
+        RegisterClassA(&wc);
+        wnd_ = CreateWindowA("EditorTestCall", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, wc.hInstance, nullptr);
+    }
+    ~UiCall() { DestroyWindow(wnd_); }
+    void Run(const std::function<void()>& f) const {
+        SendMessageA(wnd_, WM_APP, 0, reinterpret_cast<LPARAM>(&f));
+    }
+    // Waits until the window thread's own loop takes a posted message: the
+    // handler it was in when the call was made (a window's showing) is done.
+    void ReachLoop() const {
+        long before = reached_;
+        PostMessageA(wnd_, WM_APP + 1, 0, 0);
+        for (int k = 0; k < 1000 && reached_ == before; ++k) Sleep(5);
+    }
+
+private:
+    static LRESULT CALLBACK Proc(HWND w, UINT m, WPARAM wp, LPARAM lp) {
+        if (m == WM_APP) {
+            (*reinterpret_cast<const std::function<void()>*>(lp))();
+            return 0;
+        }
+        if (m == WM_APP + 1) {
+            ++reached_;
+            return 0;
+        }
+        return DefWindowProcA(w, m, wp, lp);
+    }
+    HWND wnd_;
+    static inline std::atomic<long> reached_{0};
+};
+
+void Key(WORD vk, bool up) {
+    INPUT in{};
+    in.type = INPUT_KEYBOARD;
+    in.ki.wVk = vk;
+    in.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+    SendInput(1, &in, sizeof in);
+}
+
+// A visible message box (a dialog with the message's text item).
+BOOL CALLBACK FindMessageBox(HWND w, LPARAM lp) {
+    char cls[32] = {};
+    GetClassNameA(w, cls, sizeof cls);
+    if (std::string(cls) == "#32770" && IsWindowVisible(w) && GetDlgItem(w, 0xFFFF)) {
+        *reinterpret_cast<HWND*>(lp) = w;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+// A visible common dialog (open or save: a dialog without a message text).
+BOOL CALLBACK FindFileDialog(HWND w, LPARAM lp) {
+    char cls[32] = {};
+    GetClassNameA(w, cls, sizeof cls);
+    if (std::string(cls) == "#32770" && IsWindowVisible(w) && !GetDlgItem(w, 0xFFFF)) {
+        *reinterpret_cast<HWND*>(lp) = w;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+// The user at the keyboard and mouse, on the driver thread.
+struct Driver {
+    const UiCall& ui;
+    TwwRichEditForm* form;
+    const std::atomic<bool>& gone;  // the window is closed (set on the window's thread)
+    HWND window = nullptr;
+    DWORD thread = 0;
+
+    template <class F>
+    auto On(F f) const {
+        decltype(f()) result{};
+        ui.Run([&] { result = f(); });
+        return result;
+    }
+    void Do(const std::function<void()>& f) const { ui.Run(f); }
+    bool Until(const std::function<bool()>& cond, int ms = 5000) const {
+        for (DWORD end = GetTickCount() + static_cast<DWORD>(ms);;) {
+            if (On(cond)) return true;
+            if (static_cast<int>(end - GetTickCount()) <= 0) return false;
+            Sleep(10);
+        }
+    }
+    // Waits until the window's thread has handled everything queued so far.
+    void Settle() const {
+        Sleep(30);
+        Do([] {});
+        Sleep(30);
+        Do([] {});
+    }
+    // Paints everything still to paint, for a picture of the screen.
+    void Paint() const {
+        Do([&] {
+            RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+        });
+        Settle();
+    }
+    void Press(WORD vk, bool ctrl = false, bool alt = false, bool shift = false) const {
+        if (alt) Key(VK_MENU, false);
+        if (ctrl) Key(VK_CONTROL, false);
+        if (shift) Key(VK_SHIFT, false);
+        Key(vk, false);
+        Key(vk, true);
+        if (shift) Key(VK_SHIFT, true);
+        if (ctrl) Key(VK_CONTROL, true);
+        if (alt) Key(VK_MENU, true);
+        Settle();
+    }
+    void Type(const std::string& text) const {
+        for (char ch : text) {
+            SHORT scan = VkKeyScanA(ch);
+            Press(static_cast<WORD>(LOBYTE(scan)), false, false, (HIBYTE(scan) & 1) != 0);
+        }
+    }
+    void Click(TControl* c, int x, int y) const {
+        POINT p = On([&] { return c->ClientToScreen(POINT{x, y}); });
+        SendMouseInput(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, p.x, p.y);
+        SendMouseInput(MOUSEEVENTF_LEFTDOWN);
+        SendMouseInput(MOUSEEVENTF_LEFTUP);
+        Settle();
+    }
+    bool Closed() const { return On([&] { return gone.load(); }); }
+    std::string EditorText() const { return On([&] { return gone ? std::string() : form->RichEdit1->Text(); }); }
+    // A message box of the window's thread, once it shows.
+    HWND MessageBoxWindow(int ms = 5000) const {
+        HWND found = nullptr;
+        for (DWORD end = GetTickCount() + static_cast<DWORD>(ms); !found;) {
+            EnumThreadWindows(thread, FindMessageBox, reinterpret_cast<LPARAM>(&found));
+            if (found || static_cast<int>(end - GetTickCount()) <= 0) break;
+            Sleep(10);
+        }
+        return found;
+    }
+    // Takes the open or save dialog's OK once it shows, and waits for it to go.
+    bool AcceptFileDialog() const {
+        HWND dlg = nullptr;
+        for (DWORD end = GetTickCount() + 5000; !dlg && static_cast<int>(end - GetTickCount()) > 0;) {
+            EnumThreadWindows(thread, FindFileDialog, reinterpret_cast<LPARAM>(&dlg));
+            if (!dlg) Sleep(10);
+        }
+        if (!dlg) return false;
+        Settle();
+        PostMessageA(dlg, WM_COMMAND, IDOK, 0);
+        for (DWORD end = GetTickCount() + 5000; IsWindow(dlg) && IsWindowVisible(dlg);) {
+            if (static_cast<int>(end - GetTickCount()) <= 0) return false;
+            Sleep(10);
+        }
+        Settle();
+        return true;
+    }
+    static std::string BoxText(HWND box) {
+        char text[512] = {};
+        GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
+        return text;
+    }
+    // The captions of a platform menu, as the window shows it (owner-drawn
+    // items by their framework item).
+    std::vector<std::string> MenuCaptions(HMENU menu) const {
+        return On([&] {
+            std::vector<std::string> out;
+            for (int i = 0; i < GetMenuItemCount(menu); ++i) {
+                MENUITEMINFOA mi{};
+                mi.cbSize = sizeof mi;
+                mi.fMask = MIIM_ID | MIIM_FTYPE;
+                GetMenuItemInfoA(menu, static_cast<UINT>(i), TRUE, &mi);
+                if (mi.fType & MFT_SEPARATOR) {
+                    out.push_back("-");
+                } else if (TMenuItem* item = TMenuItem::FindCommand(mi.wID)) {
+                    out.push_back(item->Caption);
+                } else {
+                    char text[128] = {};
+                    GetMenuStringA(menu, static_cast<UINT>(i), text, sizeof text, MF_BYPOSITION);
+                    out.push_back(text);
+                }
+            }
+            return out;
+        });
+    }
+    // Presses Alt and a menu's letter, and waits for the menu to show.
+    void MenuKey(char letter) const {
+        Press(static_cast<WORD>(letter), false, true);
+        for (int k = 0; k < 300; ++k) {
+            HWND menu = FindWindowA("#32768", nullptr);
+            if (menu && IsWindowVisible(menu)) break;
+            Sleep(10);
+        }
+        Settle();
+    }
+    // Opens a menu of the bar with Alt and its letter, reads it, closes it.
+    std::vector<std::string> OpenMenu(char letter, int index) const {
+        MenuKey(letter);
+        HMENU bar = On([&] { return GetMenu(form->WindowHandle()); });
+        std::vector<std::string> items = MenuCaptions(GetSubMenu(bar, index));
+        Press(VK_ESCAPE);
+        Press(VK_ESCAPE);
+        return items;
+    }
+};
+
+// A window holding the control the editor opens on.
+class EditorWindowTest : public testing::Test {
+protected:
+    void SetUp() override {
+        host = new TTestForm();
+        host->SetBounds(0, 0, 300, 200);
+        control = new TwwDBRichEdit(host);
+        control->SetParent(host);
+        control->SetBounds(0, 0, 280, 180);
+        control->EditorOptions = kNotepadOptions;
+        control->EditorCaption = "Notepad";
+        control->EditorPosition()->Width = 400;
+        control->EditorPosition()->Height = 300;
+        host->Show();
+        Pump(20);
+        Errors().clear();
+        char base[MAX_PATH];
+        GetTempPathA(MAX_PATH, base);
+        dir = std::string(base) + "codexia-editor-" + std::to_string(GetTickCount());
+        CreateDirectoryA(dir.c_str(), nullptr);
+    }
+    void TearDown() override {
+        TCommonDialog::OnDialogShown = nullptr;
+        delete host;
+    }
+
+    // Opens the editor and runs body on a driver thread while it shows;
+    // whatever the body leaves open is closed without saving.
+    bool Edit(const std::function<void(Driver&)>& body) {
+        UiCall ui;
+        TwwRichEditForm* form = nullptr;
+        std::atomic<bool> gone{false}, done{false};
+        control->OnCreateDialog = [&](TObject*, TForm* f) { form = dynamic_cast<TwwRichEditForm*>(f); };
+        control->OnCloseDialog = [&](TObject*, TForm*) { gone = true; };
+        std::thread driver([&] {
+            Driver d{ui, nullptr, gone};
+            d.Until([&] { return form && form->WindowHandle() && IsWindowVisible(form->WindowHandle()); }, 10000);
+            d.form = form;
+            ui.ReachLoop();
+            if (form) {
+                d.window = d.On([&] { return form->WindowHandle(); });
+                d.thread = GetWindowThreadProcessId(d.window, nullptr);
+                body(d);
+                d.Do([&] {
+                    if (!gone) EndMenu();
+                    if (!gone && form->ModalResult == mrNone) {
+                        form->RichEdit1->SetModified(false);
+                        form->ModalResult = mrCancel;
+                    }
+                });
+            }
+            done = true;
+        });
+        bool result = false;
+        auto finish = [&] {
+            // The driver may still be asking the window's thread.
+            while (!done) {
+                Application->ProcessMessages();
+                Sleep(5);
+            }
+            driver.join();
+        };
+        try {
+            result = control->EditInWindow();
+        } catch (...) {
+            finish();
+            throw;
+        }
+        finish();
+        return result;
+    }
+
+    static std::string ReadFile(const std::string& path) {
+        std::ifstream f(path, std::ios::binary);
+        std::stringstream s;
+        s << f.rdbuf();
+        return s.str();
+    }
+
+    TTestForm* host = nullptr;
+    TwwDBRichEdit* control = nullptr;
+    std::string dir;
+};
+
+bool MenuShowing() {
+    HWND menu = FindWindowA("#32768", nullptr);
+    return menu && IsWindowVisible(menu);
+}
+
+bool Has(const std::vector<std::string>& v, const std::string& s) {
+    return std::find(v.begin(), v.end(), s) != v.end();
+}
+
+}  // namespace
+
+TEST_F(EditorWindowTest, NotepadOptionsShowTheirMenusBarsAndSeparators) {
+    control->Lines()->SetText("Notes of the reader");
+    const std::string before = control->Text();
+    std::vector<std::string> bar, file, insert;
+    bool spell = true, justify = true, toolbar = false, format = false, status = false, ruler = false;
+    std::string caption;
+    RECT window{};
+    bool result = Edit([&](Driver& d) {
+        bar = d.MenuCaptions(d.On([&] { return GetMenu(d.form->WindowHandle()); }));
+        file = d.OpenMenu('F', 0);
+        d.Do([&] {
+            auto* f = d.form;
+            spell = f->SpellButton->Visible();
+            justify = f->JustifyButton->Visible();
+            toolbar = f->Toolbar->Showing();
+            format = f->FormatBar->Showing();
+            status = f->StatusBar->Showing() && IsWindowVisible(f->StatusBar->WindowHandle());
+            ruler = f->Ruler->Showing();
+            caption = f->Caption();
+            GetWindowRect(f->WindowHandle(), &window);
+        });
+        if (const char* shot = std::getenv("CODEXIA_EDITOR_SHOT")) SaveScreenBmp(shot);
+    });
+    EXPECT_FALSE(result);
+    EXPECT_EQ(caption, "Notepad");
+    EXPECT_EQ(window.right - window.left, 400);
+    EXPECT_EQ(window.bottom - window.top, 300);
+    EXPECT_TRUE(Has(bar, "&File") && Has(bar, "&Edit") && Has(bar, "&View") && Has(bar, "&Insert") &&
+                Has(bar, "F&ormat"));
+    EXPECT_FALSE(Has(bar, "&Tools"));
+    EXPECT_FALSE(Has(bar, "Help"));
+    EXPECT_EQ(file, (std::vector<std::string>{"&Load", "Save &As", "&Save and Exit", "-", "&Print", "Page Set&up",
+                                              "-", "E&xit"}));
+    EXPECT_FALSE(spell);
+    EXPECT_FALSE(justify);
+    EXPECT_TRUE(toolbar && format && status && ruler);
+    EXPECT_EQ(control->Text(), before);
+    EXPECT_EQ(TakeErrors(), "");
+}
+
+TEST_F(EditorWindowTest, SaveAsAloneAmongTheFileCommandsHidesTheFirstSeparator) {
+    control->EditorOptions = reoShowSaveAs | reoShowPrint | reoFlatButtons;
+    std::vector<std::string> file;
+    Edit([&](Driver& d) { file = d.OpenMenu('F', 0); });
+    EXPECT_EQ(file, (std::vector<std::string>{"Save &As", "&Print", "-", "E&xit"}));
+}
+
+TEST_F(EditorWindowTest, AReadOnlyWindowOffersNoChangesAndEscapeClosesWithoutAQuestion) {
+    control->Lines()->SetText("Fixed text");
+    control->SetReadOnly(true);
+    control->EditorOptions = kNotepadOptions & ~unsigned{reoCloseOnEscape};
+    std::vector<std::string> bar, file;
+    bool bars = true, asked = true, closed = false;
+    Edit([&](Driver& d) {
+        bar = d.MenuCaptions(d.On([&] { return GetMenu(d.form->WindowHandle()); }));
+        file = d.OpenMenu('F', 0);
+        d.Do([&] {
+            auto* f = d.form;
+            bars = f->Toolbar->Showing() || f->FormatBar->Showing() || f->Ruler->Showing() || f->StatusBar->Showing();
+        });
+        if (const char* shot = std::getenv("CODEXIA_EDITOR_READONLY_SHOT")) SaveScreenBmp(shot);
+        d.Press(VK_ESCAPE);
+        asked = d.MessageBoxWindow(300) != nullptr;
+        closed = d.Until([&] { return d.gone.load(); });
+    });
+    EXPECT_FALSE(Has(bar, "&View"));
+    EXPECT_FALSE(Has(bar, "F&ormat"));
+    EXPECT_FALSE(Has(bar, "&Insert"));
+    EXPECT_TRUE(Has(bar, "&Edit"));
+    EXPECT_EQ(file, (std::vector<std::string>{"&Print", "Page Set&up", "-", "E&xit"}));
+    EXPECT_FALSE(bars);
+    EXPECT_FALSE(asked);
+    EXPECT_TRUE(closed);
+}
+
+TEST_F(EditorWindowTest, ClosingAsksOnlyForAChangedDocumentAndCancelKeepsIt) {
+    control->Lines()->SetText("First line");
+    control->SetModified(false);
+    // Unchanged: Escape closes at once.
+    bool asked = true;
+    EXPECT_FALSE(Edit([&](Driver& d) {
+        d.Press(VK_END, true);
+        d.Press(VK_ESCAPE);
+        asked = d.MessageBoxWindow(300) != nullptr;
+    }));
+    EXPECT_FALSE(asked);
+
+    // Changed: asked once; Cancel keeps the window and the text; No discards.
+    std::string question, kept;
+    int questions = 0;
+    bool stillOpen = false;
+    EXPECT_FALSE(Edit([&](Driver& d) {
+        d.Press(VK_END, true);
+        d.Type(" more");
+        d.Press(VK_ESCAPE);
+        HWND box = d.MessageBoxWindow();
+        if (!box) return;
+        ++questions;
+        question = Driver::BoxText(box);
+        d.Press(VK_ESCAPE);  // Cancel
+        stillOpen = d.Until([&] { return !d.gone && d.form->Visible() && d.form->ModalResult == mrNone; });
+        questions += d.MessageBoxWindow(200) ? 1 : 0;
+        kept = d.EditorText();
+        d.Press(VK_ESCAPE);
+        if (HWND again = d.MessageBoxWindow()) {
+            d.Press('N');
+            d.Until([&] { return !IsWindow(again) || !IsWindowVisible(again); });
+        }
+    }));
+    EXPECT_EQ(question, "Changes have been made!  Do you wish to save your changes?");
+    EXPECT_EQ(questions, 1);
+    EXPECT_TRUE(stillOpen);
+    EXPECT_EQ(kept, "First line more");
+    EXPECT_EQ(control->Text(), "First line");
+    EXPECT_FALSE(control->Modified());
+
+    // Yes saves the change back into the control.
+    EXPECT_TRUE(Edit([&](Driver& d) {
+        d.Press(VK_END, true);
+        d.Type(" kept");
+        d.Press(VK_ESCAPE);
+        if (d.MessageBoxWindow()) d.Press('Y');
+    }));
+    EXPECT_EQ(control->Text(), "First line kept");
+    EXPECT_TRUE(control->Modified());
+}
+
+TEST_F(EditorWindowTest, CtrlIMakesItalicWithoutATabAndCtrlBBold) {
+    control->Lines()->SetText("word");
+    std::string text;
+    TFontStyles styleAfterI = 0, styleAfterB = 0, styleAfterSecondI = 0;
+    bool italicDown = false;
+    bool saved = Edit([&](Driver& d) {
+        d.Press('A', true);  // Select All
+        d.Press('I', true);
+        d.Do([&] {
+            styleAfterI = d.form->RichEdit1->SelAttributes()->Style();
+            italicDown = d.form->ItalicButton->Down();
+        });
+        d.Press('B', true);
+        styleAfterB = d.On([&] { return d.form->RichEdit1->SelAttributes()->Style(); });
+        d.Press('I', true);
+        styleAfterSecondI = d.On([&] { return d.form->RichEdit1->SelAttributes()->Style(); });
+        text = d.EditorText();
+        d.Press('S', true);  // Save and Exit
+    });
+    EXPECT_TRUE(saved);
+    EXPECT_EQ(styleAfterI & fsItalic, unsigned{fsItalic});
+    EXPECT_TRUE(italicDown);
+    EXPECT_EQ(styleAfterB & (fsBold | fsItalic), unsigned{fsBold | fsItalic});
+    EXPECT_EQ(styleAfterSecondI & (fsBold | fsItalic), unsigned{fsBold});
+    EXPECT_EQ(text, "word");
+    EXPECT_EQ(control->Text(), "word");
+}
+
+std::atomic<int> undoRequests{0};
+LRESULT CALLBACK CountUndo(int code, WPARAM wp, LPARAM lp) {
+    if (code == HC_ACTION && reinterpret_cast<CWPSTRUCT*>(lp)->message == EM_UNDO) ++undoRequests;
+    return CallNextHookEx(nullptr, code, wp, lp);
+}
+
+TEST_F(EditorWindowTest, CtrlZUndoesOnceOnItsRelease) {
+    control->Lines()->SetText("keep");
+    control->SetModified(false);
+    HHOOK hook = SetWindowsHookExA(WH_CALLWNDPROC, CountUndo, nullptr, GetCurrentThreadId());
+    std::string typed, undone;
+    int afterDown = -1, afterRelease = -1;
+    Edit([&](Driver& d) {
+        d.Press(VK_END, true);
+        d.Type(" more");
+        typed = d.EditorText();
+        undoRequests = 0;
+        Key(VK_CONTROL, false);
+        Key('Z', false);
+        d.Settle();
+        afterDown = undoRequests;
+        Key('Z', true);
+        Key(VK_CONTROL, true);
+        d.Settle();
+        afterRelease = undoRequests;
+        undone = d.EditorText();
+    });
+    UnhookWindowsHookEx(hook);
+    EXPECT_EQ(typed, "keep more");
+    EXPECT_EQ(afterDown, 0);
+    EXPECT_EQ(afterRelease, 1);
+    EXPECT_NE(undone, typed);
+}
+
+TEST_F(EditorWindowTest, TheUserButtonsJoinTheToolBarAndGoBackHidden) {
+    auto* mine = new TSpeedButton(host);
+    mine->SetParent(host);
+    mine->SetBounds(5, 5, 23, 22);
+    control->SetUserSpeedButton(0, mine);
+    bool onBar = false, shown = false, separator = false;
+    int left = 0, expected = -1;
+    Edit([&](Driver& d) {
+        d.Do([&] {
+            auto* f = d.form;
+            onBar = mine->Parent() == f->Toolbar;
+            shown = mine->Visible();
+            separator = f->UserButtonBevel->Visible();
+            left = mine->Left();
+            expected = f->UndoButton->Left() + f->UndoButton->Width() + 32;
+        });
+    });
+    EXPECT_TRUE(onBar);
+    EXPECT_TRUE(shown);
+    EXPECT_TRUE(separator);
+    EXPECT_EQ(left, expected);
+    EXPECT_EQ(mine->Parent(), host);
+    EXPECT_FALSE(mine->Visible());
+}
+
+TEST_F(EditorWindowTest, AFontNameOutsideTheListShowsRedUntilAListedOneIsChosen) {
+    control->Lines()->SetText("");
+    TwwRichMemoryStream ms;
+    std::string rtf = "{\\rtf1\\ansi{\\fonttbl{\\f0 Nowhere Face Sans;}}\\f0\\fs20 Odd face\\par}";
+    ms.WriteString(rtf);
+    ms.SetPosition(0);
+    control->Lines()->LoadFromStream(ms);
+    TColor before = clNone, after = clNone;
+    std::string shown, chosen, applied;
+    Edit([&](Driver& d) {
+        d.Press('A', true);  // Select All
+        d.Do([&] {
+            before = d.form->FontNameCombo->Font()->Color();
+            shown = d.form->FontNameCombo->Text();
+        });
+        // The list opens under a click on the box's arrow; the first face is chosen.
+        TComboBox* box = d.form->FontNameCombo;
+        int width = d.On([&] { return box->Width(); });
+        d.Click(box, width - 8, 10);
+        d.Until([&] { return box->DroppedDown(); });
+        d.Press(VK_DOWN);
+        d.Press(VK_RETURN);
+        d.Do([&] {
+            after = d.form->FontNameCombo->Font()->Color();
+            chosen = d.form->FontNameCombo->Text();
+            applied = d.form->RichEdit1->SelAttributes()->Name();
+        });
+    });
+    EXPECT_EQ(shown, "Nowhere Face Sans");
+    EXPECT_EQ(before, clRed);
+    EXPECT_EQ(after, clWindowText);
+    EXPECT_FALSE(chosen.empty());
+    EXPECT_NE(chosen, "Nowhere Face Sans");
+    EXPECT_EQ(applied, chosen);
+}
+
+TEST_F(EditorWindowTest, SaveAsTextWritesPlainTextAndTheEditorStaysRich) {
+    control->Lines()->SetText("");
+    TwwRichMemoryStream ms;
+    ms.WriteString("{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}\\f0\\fs20 Plain \\b bold\\b0  words\\par}");
+    ms.SetPosition(0);
+    control->Lines()->LoadFromStream(ms);
+    const std::string txt = dir + "\\notes.txt", rtfName = dir + "\\notes.rtf";
+    // The save dialog comes up with the name and filter chosen, and takes OK.
+    bool plainAfter = true;
+    std::string overwriteQuestion, keptAfterNo, errorsAfterHeld, keptAfterFailure, loaded;
+    Edit([&](Driver& d) {
+        auto saveAs = [&](const std::string& name, int filter) {
+            d.Do([&] {
+                d.form->SaveDialog1->FileName = name;
+                d.form->SaveDialog1->FilterIndex = filter;
+            });
+            d.MenuKey('F');
+            d.Press('A');
+            d.AcceptFileDialog();
+        };
+        saveAs(txt, 2);
+        d.Until([&] { return GetFileAttributesA(txt.c_str()) != INVALID_FILE_ATTRIBUTES; });
+        plainAfter = d.On([&] { return d.form->RichEdit1->PlainText(); });
+        saveAs(rtfName, 1);
+        d.Until([&] { return GetFileAttributesA(rtfName.c_str()) != INVALID_FILE_ATTRIBUTES; });
+        // The same name again: asked before it is overwritten; No keeps it.
+        d.Do([&] {
+            d.form->RichEdit1->SelectAll();
+            d.form->RichEdit1->SetSelText("replaced");
+        });
+        saveAs(rtfName, 1);
+        if (HWND box = d.MessageBoxWindow()) {
+            overwriteQuestion = Driver::BoxText(box);
+            d.Press('N');
+        }
+        keptAfterNo = ReadFile(rtfName);
+        // Yes while another program holds the file: the save fails and the
+        // file stays as it was.
+        HANDLE held = CreateFileA(rtfName.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+        saveAs(rtfName, 1);
+        if (d.MessageBoxWindow()) d.Press('Y');
+        d.Until([&] { return !Errors().empty(); }, 3000);
+        CloseHandle(held);
+        errorsAfterHeld = d.On([] { return TakeErrors(); });
+        keptAfterFailure = ReadFile(rtfName);
+        // Load reads the text file back.
+        d.Do([&] { d.form->OpenDialog1->FileName = txt; });
+        d.MenuKey('F');
+        d.Press('L');
+        d.AcceptFileDialog();
+        d.Until([&] { return d.form->RichEdit1->Text().find("Plain bold words") == 0; });
+        loaded = d.EditorText();
+    });
+    EXPECT_EQ(ReadFile(txt), "Plain bold words");
+    EXPECT_FALSE(plainAfter);
+    std::string rtf = ReadFile(rtfName);
+    EXPECT_EQ(rtf.rfind("{\\rtf", 0), 0u) << rtf;
+    EXPECT_NE(rtf.find("\\b bold"), std::string::npos) << rtf;
+    EXPECT_EQ(overwriteQuestion, "OK to overwrite " + rtfName);
+    EXPECT_EQ(keptAfterNo, rtf);
+    EXPECT_NE(errorsAfterHeld.find("Cannot write"), std::string::npos) << errorsAfterHeld;
+    EXPECT_EQ(keptAfterFailure, rtf);
+    EXPECT_EQ(loaded.rfind("Plain bold words", 0), 0u) << loaded;
+    // No temporary file is left beside them.
+    WIN32_FIND_DATAA fd;
+    HANDLE h = FindFirstFileA((dir + "\\*.~*").c_str(), &fd);
+    EXPECT_EQ(h, INVALID_HANDLE_VALUE);
+    if (h != INVALID_HANDLE_VALUE) FindClose(h);
+}
+
+TEST_F(EditorWindowTest, TheColourMenuColoursTheSelectionAndCapsLockShowsInTheStatusBar) {
+    control->Lines()->SetText("colour me");
+    // The window at its stored size, so that the whole format bar shows.
+    control->EditorPosition()->Width = 0;
+    control->EditorPosition()->Height = 0;
+    int items = 0;
+    COLORREF colour = 0;
+    std::string capOn, capOff;
+    bool saved = Edit([&](Driver& d) {
+        d.Press('A', true);
+        items = d.On([&] { return d.form->PopupMenu1->Items()->Count(); });
+        TSpeedButton* button = d.form->ColorButton;
+        // The menu drops under the button; Red is its tenth item. Another
+        // program's window in the way takes a click: try again.
+        for (int attempt = 0; attempt < 3 && !MenuShowing(); ++attempt) {
+            d.Click(button, 11, 11);
+            for (int k = 0; k < 200 && !MenuShowing(); ++k) Sleep(10);
+        }
+        if (MenuShowing()) {
+            for (int k = 0; k < 10; ++k) d.Press(VK_DOWN);
+            d.Press(VK_RETURN);
+        }
+        d.Settle();
+        colour = d.On([&] { return ColorToRGB(d.form->RichEdit1->SelAttributes()->Color()); });
+        d.Press(VK_CAPITAL);
+        capOn = d.On([&] { return d.form->StatusBar->Panels()[1].Text(); });
+        d.Press(VK_CAPITAL);
+        capOff = d.On([&] { return d.form->StatusBar->Panels()[1].Text(); });
+        d.Press('S', true);
+    });
+    EXPECT_TRUE(saved);
+    EXPECT_EQ(items, 17);
+    EXPECT_EQ(colour, RGB(255, 0, 0));
+    EXPECT_EQ(capOn, "CAP");
+    EXPECT_EQ(capOff, "");
+}
+
+// Pictures of the window for looking at (and for the documentation): run
+// with CODEXIA_EDITOR_SHOTS set to a directory (a Windows path).
+TEST_F(EditorWindowTest, Screenshots) {
+    const char* shots = std::getenv("CODEXIA_EDITOR_SHOTS");
+    if (!shots) GTEST_SKIP() << "CODEXIA_EDITOR_SHOTS not set";
+    const std::string out = shots;
+    TwwRichMemoryStream ms;
+    ms.WriteString(
+        "{\\rtf1\\ansi{\\fonttbl{\\f0\\fswiss Arial;}{\\f1\\froman Times New Roman;}}"
+        "{\\colortbl;\\red128\\green0\\blue0;\\red0\\green0\\blue128;}"
+        "\\f1\\fs24\\b Notes on the harbour\\b0\\par"
+        "\\f0\\fs20 The lanterns are lit at dusk by the \\i harbour master\\i0 , one by one.\\par"
+        "\\cf1 Marlow writes the tide tables in red ink\\cf0 ; the \\ul ferry\\ulnone  leaves at six.\\par"
+        "\\pard\\qc\\cf2 A centred line in navy\\cf0\\par\\pard\\par}");
+    ms.SetPosition(0);
+    control->Lines()->LoadFromStream(ms);
+    control->SetSelStart(60);
+    control->EditorPosition()->Width = 0;
+    control->EditorPosition()->Height = 0;
+    Edit([&](Driver& d) {
+        d.Do([&] { d.form->RichEdit1->SetSelStart(62); });
+        d.Paint();
+        SaveScreenBmp(out + "\\editor-window.bmp", d.window);
+        std::thread pick([&] {
+            for (int k = 0; k < 500; ++k) {
+                HWND menu = FindWindowA("#32768", nullptr);
+                if (menu && IsWindowVisible(menu)) break;
+                Sleep(10);
+            }
+            Sleep(100);
+            SaveScreenBmp(out + "\\editor-colour-menu.bmp");
+            Key(VK_ESCAPE, false);
+            Key(VK_ESCAPE, true);
+        });
+        d.Click(d.form->ColorButton, 11, 11);
+        pick.join();
+        d.Settle();
+        d.Press('E', false, true);
+        Sleep(100);
+        SaveScreenBmp(out + "\\editor-edit-menu.bmp");
+        d.Press(VK_ESCAPE);
+        d.Press(VK_ESCAPE);
+    });
+    control->EditorOptions = kNotepadOptions & ~unsigned{reoFlatButtons};
+    Edit([&](Driver& d) {
+        d.Paint();
+        SaveScreenBmp(out + "\\editor-raised.bmp", d.window);
+    });
+    control->EditorOptions = kNotepadOptions;
+    control->EditorPosition()->Width = 400;
+    control->EditorPosition()->Height = 300;
+    Edit([&](Driver& d) {
+        d.Paint();
+        SaveScreenBmp(out + "\\editor-notepad-size.bmp", d.window);
+    });
+    control->SetReadOnly(true);
+    Edit([&](Driver& d) {
+        d.Paint();
+        SaveScreenBmp(out + "\\editor-read-only.bmp", d.window);
+    });
+}
+
+TEST_F(EditorWindowTest, HintsGoToTheStatusBarOnlyWithTheHintOption) {
+    control->Lines()->SetText("hints");
+    control->EditorPosition()->Width = 0;
+    control->EditorPosition()->Height = 0;
+    auto hover = [&](Driver& d) {
+        TSpeedButton* bold = d.form->BoldButton;
+        POINT p = d.On([&] { return bold->ClientToScreen(POINT{11, 11}); });
+        SendMouseInput(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, p.x - 30, p.y);
+        d.Settle();
+        SendMouseInput(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, p.x, p.y);
+        d.Settle();
+        d.Until([&] { return !d.form->StatusBar->Panels()[0].Text().empty(); }, 1000);
+        return d.On([&] { return d.form->StatusBar->Panels()[0].Text(); });
+    };
+    std::string with, without;
+    TNotifyEvent before = Application->OnHint;
+    bool restored = false;
+    Edit([&](Driver& d) { with = hover(d); });
+    restored = static_cast<bool>(Application->OnHint) == static_cast<bool>(before);
+    control->EditorOptions = kNotepadOptions & ~unsigned{reoShowHints};
+    Edit([&](Driver& d) { without = hover(d); });
+    EXPECT_EQ(with, " Makes the selection bold (toggle)");
+    EXPECT_EQ(without, "");
+    EXPECT_TRUE(restored);
+}
+
+TEST_F(EditorWindowTest, TheViewMenuHidesTheRulerAndTheEditorMovesUp) {
+    control->Lines()->SetText("view");
+    control->EditorOptions = kNotepadOptions & ~unsigned{reoCloseOnEscape};
+    int topBefore = 0, topAfter = 0, rulerHeight = 0;
+    bool rulerShown = true, checked = true;
+    std::string afterEscape;
+    Edit([&](Driver& d) {
+        d.Do([&] {
+            topBefore = d.form->RichEdit1->Top();
+            rulerHeight = d.form->Ruler->Height();
+        });
+        d.MenuKey('V');
+        d.Press('R');
+        d.Do([&] {
+            topAfter = d.form->RichEdit1->Top();
+            rulerShown = d.form->Ruler->Visible();
+            checked = d.form->RulerItem->Checked;
+        });
+        // Without close-on-Escape, Escape undoes.
+        d.Press(VK_END, true);
+        d.Type("x");
+        d.Press(VK_ESCAPE);
+        afterEscape = d.EditorText();
+    });
+    EXPECT_FALSE(rulerShown);
+    EXPECT_FALSE(checked);
+    EXPECT_EQ(topBefore - topAfter, rulerHeight + 2);
+    EXPECT_EQ(afterEscape, "view");
+}
