@@ -1,5 +1,8 @@
 #include "BookProcess.h"
 
+#include <fstream>
+#include <sstream>
+
 #include <cstring>
 #include <stdexcept>
 
@@ -166,6 +169,27 @@ void ClickScreen(int x, int y) {
     in[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
     in[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
     SendInput(2, in, sizeof(INPUT));
+}
+
+bool WaitUntil(const std::function<bool()>& cond, int ms) {
+    DWORD end = GetTickCount() + static_cast<DWORD>(ms);
+    while (!cond()) {
+        if (static_cast<int>(end - GetTickCount()) <= 0) return false;
+        Sleep(20);
+    }
+    return true;
+}
+
+std::string ReadFile(const std::string& path) {
+    std::ifstream f(path, std::ios::binary);
+    std::stringstream s;
+    s << f.rdbuf();
+    return s.str();
+}
+
+void WriteFile(const std::string& path, const std::string& text) {
+    std::ofstream f(path, std::ios::binary);
+    f << text;
 }
 
 }  // namespace e2e

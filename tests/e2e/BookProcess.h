@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -37,6 +38,12 @@ public:
 private:
     PROCESS_INFORMATION pi_{};
 };
+
+// Polls until cond holds; false once ms have passed. Generous by default (a
+// start on a busy machine takes seconds): waits end as soon as cond holds.
+bool WaitUntil(const std::function<bool()>& cond, int ms = 30000);
+std::string ReadFile(const std::string& path);  // the bytes as they are; empty when missing
+void WriteFile(const std::string& path, const std::string& text);
 
 // Puts the pointer at a screen point and waits until the platform reports it
 // there. Under Wine a warp made while a window is being mapped can be undone

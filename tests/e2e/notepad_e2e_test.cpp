@@ -17,31 +17,10 @@ namespace {
 
 const std::string kId = BOOK_IDENTIFIER_TEXT;
 
-bool WaitUntil(const std::function<bool()>& cond, int ms = 8000) {
-    DWORD end = GetTickCount() + static_cast<DWORD>(ms);
-    while (!cond()) {
-        if (static_cast<int>(end - GetTickCount()) <= 0) return false;
-        Sleep(30);
-    }
-    return true;
-}
-
-std::string ReadFile(const std::string& path) {
-    std::ifstream f(path, std::ios::binary);
-    std::stringstream s;
-    s << f.rdbuf();
-    return s.str();
-}
-
 void ClickAt(HWND w, int x, int y) {
     POINT p{x, y};
     ClientToScreen(w, &p);
-    SetCursorPos(p.x, p.y);
-    INPUT in[2] = {};
-    in[0].type = in[1].type = INPUT_MOUSE;
-    in[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
-    in[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
-    SendInput(2, in, sizeof(INPUT));
+    ClickScreen(p.x, p.y);
 }
 
 void Key(WORD vk, bool ctrl = false) {

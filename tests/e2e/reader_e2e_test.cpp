@@ -21,27 +21,6 @@ namespace {
 
 const std::string kId = BOOK_IDENTIFIER_TEXT;
 
-bool WaitUntil(const std::function<bool()>& cond, int ms = 8000) {
-    DWORD end = GetTickCount() + static_cast<DWORD>(ms);
-    while (!cond()) {
-        if (static_cast<int>(end - GetTickCount()) <= 0) return false;
-        Sleep(30);
-    }
-    return true;
-}
-
-std::string ReadFile(const std::string& path) {
-    std::ifstream f(path, std::ios::binary);
-    std::stringstream s;
-    s << f.rdbuf();
-    return s.str();
-}
-
-void WriteFile(const std::string& path, const std::string& text) {
-    std::ofstream f(path, std::ios::binary);
-    f << text;
-}
-
 std::map<std::string, std::string> IniValues(const std::string& path) {
     std::map<std::string, std::string> out;
     std::istringstream in(ReadFile(path));

@@ -25,27 +25,6 @@ const std::string kId = BOOK_IDENTIFIER_TEXT;
 // their condition holds.
 constexpr int kPatience = 30000;
 
-bool WaitUntil(const std::function<bool()>& cond, int ms = kPatience) {
-    DWORD end = GetTickCount() + static_cast<DWORD>(ms);
-    while (!cond()) {
-        if (static_cast<int>(end - GetTickCount()) <= 0) return false;
-        Sleep(20);
-    }
-    return true;
-}
-
-std::string ReadFile(const std::string& path) {
-    std::ifstream f(path, std::ios::binary);
-    std::stringstream s;
-    s << f.rdbuf();
-    return s.str();
-}
-
-void WriteFile(const std::string& path, const std::string& text) {
-    std::ofstream f(path, std::ios::binary);
-    f << text;
-}
-
 // The text of a message box of another process (its label's id is 0xFFFF).
 std::string BoxText(HWND box) {
     std::vector<char> buf(200000, '\0');

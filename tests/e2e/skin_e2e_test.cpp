@@ -46,15 +46,6 @@ void ClickOnClient(HWND w, int x, int y) {
     Click(p);
 }
 
-bool WaitUntil(const std::function<bool()>& cond, int ms = 8000) {
-    DWORD end = GetTickCount() + static_cast<DWORD>(ms);
-    while (!cond()) {
-        if (static_cast<int>(end - GetTickCount()) <= 0) return false;
-        Sleep(30);
-    }
-    return true;
-}
-
 class SkinTest : public testing::Test {
 protected:
     void SetUp() override {
