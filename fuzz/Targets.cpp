@@ -109,7 +109,7 @@ void Layout(const std::uint8_t* data, std::size_t size) {
         try {
             TReader reader(data, size, "TFuzz");
             reader.ReadRootComponent(&root);
-        } catch (const layout::StreamError&) {
+        } catch (const EReadError&) {  // refused, naming what is wrong
         } catch (const EConvertError&) {
         }
     }

@@ -334,6 +334,17 @@ void TReader::ReadChildren(TComponent* parent) {
 }
 
 void TReader::ReadRootComponent(TComponent* root) {
+    try {
+        ReadRoot(root);
+    } catch (const layout::StreamError& e) {
+        // A layout that cannot be read leaves the root out of its loading state.
+        root->SetState(csReading, false);
+        root->SetState(csLoading, false);
+        throw EReadError(e.what());
+    }
+}
+
+void TReader::ReadRoot(TComponent* root) {
     root_ = root;
     in_.Magic();
     std::string cls = in_.Text();

@@ -177,7 +177,8 @@ public:
     TReader(const void* data, std::size_t size, std::string windowName);
 
     // Reads the root component's class, name and properties into root, and
-    // creates its children owned by root. Calls Loaded on all afterwards.
+    // creates its children owned by root. Calls Loaded on all afterwards. A
+    // layout that cannot be read raises EReadError naming what is wrong.
     void ReadRootComponent(TComponent* root);
 
     // Typed reads of the next tagged value, used by property readers.
@@ -200,6 +201,7 @@ public:
     layout::Reader& Raw() { return in_; }
 
 private:
+    void ReadRoot(TComponent* root);
     void ReadProperties(TPersistent& obj);
     void ReadProperty(TPersistent& obj, const std::string& name);
     void ReadChildren(TComponent* parent);

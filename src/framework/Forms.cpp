@@ -111,13 +111,7 @@ void TCustomForm::LoadLayout() {
 
 void TCustomForm::LoadLayoutFrom(const void* data, std::size_t size) {
     TReader r(data, size, ClassName());
-    try {
-        r.ReadRootComponent(this);
-    } catch (const layout::StreamError& e) {
-        SetState(csReading, false);
-        SetState(csLoading, false);
-        throw EReadError(e.what());
-    }
+    r.ReadRootComponent(this);
     for (auto& f : fields_) {
         TComponent* c = FindComponent(f.name);
         if (!c || !f.bind(c))

@@ -93,13 +93,7 @@ TwwIntl::~TwwIntl() {
 
 void TwwIntl::LoadFrom(const void* data, std::size_t size) {
     TReader r(data, size, "TwwIntl");
-    try {
-        r.ReadRootComponent(this);
-    } catch (const layout::StreamError& e) {
-        SetState(csReading, false);
-        SetState(csLoading, false);
-        throw EReadError(e.what());
-    }
+    r.ReadRootComponent(this);
 }
 
 void TwwIntl::LoadStored() {
