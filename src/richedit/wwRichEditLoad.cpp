@@ -275,25 +275,40 @@ bool TwwCustomRichEdit::LoadDocumentPiece(int budgetMs) {
             SendMessageA(w, EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&saved));
             bool shown = IsWindowVisible(w) != FALSE;
             int top = shown ? TopCharacter() : 0;
+            // The caret goes where the piece goes, which scrolls a shown
+            // window there: nothing is drawn until the view is back.
+            if (shown) SendMessageA(w, WM_SETREDRAW, FALSE, 0);
             LONG before = CharCount(w);
             CHARRANGE at{load.insertAt, load.insertAt};
             SendMessageA(w, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&at));
             DWORD t0 = GetTickCount();
             bool ok = StreamIn(ms, SF_RTF | SFF_SELECTION);
             DWORD spent = GetTickCount() - t0;
-            if (!ok) throw EStreamError("Failed to Load Stream");
+            if (!ok) {
+                if (shown) {
+                    SendMessageA(w, WM_SETREDRAW, TRUE, 0);
+                    InvalidateRect(w, nullptr, TRUE);
+                }
+                throw EStreamError("Failed to Load Stream");
+            }
             LONG added = CharCount(w) - before;
-            if (saved.cpMin >= load.insertAt) saved.cpMin += added;
-            if (saved.cpMax >= load.insertAt) saved.cpMax += added;
-            // A view at the very start stays there: the book's first page
-            // shows as soon as it is in.
-            if (top > load.insertAt || (top == load.insertAt && top > 0)) top += added;
+            // What lies after the insertion moves with the text, but a caret
+            // or a view at the very start stays there: the book's first
+            // page shows as soon as it is in.
+            auto moved = [&](LONG at) { return at > load.insertAt || (at == load.insertAt && at > 0); };
+            if (moved(saved.cpMin)) saved.cpMin += added;
+            if (moved(saved.cpMax)) saved.cpMax += added;
+            if (moved(top)) top += added;
             load.insertAt += added;
             load.next = j;
             double rate = static_cast<double>(to - from) / std::max<DWORD>(spent, 1);
             load.bytesPerMs = load.bytesPerMs > 0 ? std::min(load.bytesPerMs, rate) : rate;
             SendMessageA(w, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&saved));
-            if (shown) ScrollCharacterToTop(top);
+            if (shown) {
+                ScrollCharacterToTop(top);
+                SendMessageA(w, WM_SETREDRAW, TRUE, 0);
+                InvalidateRect(w, nullptr, TRUE);
+            }
         }
         SendMessageA(w, EM_SETUNDOLIMIT, kUndoLimit, 0);
         SetEventMask(mask);
@@ -307,6 +322,11 @@ bool TwwCustomRichEdit::LoadDocumentPiece(int budgetMs) {
     }
     pieceLoading_ = false;
     if (load.points.empty() || load.next + 1 >= load.points.size()) {
+        // The last part's first paragraph gets its formats back; a shown
+        // window draws nothing of the caret's trip there.
+        bool shown = !load.points.empty() && IsWindowVisible(w) != FALSE;
+        int top = shown ? TopCharacter() : 0;
+        if (shown) SendMessageA(w, WM_SETREDRAW, FALSE, 0);
         if (!load.points.empty()) {
             pieceLoading_ = true;
             CHARRANGE at{load.insertAt, load.insertAt};
@@ -315,6 +335,11 @@ bool TwwCustomRichEdit::LoadDocumentPiece(int budgetMs) {
             pieceLoading_ = false;
         }
         FinishStoredDocument();
+        if (shown) {
+            ScrollCharacterToTop(top);
+            SendMessageA(w, WM_SETREDRAW, TRUE, 0);
+            InvalidateRect(w, nullptr, TRUE);
+        }
         if (OnDocumentLoaded) OnDocumentLoaded(this);
         return false;
     }

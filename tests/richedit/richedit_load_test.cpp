@@ -196,6 +196,39 @@ TEST(StoredDocumentLoad, TheWindowIsItselfAgainAfterALoadInPieces) {
     }
 }
 
+TEST(StoredDocumentLoad, AViewShownDuringTheLoadShowsTheDocumentsStart) {
+    // Read during the load: the pieces before the last part go in above
+    // what the window shows first, and the reader must see the first page,
+    // not the part that happened to come first.
+    struct Watch : TwwDBRichEdit {
+        using TwwDBRichEdit::TwwDBRichEdit;
+        int streamIns = 0;
+        std::vector<int> paintedTops;  // the view's top at each paint during the load
+        void WndProc(TMessage& m) override {
+            if (m.msg == EM_STREAMIN) ++streamIns;
+            if (m.msg == WM_PAINT && DocumentPending() && streamIns > 1) paintedTops.push_back(TopCharacter());
+            TwwDBRichEdit::WndProc(m);
+        }
+    };
+    DeferredLoading deferred(true);
+    testsupport::TTestForm form;
+    form.SetBounds(100, 100, 440, 340);
+    auto* e = new Watch(&form);
+    e->SetParent(&form);
+    e->SetBounds(10, 10, 360, 240);
+    form.Show();
+    e->LoadStoredDocument(VariedDocument(3000));
+    ASSERT_TRUE(e->DocumentPending());
+    ASSERT_TRUE(WaitFor([&] { return !e->DocumentPending(); }, 60000));
+    ASSERT_GT(e->streamIns, 4);
+    ASSERT_FALSE(e->paintedTops.empty());
+    for (int top : e->paintedTops) EXPECT_EQ(top, 0) << "the view showed the document's start all the way";
+    EXPECT_EQ(e->TopCharacter(), 0);
+    EXPECT_EQ(e->SelStart(), 0) << "the caret is at the start";
+    EXPECT_EQ(e->Text().rfind("Chapter 0", 0), 0u);
+    form.Hide();
+}
+
 TEST(StoredDocumentLoad, DeferredDocumentsComeInIdleTimeOrWhenNeeded) {
     std::string rtf = VariedDocument(600);
     std::string whole = OnePiece(rtf, SF_RTF);
