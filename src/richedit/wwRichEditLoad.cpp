@@ -177,15 +177,6 @@ void TwwCustomRichEdit::LoadStoredDocument(std::string bytes) {
     }
     HandleNeeded();
     auto load = std::make_unique<TwwStoredDocumentLoad>();
-    TRtfCuts cuts = FindRtfCuts(bytes);
-    if (!cuts.cuts.empty()) {
-        load->points.push_back(cuts.bodyStart);
-        // The last part, loaded first as the whole document, is a good
-        // screenful or more: paragraph formats that carry from one paragraph
-        // to the next in the platform's reading carry there as in one load.
-        for (std::size_t cut : cuts.cuts)
-            if (bytes.size() - cut >= kLastPartBytes) load->points.push_back(cut);
-    }
     load->rtf = std::move(bytes);
     storedLoad_ = std::move(load);
     if (deferredLoading) Enqueue(this);
@@ -228,6 +219,19 @@ bool TwwCustomRichEdit::LoadDocumentPiece(int budgetMs) {
         SetEventMask(0);
         SendMessageA(w, EM_SETUNDOLIMIT, 0, 0);
         if (!load.started) {
+            // Where the document is cut is found when its load begins, not
+            // while the windows are made: a long book's scan would hold
+            // back the cover.
+            TRtfCuts cuts = FindRtfCuts(load.rtf);
+            if (!cuts.cuts.empty()) {
+                load.points.push_back(cuts.bodyStart);
+                // The last part, loaded first as the whole document, is a good
+                // screenful or more: paragraph formats that carry from one
+                // paragraph to the next in the platform's reading carry there
+                // as in one load.
+                for (std::size_t cut : cuts.cuts)
+                    if (load.rtf.size() - cut >= kLastPartBytes) load.points.push_back(cut);
+            }
             // The document may be longer than the window's text limit: the
             // limit makes room while the stored document loads.
             SetTextLimit(0x7FFFFFF0);
