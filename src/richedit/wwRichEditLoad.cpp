@@ -122,6 +122,10 @@ UINT_PTR timer = 0;
 constexpr int kTurnMs = 50;
 constexpr std::size_t kLastPartBytes = 16 * 1024;
 constexpr int kPieceMs = 30;
+// All at once, pieces of about this size went fastest (bench/bigload).
+constexpr std::size_t kCompletePieceBytes = 128 * 1024;
+// The platform window's own undo limit, which the control keeps.
+constexpr int kUndoLimit = 100;
 
 void Unqueue(TwwCustomRichEdit* c) {
     queue.erase(std::remove(queue.begin(), queue.end(), c), queue.end());
@@ -173,15 +177,6 @@ void TwwCustomRichEdit::LoadStoredDocument(std::string bytes) {
     }
     HandleNeeded();
     auto load = std::make_unique<TwwStoredDocumentLoad>();
-    TRtfCuts cuts = FindRtfCuts(bytes);
-    if (!cuts.cuts.empty()) {
-        load->points.push_back(cuts.bodyStart);
-        // The last part, loaded first as the whole document, is a good
-        // screenful or more: paragraph formats that carry from one paragraph
-        // to the next in the platform's reading carry there as in one load.
-        for (std::size_t cut : cuts.cuts)
-            if (bytes.size() - cut >= kLastPartBytes) load->points.push_back(cut);
-    }
     load->rtf = std::move(bytes);
     storedLoad_ = std::move(load);
     if (deferredLoading) Enqueue(this);
@@ -218,9 +213,25 @@ bool TwwCustomRichEdit::LoadDocumentPiece(int budgetMs) {
     pieceLoading_ = true;
     DWORD mask = EventMask();
     try {
-        // Nobody hears of the selection and the text moving while the document comes in.
-        SetEventMask(mask & ~static_cast<DWORD>(ENM_CHANGE | ENM_SELCHANGE));
+        // Nobody hears of the selection and the text moving while the
+        // document comes in, and a load is nothing to undo: without an
+        // undo record each piece goes in faster.
+        SetEventMask(0);
+        SendMessageA(w, EM_SETUNDOLIMIT, 0, 0);
         if (!load.started) {
+            // Where the document is cut is found when its load begins, not
+            // while the windows are made: a long book's scan would hold
+            // back the cover.
+            TRtfCuts cuts = FindRtfCuts(load.rtf);
+            if (!cuts.cuts.empty()) {
+                load.points.push_back(cuts.bodyStart);
+                // The last part, loaded first as the whole document, is a good
+                // screenful or more: paragraph formats that carry from one
+                // paragraph to the next in the platform's reading carry there
+                // as in one load.
+                for (std::size_t cut : cuts.cuts)
+                    if (load.rtf.size() - cut >= kLastPartBytes) load.points.push_back(cut);
+            }
             // The document may be longer than the window's text limit: the
             // limit makes room while the stored document loads.
             SetTextLimit(0x7FFFFFF0);
@@ -251,7 +262,7 @@ bool TwwCustomRichEdit::LoadDocumentPiece(int budgetMs) {
             // In the background a piece is sized by the slowest speed seen,
             // so the windows answer between pieces; all at once, pieces of
             // about a hundred paragraphs go fastest.
-            std::size_t budgetBytes = budgetMs <= 0 ? std::size_t{96 * 1024}
+            std::size_t budgetBytes = budgetMs <= 0 ? kCompletePieceBytes
                                       : load.bytesPerMs > 0
                                           ? std::clamp<std::size_t>(static_cast<std::size_t>(load.bytesPerMs * budgetMs),
                                                                     2 * 1024, 32 * 1024)
@@ -268,26 +279,45 @@ bool TwwCustomRichEdit::LoadDocumentPiece(int budgetMs) {
             SendMessageA(w, EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&saved));
             bool shown = IsWindowVisible(w) != FALSE;
             int top = shown ? TopCharacter() : 0;
+            // The caret goes where the piece goes, which scrolls a shown
+            // window there: nothing is drawn until the view is back.
+            if (shown) SendMessageA(w, WM_SETREDRAW, FALSE, 0);
             LONG before = CharCount(w);
             CHARRANGE at{load.insertAt, load.insertAt};
             SendMessageA(w, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&at));
             DWORD t0 = GetTickCount();
             bool ok = StreamIn(ms, SF_RTF | SFF_SELECTION);
             DWORD spent = GetTickCount() - t0;
-            if (!ok) throw EStreamError("Failed to Load Stream");
+            if (!ok) {
+                if (shown) {
+                    SendMessageA(w, WM_SETREDRAW, TRUE, 0);
+                    InvalidateRect(w, nullptr, TRUE);
+                }
+                throw EStreamError("Failed to Load Stream");
+            }
             LONG added = CharCount(w) - before;
-            if (saved.cpMin >= load.insertAt) saved.cpMin += added;
-            if (saved.cpMax >= load.insertAt) saved.cpMax += added;
-            if (top >= load.insertAt) top += added;
+            // What lies after the insertion moves with the text, but a caret
+            // or a view at the very start stays there: the book's first
+            // page shows as soon as it is in.
+            auto moved = [&](LONG at) { return at > load.insertAt || (at == load.insertAt && at > 0); };
+            if (moved(saved.cpMin)) saved.cpMin += added;
+            if (moved(saved.cpMax)) saved.cpMax += added;
+            if (moved(top)) top += added;
             load.insertAt += added;
             load.next = j;
             double rate = static_cast<double>(to - from) / std::max<DWORD>(spent, 1);
             load.bytesPerMs = load.bytesPerMs > 0 ? std::min(load.bytesPerMs, rate) : rate;
             SendMessageA(w, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&saved));
-            if (shown) ScrollCharacterToTop(top);
+            if (shown) {
+                ScrollCharacterToTop(top);
+                SendMessageA(w, WM_SETREDRAW, TRUE, 0);
+                InvalidateRect(w, nullptr, TRUE);
+            }
         }
+        SendMessageA(w, EM_SETUNDOLIMIT, kUndoLimit, 0);
         SetEventMask(mask);
     } catch (...) {
+        SendMessageA(w, EM_SETUNDOLIMIT, kUndoLimit, 0);
         SetEventMask(mask);
         pieceLoading_ = false;
         // What came in stays; the rest of the stored document is given up.
@@ -296,6 +326,11 @@ bool TwwCustomRichEdit::LoadDocumentPiece(int budgetMs) {
     }
     pieceLoading_ = false;
     if (load.points.empty() || load.next + 1 >= load.points.size()) {
+        // The last part's first paragraph gets its formats back; a shown
+        // window draws nothing of the caret's trip there.
+        bool shown = !load.points.empty() && IsWindowVisible(w) != FALSE;
+        int top = shown ? TopCharacter() : 0;
+        if (shown) SendMessageA(w, WM_SETREDRAW, FALSE, 0);
         if (!load.points.empty()) {
             pieceLoading_ = true;
             CHARRANGE at{load.insertAt, load.insertAt};
@@ -304,6 +339,11 @@ bool TwwCustomRichEdit::LoadDocumentPiece(int budgetMs) {
             pieceLoading_ = false;
         }
         FinishStoredDocument();
+        if (shown) {
+            ScrollCharacterToTop(top);
+            SendMessageA(w, WM_SETREDRAW, TRUE, 0);
+            InvalidateRect(w, nullptr, TRUE);
+        }
         if (OnDocumentLoaded) OnDocumentLoaded(this);
         return false;
     }

@@ -153,6 +153,82 @@ TEST(StoredDocumentLoad, TheTextLimitMakesRoomDuringTheLoadAndComesBackAfter) {
     EXPECT_GE(e->FindText("The last sentence", 0, length, 0), 0);
 }
 
+TEST(StoredDocumentLoad, TheWindowIsItselfAgainAfterALoadInPieces) {
+    // While the pieces stream in, the window is quiet and keeps no undo
+    // record; afterwards it must draw, notify, undo and limit typing as
+    // before, whether the load ran in idle time or all at once.
+    for (bool inIdleTime : {true, false}) {
+        DeferredLoading deferred(inIdleTime);
+        std::unique_ptr<TForm> f(FormWith({{"Data", DataOf(VariedDocument(1500))},
+                                           {"MaxLength", layout::Value::Int(1000)},
+                                           {"AutoURLDetect", layout::Value::Bool(true)}}));
+        TwwDBRichEdit* e = EditOf(f.get());
+        f->Show();
+        HWND w = e->Handle();
+        DWORD mask = static_cast<DWORD>(CallWindowProcA(reinterpret_cast<WNDPROC>(GetClassLongPtrA(w, GCLP_WNDPROC)), w,
+                                                        EM_GETEVENTMASK, 0, 0));
+        if (inIdleTime) {
+            ASSERT_TRUE(e->DocumentPending());
+            ASSERT_TRUE(WaitFor([&] { return !e->DocumentPending(); }, 60000));
+        } else {
+            ASSERT_FALSE(e->DocumentPending());
+        }
+        EXPECT_EQ(static_cast<DWORD>(SendMessageA(w, EM_GETEVENTMASK, 0, 0)), mask) << inIdleTime;
+        EXPECT_NE(mask & ENM_LINK, 0u);
+        EXPECT_TRUE(IsWindowVisible(w)) << "drawing is on again";
+        EXPECT_NE(e->Text().find("The last sentence of the book."), std::string::npos);
+        // Typing is limited by MaxLength: the document is already longer.
+        int length = e->GetTextLen();
+        e->SetFocus();
+        e->SetSelStart(0);
+        testsupport::TypeText("x");
+        Pump(50);
+        EXPECT_EQ(e->GetTextLen(), length) << "no typing past the limit";
+        // An edit made by the program can be undone again.
+        SendMessageA(w, EM_EXLIMITTEXT, 0, 0x7FFFFFF0);
+        testsupport::TypeText("x");
+        Pump(50);
+        EXPECT_EQ(e->GetTextLen(), length + 1);
+        EXPECT_NE(SendMessageA(w, EM_CANUNDO, 0, 0), 0) << "the undo record is kept again";
+        SendMessageA(w, EM_UNDO, 0, 0);
+        EXPECT_EQ(e->GetTextLen(), length);
+        f->Hide();
+    }
+}
+
+TEST(StoredDocumentLoad, AViewShownDuringTheLoadShowsTheDocumentsStart) {
+    // Read during the load: the pieces before the last part go in above
+    // what the window shows first, and the reader must see the first page,
+    // not the part that happened to come first.
+    struct Watch : TwwDBRichEdit {
+        using TwwDBRichEdit::TwwDBRichEdit;
+        int streamIns = 0;
+        std::vector<int> paintedTops;  // the view's top at each paint during the load
+        void WndProc(TMessage& m) override {
+            if (m.msg == EM_STREAMIN) ++streamIns;
+            if (m.msg == WM_PAINT && DocumentPending() && streamIns > 1) paintedTops.push_back(TopCharacter());
+            TwwDBRichEdit::WndProc(m);
+        }
+    };
+    DeferredLoading deferred(true);
+    testsupport::TTestForm form;
+    form.SetBounds(100, 100, 440, 340);
+    auto* e = new Watch(&form);
+    e->SetParent(&form);
+    e->SetBounds(10, 10, 360, 240);
+    form.Show();
+    e->LoadStoredDocument(VariedDocument(3000));
+    ASSERT_TRUE(e->DocumentPending());
+    ASSERT_TRUE(WaitFor([&] { return !e->DocumentPending(); }, 60000));
+    ASSERT_GT(e->streamIns, 4);
+    ASSERT_FALSE(e->paintedTops.empty());
+    for (int top : e->paintedTops) EXPECT_EQ(top, 0) << "the view showed the document's start all the way";
+    EXPECT_EQ(e->TopCharacter(), 0);
+    EXPECT_EQ(e->SelStart(), 0) << "the caret is at the start";
+    EXPECT_EQ(e->Text().rfind("Chapter 0", 0), 0u);
+    form.Hide();
+}
+
 TEST(StoredDocumentLoad, DeferredDocumentsComeInIdleTimeOrWhenNeeded) {
     std::string rtf = VariedDocument(600);
     std::string whole = OnePiece(rtf, SF_RTF);
