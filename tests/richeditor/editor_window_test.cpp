@@ -11,7 +11,9 @@
 #include <sstream>
 #include <thread>
 
+#include "../print/FilePrinter.h"
 #include "DialogDriver.h"
+#include "Printers.h"
 #include "TestUtil.h"
 #include "richedit/wwIntl.h"
 #include "richeditor/wwRichEditForm.h"
@@ -1089,4 +1091,69 @@ TEST_F(EditorWindowTest, RaisedButtonsMoveDownAndLoseAPixelOfMargin) {
     EXPECT_EQ(raised.boldMargin, (raised.boldWidth - raised.glyph) / 2 - 1);
     EXPECT_EQ(raised.boldTop, flat.boldTop + 1);
     EXPECT_EQ(raised.newTop, flat.newTop + 2);
+}
+
+// File, Print prints through the print dialog to the default printer (here
+// one that writes PostScript files); File, Page Setup takes margins typed in
+// the platform's dialog, and they come back to the control on save.
+TEST_F(EditorWindowTest, PrintAndPageSetupFromTheFileMenu) {
+    std::string why;
+    if (printtest::EnsureFilePrinter(&why).empty()) GTEST_SKIP() << why;
+    struct Remove {
+        ~Remove() {
+            Printer()->OutputFile.clear();
+            printtest::RemoveFilePrinter();
+            Printer()->Refresh();
+        }
+    } remove;
+    Printer()->Refresh();
+    Printer()->SetPrinterIndex(-1);
+    control->Lines()->SetText("Harbour notes to print");
+    control->PrintJobName = "Editor print job";
+    control->PrintMargins()->Left = 1;
+    const std::string out = dir + "\\editor-print.ps";
+    Printer()->OutputFile = out;
+    bool printShown = false, setupShown = false;
+    std::string shownLeft;
+    bool saved = Edit([&](Driver& d) {
+        d.MenuKey('F');
+        d.Press('P');
+        printShown = d.AcceptFileDialog();
+        d.Until([&] { return GetFileAttributesA(out.c_str()) != INVALID_FILE_ATTRIBUTES; }, 10000);
+        d.Until([&] { return GetForegroundWindow() == d.window; });
+
+        d.MenuKey('F');
+        d.Press('U');
+        HWND dlg = nullptr;
+        for (DWORD end = GetTickCount() + 10000; !dlg && static_cast<int>(end - GetTickCount()) > 0;) {
+            EnumThreadWindows(d.thread, FindFileDialog, reinterpret_cast<LPARAM>(&dlg));
+            if (!dlg) Sleep(10);
+        }
+        setupShown = dlg != nullptr;
+        if (dlg) {
+            d.Settle();
+            HWND left = GetDlgItem(dlg, 0x483);
+            char text[64] = {};
+            GetWindowTextA(left, text, sizeof text);
+            shownLeft = text;
+            ClickWindow(d, left);
+            d.Press(VK_HOME);
+            d.Press(VK_END, false, false, true);
+            d.Type("2");
+            d.Press(VK_RETURN);
+            d.Until([&] { return !IsWindow(dlg) || !IsWindowVisible(dlg); });
+        }
+        d.Settle();
+        d.Press('S', true);  // Save and Exit
+    });
+    EXPECT_TRUE(printShown);
+    std::string ps = ReadFile(out);
+    EXPECT_EQ(ps.rfind("%!PS", 0), 0u) << ps.substr(0, 40);
+    EXPECT_NE(ps.find("Editor print job"), std::string::npos);
+    EXPECT_TRUE(setupShown);
+    EXPECT_EQ(shownLeft.rfind("1", 0), 0u) << shownLeft;
+    EXPECT_TRUE(saved);
+    EXPECT_DOUBLE_EQ(control->PrintMargins()->Left, 2.0);
+    EXPECT_DOUBLE_EQ(control->PrintMargins()->Top, 1.0);
+    EXPECT_EQ(TakeErrors(), "");
 }
