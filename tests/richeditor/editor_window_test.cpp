@@ -699,17 +699,30 @@ TEST_F(EditorWindowTest, Screenshots) {
     TwwRichMemoryStream ms;
     ms.WriteString(
         "{\\rtf1\\ansi{\\fonttbl{\\f0\\fswiss Arial;}{\\f1\\froman Times New Roman;}}"
-        "{\\colortbl;\\red128\\green0\\blue0;\\red0\\green0\\blue128;}"
+        "{\\colortbl;\\red128\\green0\\blue0;\\red0\\green0\\blue128;\\red255\\green255\\blue0;}"
         "\\f1\\fs24\\b Notes on the harbour\\b0\\par"
         "\\f0\\fs20 The lanterns are lit at dusk by the \\i harbour master\\i0 , one by one.\\par"
-        "\\cf1 Marlow writes the tide tables in red ink\\cf0 ; the \\ul ferry\\ulnone  leaves at six.\\par"
-        "\\pard\\qc\\cf2 A centred line in navy\\cf0\\par\\pard\\par}");
+        "\\cf1 Marlow writes the tide tables in red ink\\cf0 ; the \\ul ferry\\ulnone  leaves at "
+        "\\highlight3 six\\highlight0 .\\par "
+        "Check the moorings\\par "
+        "Light the lanterns\\par "
+        "Write up the log\\par"
+        "\\pard\\qc\\cf2\\b A centred line in navy\\b0\\cf0\\par\\pard\\par}");
     ms.SetPosition(0);
     control->Lines()->LoadFromStream(ms);
     control->SetSelStart(60);
     control->EditorPosition()->Width = 0;
     control->EditorPosition()->Height = 0;
     Edit([&](Driver& d) {
+        // The three short lines (the fourth to the sixth) become a list with
+        // the window's own Bullets button.
+        d.Do([&] {
+            auto* e = d.form->RichEdit1;
+            const int from = static_cast<int>(e->Perform(EM_LINEINDEX, 3));
+            e->SetSelStart(from);
+            e->SetSelLength(static_cast<int>(e->Perform(EM_LINEINDEX, 5)) + 3 - from);
+        });
+        d.Click(d.form->BulletButton, 11, 11);
         d.Do([&] { d.form->RichEdit1->SetSelStart(62); });
         d.Paint();
         SaveScreenBmp(out + "\\editor-window.bmp", d.window);
@@ -732,6 +745,21 @@ TEST_F(EditorWindowTest, Screenshots) {
         SaveScreenBmp(out + "\\editor-edit-menu.bmp");
         d.Press(VK_ESCAPE);
         d.Press(VK_ESCAPE);
+        // The paragraph dialog, opened from the Format menu over the window.
+        HWND paragraph = nullptr;
+        TwwRichParagraphDialog::OnDialogShown = [&](TwwRichParagraphDialog& dlg) { paragraph = dlg.Handle(); };
+        d.MenuKey('O');
+        d.Press('P');
+        d.Until([&] { return paragraph && IsWindowVisible(paragraph); });
+        d.Paint();
+        d.Do([&] {
+            RedrawWindow(paragraph, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+        });
+        d.Settle();
+        SaveScreenBmp(out + "\\editor-paragraph-dialog.bmp");
+        TwwRichParagraphDialog::OnDialogShown = nullptr;
+        if (paragraph) PostMessageA(paragraph, WM_CLOSE, 0, 0);
+        d.Until([&] { return !paragraph || !IsWindowVisible(paragraph); });
     });
     control->EditorOptions = kNotepadOptions & ~unsigned{reoFlatButtons};
     Edit([&](Driver& d) {
