@@ -25,6 +25,13 @@ constexpr unsigned kReadOnlyHidden = reoShowLoad | reoShowSaveAs | reoShowSaveEx
                                      reoShowToolBar | reoShowStatusBar | reoShowRuler | reoShowSpellCheck;
 static_assert(kReadOnlyHidden == 0x22E7);
 
+// A status bar hint without the blanks that follow "|" in the hint texts.
+std::string TrimHint(const std::string& hint) {
+    const std::size_t first = hint.find_first_not_of(' ');
+    if (first == std::string::npos) return std::string();
+    return hint.substr(first, hint.find_last_not_of(' ') - first + 1);
+}
+
 }  // namespace
 
 #define WW_FIELD(name) Field(#name, name)
@@ -305,7 +312,7 @@ void TwwRichEditForm::FormShow(TObject*) {
     savedHint_ = Application->OnHint;
     hintInstalled_ = true;
     Application->OnHint = [this](TObject*) {
-        if (StatusBar && StatusBar->Panels().Count() > 0) StatusBar->Panels()[0].SetText(Application->Hint);
+        if (StatusBar && StatusBar->Panels().Count() > 0) StatusBar->Panels()[0].SetText(TrimHint(Application->Hint));
     };
 
     // The copy keeps the owning control's own modified flag as it was.
@@ -389,6 +396,15 @@ void TwwRichEditForm::ApplyOptions() {
                 if (auto* b = dynamic_cast<TSpeedButton*>(c)) {
                     b->SetTop(b->Top() + down);
                     b->SetFlat(false);
+                    // One pixel less of margin: a centred picture is placed
+                    // by hand one pixel left of the centre.
+                    int margin = b->Margin();
+                    if (margin < 0) {
+                        const int parts = std::max(1, b->NumGlyphs());
+                        const int glyph = b->Glyph() ? b->Glyph()->Width() / parts : 0;
+                        margin = (b->Width() - glyph) / 2;
+                    }
+                    b->SetMargin(std::max(0, margin - 1));
                 } else if (dynamic_cast<TBevel*>(c)) {
                     c->Hide();
                 }

@@ -130,6 +130,8 @@ public:
     void FontNameComboCloseUp(TObject* Sender);
     void FontNameComboDropDown(TObject* Sender);
     void FontSizeComboCloseUp(TObject* Sender);
+    // A size typed in the font size box and confirmed with Return.
+    void FontSizeComboConfirm();
     void ColorItemClick(TObject* Sender);
     void ColorItemMeasure(TObject* Sender, TCanvas* ACanvas, int& Width, int& Height);
     void ColorItemDraw(TObject* Sender, TCanvas* ACanvas, const RECT& ARect, TOwnerDrawState State);
@@ -138,6 +140,10 @@ public:
     // written beside the target under a temporary name and then put in its
     // place, so a failed save leaves an existing file as it was.
     void SaveDocumentTo(const std::string& fileName, bool plainText);
+
+protected:
+    // Return in the font size box's edit part applies the typed size.
+    bool PreTranslateMessage(MSG& msg) override;
 
 private:
     void ApplyOptions();

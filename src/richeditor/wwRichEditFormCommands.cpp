@@ -233,6 +233,26 @@ void TwwRichEditForm::FontSizeComboCloseUp(TObject*) {
     UpdateState();
 }
 
+void TwwRichEditForm::FontSizeComboConfirm() {
+    const std::string text = FontSizeCombo->Text();
+    if (text.empty()) return;
+    // Not a number: the conversion error shows and the size stays.
+    const int size = StrToInt(text);
+    RichEdit1->SelAttributes()->SetSize(size);
+    RichEdit1->SetFocus();
+    UpdateState();
+}
+
+bool TwwRichEditForm::PreTranslateMessage(MSG& msg) {
+    if (msg.message == WM_KEYDOWN && msg.wParam == VK_RETURN && RichEdit1 && FontSizeCombo &&
+        FontSizeCombo->HandleAllocated() && IsChild(FontSizeCombo->WindowHandle(), msg.hwnd) &&
+        !FontSizeCombo->DroppedDown() && !(KeyboardShift() & (ssCtrl | ssAlt))) {
+        FontSizeComboConfirm();
+        return true;
+    }
+    return TForm::PreTranslateMessage(msg);
+}
+
 // ---------------------------------------------------------------- files
 
 namespace {

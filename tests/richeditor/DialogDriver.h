@@ -32,6 +32,7 @@ public:
         for (int k = 0; k < form.ComponentCount(); ++k)
             if (auto* c = dynamic_cast<TWinControl*>(form.Components(k))) controls_[c->Name()] = c->Handle();
         SetForegroundWindow(form.Handle());
+        uiThread_ = GetCurrentThreadId();
         dialog_ = form.Handle();
     }
 

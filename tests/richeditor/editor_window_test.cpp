@@ -11,9 +11,14 @@
 #include <sstream>
 #include <thread>
 
+#include "../print/FilePrinter.h"
+#include "DialogDriver.h"
+#include "Printers.h"
 #include "TestUtil.h"
 #include "richedit/wwIntl.h"
 #include "richeditor/wwRichEditForm.h"
+#include "richeditor/wwRichParagraphDialog.h"
+#include "richeditor/wwRichTabDialog.h"
 #include "richeditor/wwRuler.h"
 
 using namespace testsupport;
@@ -694,17 +699,30 @@ TEST_F(EditorWindowTest, Screenshots) {
     TwwRichMemoryStream ms;
     ms.WriteString(
         "{\\rtf1\\ansi{\\fonttbl{\\f0\\fswiss Arial;}{\\f1\\froman Times New Roman;}}"
-        "{\\colortbl;\\red128\\green0\\blue0;\\red0\\green0\\blue128;}"
+        "{\\colortbl;\\red128\\green0\\blue0;\\red0\\green0\\blue128;\\red255\\green255\\blue0;}"
         "\\f1\\fs24\\b Notes on the harbour\\b0\\par"
         "\\f0\\fs20 The lanterns are lit at dusk by the \\i harbour master\\i0 , one by one.\\par"
-        "\\cf1 Marlow writes the tide tables in red ink\\cf0 ; the \\ul ferry\\ulnone  leaves at six.\\par"
-        "\\pard\\qc\\cf2 A centred line in navy\\cf0\\par\\pard\\par}");
+        "\\cf1 Marlow writes the tide tables in red ink\\cf0 ; the \\ul ferry\\ulnone  leaves at "
+        "\\highlight3 six\\highlight0 .\\par "
+        "Check the moorings\\par "
+        "Light the lanterns\\par "
+        "Write up the log\\par"
+        "\\pard\\qc\\cf2\\b A centred line in navy\\b0\\cf0\\par\\pard\\par}");
     ms.SetPosition(0);
     control->Lines()->LoadFromStream(ms);
     control->SetSelStart(60);
     control->EditorPosition()->Width = 0;
     control->EditorPosition()->Height = 0;
     Edit([&](Driver& d) {
+        // The three short lines (the fourth to the sixth) become a list with
+        // the window's own Bullets button.
+        d.Do([&] {
+            auto* e = d.form->RichEdit1;
+            const int from = static_cast<int>(e->Perform(EM_LINEINDEX, 3));
+            e->SetSelStart(from);
+            e->SetSelLength(static_cast<int>(e->Perform(EM_LINEINDEX, 5)) + 3 - from);
+        });
+        d.Click(d.form->BulletButton, 11, 11);
         d.Do([&] { d.form->RichEdit1->SetSelStart(62); });
         d.Paint();
         SaveScreenBmp(out + "\\editor-window.bmp", d.window);
@@ -727,6 +745,21 @@ TEST_F(EditorWindowTest, Screenshots) {
         SaveScreenBmp(out + "\\editor-edit-menu.bmp");
         d.Press(VK_ESCAPE);
         d.Press(VK_ESCAPE);
+        // The paragraph dialog, opened from the Format menu over the window.
+        HWND paragraph = nullptr;
+        TwwRichParagraphDialog::OnDialogShown = [&](TwwRichParagraphDialog& dlg) { paragraph = dlg.Handle(); };
+        d.MenuKey('O');
+        d.Press('P');
+        d.Until([&] { return paragraph && IsWindowVisible(paragraph); });
+        d.Paint();
+        d.Do([&] {
+            RedrawWindow(paragraph, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+        });
+        d.Settle();
+        SaveScreenBmp(out + "\\editor-paragraph-dialog.bmp");
+        TwwRichParagraphDialog::OnDialogShown = nullptr;
+        if (paragraph) PostMessageA(paragraph, WM_CLOSE, 0, 0);
+        d.Until([&] { return !paragraph || !IsWindowVisible(paragraph); });
     });
     control->EditorOptions = kNotepadOptions & ~unsigned{reoFlatButtons};
     Edit([&](Driver& d) {
@@ -768,7 +801,7 @@ TEST_F(EditorWindowTest, HintsGoToTheStatusBarOnlyWithTheHintOption) {
     restored = static_cast<bool>(Application->OnHint) == static_cast<bool>(before);
     control->EditorOptions = kNotepadOptions & ~unsigned{reoShowHints};
     Edit([&](Driver& d) { without = hover(d); });
-    EXPECT_EQ(with, " Makes the selection bold (toggle)");
+    EXPECT_EQ(with, "Makes the selection bold (toggle)");
     EXPECT_EQ(without, "");
     EXPECT_TRUE(restored);
 }
@@ -801,4 +834,354 @@ TEST_F(EditorWindowTest, TheViewMenuHidesTheRulerAndTheEditorMovesUp) {
     EXPECT_FALSE(checked);
     EXPECT_EQ(topBefore - topAfter, rulerHeight + 2);
     EXPECT_EQ(afterEscape, "view");
+}
+
+namespace {
+
+// The selection of the editor control, as the platform has it.
+CHARRANGE Selection(const Driver& d) {
+    return d.On([&] {
+        CHARRANGE r{};
+        SendMessageA(d.form->RichEdit1->WindowHandle(), EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&r));
+        return r;
+    });
+}
+
+// A visible find or replace dialog of the window's thread (a dialog with
+// the find text box).
+HWND SearchDialog(const Driver& d, int ms = 5000) {
+    struct S {
+        static BOOL CALLBACK Proc(HWND w, LPARAM lp) {
+            char cls[32] = {};
+            GetClassNameA(w, cls, sizeof cls);
+            if (std::string(cls) == "#32770" && IsWindowVisible(w) && GetDlgItem(w, 0x480)) {
+                *reinterpret_cast<HWND*>(lp) = w;
+                return FALSE;
+            }
+            return TRUE;
+        }
+    };
+    HWND found = nullptr;
+    for (DWORD end = GetTickCount() + static_cast<DWORD>(ms); !found;) {
+        EnumThreadWindows(d.thread, S::Proc, reinterpret_cast<LPARAM>(&found));
+        if (found || static_cast<int>(end - GetTickCount()) <= 0) break;
+        Sleep(10);
+    }
+    return found;
+}
+
+void ClickWindow(const Driver& d, HWND w) {
+    RECT r{};
+    GetWindowRect(w, &r);
+    SendMouseInput(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, (r.left + r.right) / 2, (r.top + r.bottom) / 2);
+    SendMouseInput(MOUSEEVENTF_LEFTDOWN);
+    SendMouseInput(MOUSEEVENTF_LEFTUP);
+    d.Settle();
+}
+
+}  // namespace
+
+// Format, Paragraph and Tabs from the window's own menu: the dialogs open
+// over the window, and what is typed there reaches the paragraph and the
+// ruler.
+TEST_F(EditorWindowTest, TheFormatMenuOpensTheParagraphAndTabDialogs) {
+    control->Lines()->SetText("An indented paragraph");
+    control->EditorPosition()->Width = 0;
+    control->EditorPosition()->Height = 0;
+    dialogdriver::Driver para, tabs;
+    TwwRichParagraphDialog::OnDialogShown = [&](TwwRichParagraphDialog& dlg) { para.Shown(dlg); };
+    TwwRichTabDialog::OnDialogShown = [&](TwwRichTabDialog& dlg) { tabs.Shown(dlg); };
+    int markerBefore = 0, markerAfter = 0, inchPixels = 0;
+    PARAFORMAT2 after{};
+    bool paraShown = false, tabsShown = false;
+    Edit([&](Driver& d) {
+        d.Do([&] {
+            markerBefore = d.form->Ruler->LeftMarker()->Left();
+            inchPixels = GetDeviceCaps(GetDC(nullptr), LOGPIXELSX);
+        });
+        d.MenuKey('O');
+        d.Press('P');
+        paraShown = para.WaitFor([&] { return para.Dialog() && IsWindowVisible(para.Dialog()); });
+        if (paraShown) {
+            para.WaitFor([&] { return para.Foreground() == para.Dialog(); });
+            para.Replace(para.Control("LeftEdit"), "1");
+            if (const char* shot = std::getenv("CODEXIA_EDITOR_PARAGRAPH_SHOT")) SaveScreenBmp(shot);
+            para.ClickToClose(para.ByCaption("&OK"));
+        }
+        d.Settle();
+        d.Do([&] { markerAfter = d.form->Ruler->LeftMarker()->Left(); });
+
+        d.MenuKey('O');
+        d.Press('T');
+        tabsShown = tabs.WaitFor([&] { return tabs.Dialog() && IsWindowVisible(tabs.Dialog()); });
+        if (tabsShown) {
+            tabs.WaitFor([&] { return tabs.Focus() == tabs.Control("Edit1"); });
+            tabs.Type("2");
+            tabs.Key(VK_RETURN);  // Set
+            tabs.WaitFor([&] { return tabs.Items(tabs.Control("ListBox1")).size() == 1; });
+            tabs.Key(VK_RETURN);  // the entry is empty again: OK
+            tabs.WaitFor([&] { return !IsWindowVisible(tabs.Dialog()); });
+        }
+        d.Settle();
+        d.Do([&] { after = d.form->RichEdit1->GetParagraphFormat(); });
+        d.Press('S', true);
+    });
+    TwwRichParagraphDialog::OnDialogShown = nullptr;
+    TwwRichTabDialog::OnDialogShown = nullptr;
+    EXPECT_TRUE(paraShown);
+    EXPECT_TRUE(tabsShown);
+    EXPECT_EQ(para.Failures(), "");
+    EXPECT_EQ(tabs.Failures(), "");
+    EXPECT_EQ(after.dxStartIndent + after.dxOffset, 1440);  // the other lines start an inch in
+    EXPECT_EQ(after.dxStartIndent, 1440);                   // and the first with them
+    // The ruler's left marker moved an inch to the right.
+    EXPECT_NEAR(markerAfter - markerBefore, inchPixels, 2);
+    ASSERT_EQ(after.cTabCount, 1);
+    EXPECT_EQ(after.rgxTabs[0] & 0xFFFFFF, 2 * 1440);
+    EXPECT_EQ(TakeErrors(), "");
+}
+
+// Edit, Find finds a word; Find Next (F3) goes on to the next until none is
+// left; Edit, Replace replaces them all.
+TEST_F(EditorWindowTest, FindFindNextAndReplaceFromTheEditMenu) {
+    control->Lines()->SetText("one fish two fish red fish");
+    std::vector<CHARRANGE> found;
+    std::string noMore, afterReplace;
+    bool findShown = false, replaceShown = false;
+    Edit([&](Driver& d) {
+        d.Press(VK_HOME, true);
+        d.MenuKey('E');
+        d.Press('F');
+        HWND dlg = SearchDialog(d);
+        findShown = dlg != nullptr;
+        if (dlg) {
+            d.Type("fish");
+            d.Press(VK_RETURN);  // Find Next, the dialog's default button
+            found.push_back(Selection(d));
+            d.Press(VK_ESCAPE);  // closes the dialog
+            d.Until([&] { return !IsWindowVisible(dlg); });
+        }
+        d.Until([&] { return GetForegroundWindow() == d.window; });
+        d.Press(VK_F3);
+        found.push_back(Selection(d));
+        d.Press(VK_F3);
+        found.push_back(Selection(d));
+        Key(VK_F3, false);
+        Key(VK_F3, true);
+        if (HWND box = d.MessageBoxWindow()) {
+            noMore = Driver::BoxText(box);
+            d.Press(VK_RETURN);
+        }
+        d.Until([&] { return GetForegroundWindow() == d.window; });
+
+        d.MenuKey('E');
+        d.Press('E');
+        HWND rep = SearchDialog(d);
+        replaceShown = rep != nullptr;
+        if (rep) {
+            d.Settle();
+            // The find text comes from the last search; the replacement is typed.
+            HWND with = GetDlgItem(rep, 0x481);
+            ClickWindow(d, with);
+            d.Type("cake");
+            ClickWindow(d, GetDlgItem(rep, 0x401));  // Replace All
+            if (HWND box = d.MessageBoxWindow(2000)) {
+                (void)box;
+                d.Press(VK_RETURN);
+            }
+            d.Until([&] { return d.EditorText().find("fish") == std::string::npos; });
+            afterReplace = d.EditorText();
+            PostMessageA(rep, WM_COMMAND, IDCANCEL, 0);
+        }
+    });
+    EXPECT_TRUE(findShown);
+    ASSERT_EQ(found.size(), 3u);
+    EXPECT_EQ(found[0].cpMin, 4);
+    EXPECT_EQ(found[0].cpMax, 8);
+    EXPECT_EQ(found[1].cpMin, 13);
+    EXPECT_EQ(found[2].cpMin, 22);
+    EXPECT_EQ(noMore, "No more matches found");
+    EXPECT_TRUE(replaceShown);
+    EXPECT_EQ(afterReplace, "one cake two cake red cake");
+    EXPECT_EQ(TakeErrors(), "");
+}
+
+// Format, Font: the face typed in the font dialog is applied to the selection.
+TEST_F(EditorWindowTest, TheFontDialogFromTheFormatMenuAppliesAFace) {
+    control->Lines()->SetText("face me");
+    std::string face;
+    bool shown = false;
+    Edit([&](Driver& d) {
+        d.Press('A', true);
+        d.MenuKey('O');
+        d.Press('F');
+        HWND dlg = nullptr;
+        for (DWORD end = GetTickCount() + 5000; !dlg && static_cast<int>(end - GetTickCount()) > 0;) {
+            EnumThreadWindows(d.thread, FindFileDialog, reinterpret_cast<LPARAM>(&dlg));
+            if (!dlg) Sleep(10);
+        }
+        shown = dlg != nullptr;
+        if (dlg) {
+            d.Settle();
+            HWND faceBox = GetDlgItem(dlg, 0x470);
+            ClickWindow(d, faceBox);
+            d.Press(VK_HOME);
+            d.Press(VK_END, false, false, true);
+            d.Type("Courier New");
+            d.Press(VK_RETURN);
+            d.Until([&] { return !IsWindow(dlg) || !IsWindowVisible(dlg); });
+        }
+        d.Settle();
+        face = d.On([&] { return d.form->RichEdit1->SelAttributes()->Name(); });
+    });
+    EXPECT_TRUE(shown);
+    EXPECT_EQ(face, "Courier New");
+}
+
+// The font size box: a size typed and confirmed with Return applies to the
+// selection; a text that is no number shows the conversion error and the
+// size stays.
+TEST_F(EditorWindowTest, ASizeTypedInTheSizeBoxAppliesOnReturn) {
+    control->Lines()->SetText("size me");
+    control->EditorPosition()->Width = 0;
+    control->EditorPosition()->Height = 0;
+    int typed = 0, afterBad = 0;
+    std::string errors, shownText, firstText;
+    bool focusBack = false;
+    Edit([&](Driver& d) {
+        d.Press('A', true);
+        TComboBox* box = d.form->FontSizeCombo;
+        int x = 10;
+        auto enter = [&](const std::string& text) {
+            d.Until([&] { return GetForegroundWindow() == d.window; });
+            // Each click elsewhere in the box: two at one place would be a double click.
+            d.Click(box, x, 10);
+            x += 8;
+            d.Until([&] { return IsChild(box->WindowHandle(), GetFocus()) != FALSE; });
+            d.Press(VK_HOME);
+            d.Press(VK_END, false, false, true);
+            d.Type(text);
+            shownText = d.On([&] { return box->Text(); });
+            d.Press(VK_RETURN);
+        };
+        enter("23");
+        firstText = shownText;
+        d.Do([&] {
+            typed = d.form->RichEdit1->SelAttributes()->Size();
+            focusBack = GetFocus() == d.form->RichEdit1->WindowHandle();
+        });
+        enter("2x");
+        d.Until([&] { return !Errors().empty(); }, 2000);
+        d.Do([&] {
+            afterBad = d.form->RichEdit1->SelAttributes()->Size();
+            errors = TakeErrors();
+        });
+    });
+    EXPECT_EQ(firstText, "23");
+    EXPECT_EQ(typed, 23);
+    EXPECT_TRUE(focusBack);
+    EXPECT_EQ(shownText, "2x");
+    EXPECT_EQ(errors, "'2x' is not a valid integer value");
+    EXPECT_EQ(afterBad, 23);
+}
+
+// Without flat buttons the buttons are raised, lower by their bar's step,
+// their pictures one pixel less from the edge, and the separators hidden.
+TEST_F(EditorWindowTest, RaisedButtonsMoveDownAndLoseAPixelOfMargin) {
+    struct Look {
+        int boldTop = 0, boldMargin = 0, boldWidth = 0, glyph = 0, newTop = 0;
+        bool flat = true, separator = true;
+    };
+    auto look = [&] {
+        Look l;
+        Edit([&](Driver& d) {
+            d.Do([&] {
+                auto* f = d.form;
+                l.flat = f->BoldButton->Flat();
+                l.boldTop = f->BoldButton->Top();
+                l.boldMargin = f->BoldButton->Margin();
+                l.boldWidth = f->BoldButton->Width();
+                l.glyph = f->BoldButton->Glyph()->Width() / std::max(1, f->BoldButton->NumGlyphs());
+                l.newTop = f->NewButton->Top();
+                l.separator = f->FindSeparator->Visible();
+            });
+        });
+        return l;
+    };
+    Look flat = look();
+    control->EditorOptions = kNotepadOptions & ~unsigned{reoFlatButtons};
+    Look raised = look();
+    EXPECT_TRUE(flat.flat);
+    EXPECT_TRUE(flat.separator);
+    EXPECT_EQ(flat.boldMargin, -1);
+    EXPECT_FALSE(raised.flat);
+    EXPECT_FALSE(raised.separator);
+    EXPECT_EQ(raised.boldMargin, (raised.boldWidth - raised.glyph) / 2 - 1);
+    EXPECT_EQ(raised.boldTop, flat.boldTop + 1);
+    EXPECT_EQ(raised.newTop, flat.newTop + 2);
+}
+
+// File, Print prints through the print dialog to the default printer (here
+// one that writes PostScript files); File, Page Setup takes margins typed in
+// the platform's dialog, and they come back to the control on save.
+TEST_F(EditorWindowTest, PrintAndPageSetupFromTheFileMenu) {
+    std::string why;
+    if (printtest::EnsureFilePrinter(&why).empty()) GTEST_SKIP() << why;
+    struct Remove {
+        ~Remove() {
+            Printer()->OutputFile.clear();
+            printtest::RemoveFilePrinter();
+            Printer()->Refresh();
+        }
+    } remove;
+    Printer()->Refresh();
+    Printer()->SetPrinterIndex(-1);
+    control->Lines()->SetText("Harbour notes to print");
+    control->PrintJobName = "Editor print job";
+    control->PrintMargins()->Left = 1;
+    const std::string out = dir + "\\editor-print.ps";
+    Printer()->OutputFile = out;
+    bool printShown = false, setupShown = false;
+    std::string shownLeft;
+    bool saved = Edit([&](Driver& d) {
+        d.MenuKey('F');
+        d.Press('P');
+        printShown = d.AcceptFileDialog();
+        d.Until([&] { return GetFileAttributesA(out.c_str()) != INVALID_FILE_ATTRIBUTES; }, 10000);
+        d.Until([&] { return GetForegroundWindow() == d.window; });
+
+        d.MenuKey('F');
+        d.Press('U');
+        HWND dlg = nullptr;
+        for (DWORD end = GetTickCount() + 10000; !dlg && static_cast<int>(end - GetTickCount()) > 0;) {
+            EnumThreadWindows(d.thread, FindFileDialog, reinterpret_cast<LPARAM>(&dlg));
+            if (!dlg) Sleep(10);
+        }
+        setupShown = dlg != nullptr;
+        if (dlg) {
+            d.Settle();
+            HWND left = GetDlgItem(dlg, 0x483);
+            char text[64] = {};
+            GetWindowTextA(left, text, sizeof text);
+            shownLeft = text;
+            ClickWindow(d, left);
+            d.Press(VK_HOME);
+            d.Press(VK_END, false, false, true);
+            d.Type("2");
+            d.Press(VK_RETURN);
+            d.Until([&] { return !IsWindow(dlg) || !IsWindowVisible(dlg); });
+        }
+        d.Settle();
+        d.Press('S', true);  // Save and Exit
+    });
+    EXPECT_TRUE(printShown);
+    std::string ps = ReadFile(out);
+    EXPECT_EQ(ps.rfind("%!PS", 0), 0u) << ps.substr(0, 40);
+    EXPECT_NE(ps.find("Editor print job"), std::string::npos);
+    EXPECT_TRUE(setupShown);
+    EXPECT_EQ(shownLeft.rfind("1", 0), 0u) << shownLeft;
+    EXPECT_TRUE(saved);
+    EXPECT_DOUBLE_EQ(control->PrintMargins()->Left, 2.0);
+    EXPECT_DOUBLE_EQ(control->PrintMargins()->Top, 1.0);
+    EXPECT_EQ(TakeErrors(), "");
 }
