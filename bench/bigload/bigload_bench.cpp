@@ -44,37 +44,11 @@
 
 #include "richedit/wwRichEditLoad.h"
 
+#include "../BenchCommon.h"
+
+using namespace bench;
+
 namespace {
-
-// The process's processor time in ms: less at the mercy of other programs on
-// a shared machine than the wall clock.
-double Cpu() {
-    FILETIME c, e, k, u;
-    GetProcessTimes(GetCurrentProcess(), &c, &e, &k, &u);
-    auto ms = [](FILETIME t) { return static_cast<double>((ULONGLONG{t.dwHighDateTime} << 32) | t.dwLowDateTime) / 1e4; };
-    return ms(k) + ms(u);
-}
-
-double Now() {
-    LARGE_INTEGER c, f;
-    QueryPerformanceCounter(&c);
-    QueryPerformanceFrequency(&f);
-    return static_cast<double>(c.QuadPart) * 1000.0 / static_cast<double>(f.QuadPart);
-}
-
-struct Source {
-    const std::string* bytes;
-    std::size_t at = 0;
-};
-
-DWORD CALLBACK FromMemory(DWORD_PTR cookie, LPBYTE buf, LONG cb, LONG* done) {
-    auto* s = reinterpret_cast<Source*>(cookie);
-    std::size_t n = std::min<std::size_t>(static_cast<std::size_t>(cb), s->bytes->size() - s->at);
-    std::memcpy(buf, s->bytes->data() + s->at, n);
-    s->at += n;
-    *done = static_cast<LONG>(n);
-    return 0;
-}
 
 DWORD CALLBACK ToString(DWORD_PTR cookie, LPBYTE buf, LONG cb, LONG* done) {
     reinterpret_cast<std::string*>(cookie)->append(reinterpret_cast<char*>(buf), static_cast<std::size_t>(cb));
@@ -94,14 +68,6 @@ std::string StreamOut(HWND w, WPARAM format) {
     EDITSTREAM es{reinterpret_cast<DWORD_PTR>(&out), 0, ToString};
     SendMessageA(w, EM_STREAMOUT, format, reinterpret_cast<LPARAM>(&es));
     return out;
-}
-
-void Pump() {
-    MSG m;
-    while (PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE)) {
-        TranslateMessage(&m);
-        DispatchMessageA(&m);
-    }
 }
 
 HWND Host() {
@@ -128,13 +94,13 @@ struct Variant {
          hidden = false, links = false, linksAfter = false;
 };
 
-bool Parse(const std::string& spec, Variant& v) {
-    v.name = spec;
+bool Parse(const std::string& recipe, Variant& v) {
+    v.name = recipe;
     std::size_t at = 0;
-    while (at <= spec.size()) {
-        std::size_t end = spec.find('+', at);
-        if (end == std::string::npos) end = spec.size();
-        std::string w = spec.substr(at, end - at);
+    while (at <= recipe.size()) {
+        std::size_t end = recipe.find('+', at);
+        if (end == std::string::npos) end = recipe.size();
+        std::string w = recipe.substr(at, end - at);
         if (w == "one") v.pieceBytes = 0;
         else if (w.size() > 1 && w[0] == 'p' && std::isdigit(static_cast<unsigned char>(w[1])))
             v.pieceBytes = std::strtoul(w.c_str() + 1, nullptr, 10) * 1024;

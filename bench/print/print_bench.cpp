@@ -26,6 +26,10 @@
 #include "PrintTestUtil.h"
 #include "richedit/wwRichEdit.h"
 
+#include "../BenchCommon.h"
+
+using namespace bench;
+
 namespace {
 
 class TBenchForm : public TForm {
@@ -34,35 +38,6 @@ public:
     explicit TBenchForm(TComponent* owner) : TForm(owner) {}
 };
 CX_IMPLEMENT_CLASS(TBenchForm, TCustomForm, CX_ABSTRACT, {})
-
-double Now() {
-    LARGE_INTEGER c, f;
-    QueryPerformanceCounter(&c);
-    QueryPerformanceFrequency(&f);
-    return static_cast<double>(c.QuadPart) * 1000.0 / static_cast<double>(f.QuadPart);
-}
-
-struct Source {
-    const std::string* bytes;
-    std::size_t at = 0;
-};
-
-DWORD CALLBACK FromMemory(DWORD_PTR cookie, LPBYTE buf, LONG cb, LONG* done) {
-    auto* s = reinterpret_cast<Source*>(cookie);
-    std::size_t n = std::min<std::size_t>(static_cast<std::size_t>(cb), s->bytes->size() - s->at);
-    std::memcpy(buf, s->bytes->data() + s->at, n);
-    s->at += n;
-    *done = static_cast<LONG>(n);
-    return 0;
-}
-
-void Pump() {
-    MSG m;
-    while (PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE)) {
-        TranslateMessage(&m);
-        DispatchMessageA(&m);
-    }
-}
 
 // The screen side: the window holds the text already; a new line width
 // makes it lay the whole document out, then every screenful is painted.

@@ -23,14 +23,11 @@
 #include <string>
 #include <vector>
 
-namespace {
+#include "../BenchCommon.h"
 
-double Now() {
-    LARGE_INTEGER c, f;
-    QueryPerformanceCounter(&c);
-    QueryPerformanceFrequency(&f);
-    return static_cast<double>(c.QuadPart) * 1000.0 / static_cast<double>(f.QuadPart);
-}
+using namespace bench;
+
+namespace {
 
 struct Find {
     DWORD pid;

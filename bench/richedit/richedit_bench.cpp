@@ -22,6 +22,10 @@
 #include "Forms.h"
 #include "richedit/wwRichEdit.h"
 
+#include "../BenchCommon.h"
+
+using namespace bench;
+
 namespace {
 
 class TBenchForm : public TForm {
@@ -32,27 +36,6 @@ public:
 CX_IMPLEMENT_CLASS(TBenchForm, TCustomForm, CX_ABSTRACT, {})
 
 constexpr int kLimit = 0x7FFFFFF0;
-
-double Now() {
-    LARGE_INTEGER c, f;
-    QueryPerformanceCounter(&c);
-    QueryPerformanceFrequency(&f);
-    return static_cast<double>(c.QuadPart) * 1000.0 / static_cast<double>(f.QuadPart);
-}
-
-struct Source {
-    const std::string* bytes;
-    std::size_t at = 0;
-};
-
-DWORD CALLBACK FromMemory(DWORD_PTR cookie, LPBYTE buf, LONG cb, LONG* done) {
-    auto* s = reinterpret_cast<Source*>(cookie);
-    std::size_t n = std::min<std::size_t>(static_cast<std::size_t>(cb), s->bytes->size() - s->at);
-    std::memcpy(buf, s->bytes->data() + s->at, n);
-    s->at += n;
-    *done = static_cast<LONG>(n);
-    return 0;
-}
 
 HWND Host() {
     static HWND host = [] {
