@@ -16,6 +16,9 @@
 #include "RichEdit.h"
 
 struct IRichEditOle;
+namespace units {
+enum class Unit;
+}
 class TFontDialog;
 class TMenuItem;
 class TRichEditOleCallback;
@@ -225,6 +228,8 @@ public:
     // shown for a value, plain or put on the unit's grid (or 1/grid).
     int UnitsToTwips(const std::string& text) const;
     double TwipsToUnits(int twips) const;
+    // The unit MeasurementUnits names, for the length arithmetic.
+    units::Unit LengthUnit() const;
     std::string FormatUnits(double value) const;
     std::string FormatUnitsOnGrid(double value, int grid = 0) const;
     // The decimal separator of the user's locale.

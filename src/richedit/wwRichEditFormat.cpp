@@ -8,14 +8,15 @@
 #include "wwRichEdit.h"
 
 namespace {
-units::Unit UnitOf(TwwMeasurementUnits u) {
-    return u == TwwMeasurementUnits::muCentimeters ? units::Unit::Centimetres : units::Unit::Inches;
-}
 // A value in units to thousandths (values come from twips in hundredths).
 units::Milli ToMilli(double value) { return static_cast<units::Milli>(std::llround(value * 1000)); }
 }  // namespace
 
 // ---------------------------------------------------------------- lengths
+
+units::Unit TwwCustomRichEdit::LengthUnit() const {
+    return MeasurementUnits == TwwMeasurementUnits::muCentimeters ? units::Unit::Centimetres : units::Unit::Inches;
+}
 
 char TwwCustomRichEdit::DecimalSeparator() {
     char sep[8] = {};
@@ -24,7 +25,7 @@ char TwwCustomRichEdit::DecimalSeparator() {
 }
 
 int TwwCustomRichEdit::UnitsToTwips(const std::string& text) const {
-    auto twips = units::TryUnitsToTwips(text, UnitOf(MeasurementUnits), DecimalSeparator());
+    auto twips = units::TryUnitsToTwips(text, LengthUnit(), DecimalSeparator());
     if (!twips) {
         auto number = units::ParseDecimal(units::CutUnitCharacters(text), DecimalSeparator());
         if (number) throw Exception("'" + text + "' is out of range");
@@ -34,15 +35,15 @@ int TwwCustomRichEdit::UnitsToTwips(const std::string& text) const {
 }
 
 double TwwCustomRichEdit::TwipsToUnits(int twips) const {
-    return static_cast<double>(units::TwipsToHundredths(twips, UnitOf(MeasurementUnits))) / 100.0;
+    return static_cast<double>(units::TwipsToHundredths(twips, LengthUnit())) / 100.0;
 }
 
 std::string TwwCustomRichEdit::FormatUnits(double value) const {
-    return units::FormatUnits(ToMilli(value), UnitOf(MeasurementUnits), DecimalSeparator());
+    return units::FormatUnits(ToMilli(value), LengthUnit(), DecimalSeparator());
 }
 
 std::string TwwCustomRichEdit::FormatUnitsOnGrid(double value, int grid) const {
-    return units::FormatUnitsOnGrid(ToMilli(value), UnitOf(MeasurementUnits), DecimalSeparator(), grid);
+    return units::FormatUnitsOnGrid(ToMilli(value), LengthUnit(), DecimalSeparator(), grid);
 }
 
 // ---------------------------------------------------------------- formatting commands

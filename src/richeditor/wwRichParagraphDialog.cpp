@@ -17,10 +17,6 @@ namespace {
 constexpr unsigned kApplyMask = 0x1DD;
 constexpr unsigned kAlignmentBit = 0x01;
 
-units::Unit UnitOf(const TwwCustomRichEdit& c) {
-    return c.MeasurementUnits == TwwMeasurementUnits::muCentimeters ? units::Unit::Centimetres
-                                                                      : units::Unit::Inches;
-}
 
 void SelectAll(TEdit* e) { SendMessageA(e->Handle(), EM_SETSEL, 0, -1); }
 }  // namespace
@@ -150,7 +146,7 @@ void TwwRichParagraphDialog::Fill() {
 
 TEdit* TwwRichParagraphDialog::FirstFailingField() {
     auto Checked = [this](const std::string& text) {
-        return entries::CheckedTwips(text, UnitOf(richEdit_), TwwCustomRichEdit::DecimalSeparator()).has_value();
+        return entries::CheckedTwips(text, richEdit_.LengthUnit(), TwwCustomRichEdit::DecimalSeparator()).has_value();
     };
     for (TEdit* e : {LeftEdit, FirstLineEdit, RightEdit, BeforeParagraphEdit, AfterParagraphEdit})
         if (!Checked(e->Text())) return e;
@@ -199,7 +195,7 @@ void TwwRichParagraphDialog::OKBtnClick(TObject*) {
 void TwwRichParagraphDialog::LineSpacingComboBoxChange(TObject*) {
     switch (LineSpacingComboBox->ItemIndex()) {
     case Single: case OneAndHalf: case Double: WithinParagraphEdit->SetText(""); break;
-    case AtLeast: case Exactly: WithinParagraphEdit->SetText(entries::SixthOfInch(UnitOf(richEdit_), TwwCustomRichEdit::DecimalSeparator())); break;
+    case AtLeast: case Exactly: WithinParagraphEdit->SetText(entries::SixthOfInch(richEdit_.LengthUnit(), TwwCustomRichEdit::DecimalSeparator())); break;
     case Multiple: WithinParagraphEdit->SetText("1"); break;
     default: break;
     }

@@ -18,10 +18,6 @@ constexpr unsigned kApplyMask = 0x20;
 // The position bits of a tab stop; the platform keeps alignment and leader above them.
 constexpr LONG kTabPositionBits = 0x00FFFFFF;
 
-units::Unit UnitOf(const TwwCustomRichEdit& c) {
-    return c.MeasurementUnits == TwwMeasurementUnits::muCentimeters ? units::Unit::Centimetres
-                                                                      : units::Unit::Inches;
-}
 }  // namespace
 
 std::function<void(TwwRichTabDialog&)> TwwRichTabDialog::OnDialogShown;
@@ -106,7 +102,7 @@ void TwwRichTabDialog::Apply() {
 
 TwwRichTabDialog::TSetResult TwwRichTabDialog::SetTab() {
     TStrings* items = ListBox1->Items();
-    const entries::TabPlace place = entries::PlaceTab(items->ToVector(), Edit1->Text(), UnitOf(richEdit_),
+    const entries::TabPlace place = entries::PlaceTab(items->ToVector(), Edit1->Text(), richEdit_.LengthUnit(),
                                                       TwwCustomRichEdit::DecimalSeparator());
     if (place.kind != entries::TabPlace::Insert) return TSetResult::Ignored;  // the entry keeps its text
     // A paragraph holds no more: say so rather than let the last stops drop
@@ -160,7 +156,7 @@ void TwwRichTabDialog::OKBtnClick(TObject*) {
         Edit1->SetFocus();
         SendMessageA(Edit1->Handle(), EM_SETSEL, 0, -1);
     };
-    if (!entries::CheckedTwips(Edit1->Text(), UnitOf(richEdit_), TwwCustomRichEdit::DecimalSeparator())) {
+    if (!entries::CheckedTwips(Edit1->Text(), richEdit_.LengthUnit(), TwwCustomRichEdit::DecimalSeparator())) {
         stayOpen();
         return;
     }

@@ -9,10 +9,8 @@
 
 namespace {
 
-units::Unit UnitOf(const TwwCustomRichEdit* e) {
-    return e && e->MeasurementUnits == TwwMeasurementUnits::muCentimeters ? units::Unit::Centimetres
-                                                                           : units::Unit::Inches;
-}
+// Inches until the ruler has an editor.
+units::Unit UnitOf(const TwwCustomRichEdit* e) { return e ? e->LengthUnit() : units::Unit::Inches; }
 
 // The 16 colours of the marker pictures, in the platform's standard order.
 constexpr RGBQUAD kPalette[16] = {
