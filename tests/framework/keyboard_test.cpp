@@ -49,29 +49,6 @@ void QueueKey(WORD vk, bool up) {
     SendInput(1, &in, sizeof in);
 }
 
-std::map<UINT_PTR, std::function<void()>>& Timed() {
-    static std::map<UINT_PTR, std::function<void()>> m;
-    return m;
-}
-void CALLBACK RunTimed(HWND, UINT, UINT_PTR id, DWORD) {
-    KillTimer(nullptr, id);
-    auto it = Timed().find(id);
-    if (it == Timed().end()) return;
-    auto fn = std::move(it->second);
-    Timed().erase(it);
-    if (fn) fn();
-}
-// Runs fn from the thread's message loop (whichever loop runs then).
-UINT_PTR After(int ms, std::function<void()> fn) {
-    UINT_PTR id = SetTimer(nullptr, 0, static_cast<UINT>(ms), RunTimed);
-    Timed()[id] = std::move(fn);
-    return id;
-}
-void Cancel(UINT_PTR id) {
-    KillTimer(nullptr, id);
-    Timed().erase(id);
-}
-
 // A plain container, as a panel.
 class TBoxForTabs : public TCustomControl {
     CX_DECLARE_CLASS()

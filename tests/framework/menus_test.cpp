@@ -16,23 +16,6 @@ using layout::Value;
 
 namespace {
 
-std::map<UINT_PTR, std::function<void()>>& Timed() {
-    static std::map<UINT_PTR, std::function<void()>> m;
-    return m;
-}
-void CALLBACK RunTimed(HWND, UINT, UINT_PTR id, DWORD) {
-    KillTimer(nullptr, id);
-    auto it = Timed().find(id);
-    if (it == Timed().end()) return;
-    auto fn = std::move(it->second);
-    Timed().erase(it);
-    if (fn) fn();
-}
-// Runs fn from whichever loop runs then (a menu's own loop too).
-void After(int ms, std::function<void()> fn) {
-    UINT_PTR id = SetTimer(nullptr, 0, static_cast<UINT>(ms), RunTimed);
-    Timed()[id] = std::move(fn);
-}
 
 void QueueKey(WORD vk, bool up) {
     INPUT in{};

@@ -1,5 +1,7 @@
 #include "TestUtil.h"
 
+#include <map>
+
 #include <fstream>
 
 namespace testsupport {
@@ -20,6 +22,32 @@ bool WaitFor(const std::function<bool()>& cond, int timeoutMs) {
         if (static_cast<int>(end - GetTickCount()) <= 0) return false;
         Sleep(5);
     }
+}
+
+namespace {
+std::map<UINT_PTR, std::function<void()>>& Timed() {
+    static std::map<UINT_PTR, std::function<void()>> m;
+    return m;
+}
+void CALLBACK RunTimed(HWND, UINT, UINT_PTR id, DWORD) {
+    KillTimer(nullptr, id);
+    auto it = Timed().find(id);
+    if (it == Timed().end()) return;
+    auto fn = std::move(it->second);
+    Timed().erase(it);
+    if (fn) fn();
+}
+}  // namespace
+
+UINT_PTR After(int ms, std::function<void()> fn) {
+    UINT_PTR id = SetTimer(nullptr, 0, static_cast<UINT>(ms), RunTimed);
+    Timed()[id] = std::move(fn);
+    return id;
+}
+
+void Cancel(UINT_PTR id) {
+    KillTimer(nullptr, id);
+    Timed().erase(id);
 }
 
 std::vector<std::string>& Errors() {

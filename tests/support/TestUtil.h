@@ -16,6 +16,10 @@ namespace testsupport {
 
 // Dispatches messages for the given time (at least once).
 void Pump(int milliseconds = 0);
+// Runs fn from the thread's message loop after ms, whichever loop runs then
+// (a modal form's, a menu's own); Cancel takes it back if it has not run.
+UINT_PTR After(int ms, std::function<void()> fn);
+void Cancel(UINT_PTR id);
 // Pumps until cond() holds or the time runs out; returns cond().
 bool WaitFor(const std::function<bool()>& cond, int timeoutMs = 3000);
 
