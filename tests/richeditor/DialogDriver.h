@@ -352,16 +352,7 @@ public:
     }
 
 private:
-    void Mouse(DWORD flags, int x = 0, int y = 0) {
-        INPUT in{};
-        in.type = INPUT_MOUSE;
-        in.mi.dwFlags = flags;
-        if (flags & MOUSEEVENTF_ABSOLUTE) {
-            in.mi.dx = MulDiv(x, 65536, GetSystemMetrics(SM_CXSCREEN)) + 1;
-            in.mi.dy = MulDiv(y, 65536, GetSystemMetrics(SM_CYSCREEN)) + 1;
-        }
-        SendInput(1, &in, sizeof in);
-    }
+    void Mouse(DWORD flags, int x = 0, int y = 0) { testsupport::SendMouseInput(flags, x, y); }
     void KeyEvent(WORD vk, bool up) {
         INPUT in{};
         in.type = INPUT_KEYBOARD;
