@@ -14,28 +14,13 @@
 #include <algorithm>
 
 #include "Forms.h"
+#include "WideText.h"
 #include "wwIntl.h"
 #include "wwRichEdit.h"
 
 // The platform's names for its find and replace calls, used below by name.
 #undef FindText
 #undef ReplaceText
-
-std::wstring wwWiden(const std::string& s) {
-    if (s.empty()) return {};
-    int n = MultiByteToWideChar(CP_ACP, 0, s.data(), static_cast<int>(s.size()), nullptr, 0);
-    std::wstring w(static_cast<std::size_t>(std::max(n, 0)), L'\0');
-    if (n > 0) MultiByteToWideChar(CP_ACP, 0, s.data(), static_cast<int>(s.size()), w.data(), n);
-    return w;
-}
-
-std::string wwNarrow(const std::wstring& w) {
-    if (w.empty()) return {};
-    int n = WideCharToMultiByte(CP_ACP, 0, w.data(), static_cast<int>(w.size()), nullptr, 0, nullptr, nullptr);
-    std::string s(static_cast<std::size_t>(std::max(n, 0)), '\0');
-    if (n > 0) WideCharToMultiByte(CP_ACP, 0, w.data(), static_cast<int>(w.size()), s.data(), n, nullptr, nullptr);
-    return s;
-}
 
 // ---------------------------------------------------------------- TwwFindDialog
 
@@ -50,14 +35,14 @@ bool TwwFindDialog::Execute() {
         SetActiveWindow(wnd_);
         return true;
     }
-    FindText = wwNarrow(WideFindText);
-    ReplaceText = wwNarrow(WideReplaceText);
+    FindText = AnsiFromWide(WideFindText);
+    ReplaceText = AnsiFromWide(WideReplaceText);
     return TReplaceDialog::Execute();
 }
 
 void TwwFindDialog::SetSearchText(const std::wstring& text) {
     WideFindText = text;
-    FindText = wwNarrow(text);
+    FindText = AnsiFromWide(text);
     if (wnd_ && IsWindow(wnd_)) SetDlgItemTextW(wnd_, edt1, text.c_str());
 }
 
@@ -109,8 +94,8 @@ void TwwFindDialog::Request(DWORD flags) {
         WideReplaceText = replaceWide_;
     }
     // The framework's fields follow from its narrow buffers.
-    lstrcpynA(findBuf_, wwNarrow(WideFindText).c_str(), sizeof findBuf_);
-    lstrcpynA(replaceBuf_, wwNarrow(WideReplaceText).c_str(), sizeof replaceBuf_);
+    lstrcpynA(findBuf_, AnsiFromWide(WideFindText).c_str(), sizeof findBuf_);
+    lstrcpynA(replaceBuf_, AnsiFromWide(WideReplaceText).c_str(), sizeof replaceBuf_);
     TReplaceDialog::Request(flags);
 }
 
@@ -323,8 +308,8 @@ void TwwCustomRichEdit::NoMoreMatches(TwwFindDialog& dialog) {
     HWND active = GetActiveWindow(), owner = DialogOwner();
     if (active && (active == findDialog_->Handle() || active == replaceDialog_->Handle())) owner = active;
     else if (dialog.Handle() && IsWindowVisible(dialog.Handle())) owner = dialog.Handle();
-    std::wstring text = wwWiden(WwIntl().UserMessages.LocateNoMoreMatches);
-    std::wstring caption = wwWiden(Application ? Application->Title() : std::string());
+    std::wstring text = WideFromAnsi(WwIntl().UserMessages.LocateNoMoreMatches);
+    std::wstring caption = WideFromAnsi(Application ? Application->Title() : std::string());
     MessageBoxW(owner, text.c_str(), caption.c_str(), MB_OK | MB_ICONINFORMATION);
     BeginSearch();
 }
@@ -337,7 +322,7 @@ void TwwCustomRichEdit::BeginSearch() {
 
 bool TwwCustomRichEdit::FindAndReplace(const std::string& findText, const std::string& replaceText,
                                        unsigned searchTypes) {
-    return FindAndReplace(wwWiden(findText), wwWiden(replaceText), searchTypes);
+    return FindAndReplace(WideFromAnsi(findText), WideFromAnsi(replaceText), searchTypes);
 }
 
 bool TwwCustomRichEdit::FindAndReplace(const std::wstring& findText, const std::wstring& replaceText,

@@ -34,7 +34,3 @@ private:
     wchar_t findWide_[256] = {};
     wchar_t replaceWide_[256] = {};
 };
-
-// Text between the platform's UTF-16 and the ANSI code page.
-std::wstring wwWiden(const std::string& s);
-std::string wwNarrow(const std::wstring& s);

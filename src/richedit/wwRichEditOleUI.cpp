@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "Forms.h"
+#include "WideText.h"
 #include "wwRichEdit.h"
 #include "wwRichEditOle.h"
 
@@ -16,25 +17,9 @@ const char kInvalidSourceMessage[] = "Cannot link to an invalid source.";
 const char kBreakLinkMessage[] = "Break link operation is not supported.";
 const char kPropertiesCaption[] = "%s Properties";
 
-std::string Narrow(LPCOLESTR w) {
-    if (!w || !*w) return {};
-    int n = WideCharToMultiByte(CP_ACP, 0, w, -1, nullptr, 0, nullptr, nullptr);
-    if (n <= 1) return {};
-    std::string s(static_cast<std::size_t>(n), '\0');
-    WideCharToMultiByte(CP_ACP, 0, w, -1, s.data(), n, nullptr, nullptr);
-    s.resize(static_cast<std::size_t>(n - 1));
-    return s;
-}
+std::string Narrow(LPCOLESTR w) { return w ? AnsiFromWide(w) : std::string(); }
 
-std::wstring Widen(const char* s) {
-    if (!s || !*s) return {};
-    int n = MultiByteToWideChar(CP_ACP, 0, s, -1, nullptr, 0);
-    if (n <= 1) return {};
-    std::wstring w(static_cast<std::size_t>(n), L'\0');
-    MultiByteToWideChar(CP_ACP, 0, s, -1, w.data(), n);
-    w.resize(static_cast<std::size_t>(n - 1));
-    return w;
-}
+std::wstring Widen(const char* s) { return s ? WideFromAnsi(s) : std::wstring(); }
 
 // Takes over a string from the task allocator.
 std::string TakeTaskString(LPOLESTR w) {

@@ -8,6 +8,7 @@
 #include <richole.h>
 
 #include "Menus.h"
+#include "WideText.h"
 #include "wwIntl.h"
 #include "wwRichEdit.h"
 #include "wwRichEditOle.h"
@@ -28,10 +29,7 @@ std::string ShortTypeName(const TwwSelectedObject& sel) {
     if (!(sel.object && SUCCEEDED(sel.object->GetUserType(USERCLASSTYPE_SHORT, &w)) && w))
         if (FAILED(OleRegGetUserType(sel.record.clsid, USERCLASSTYPE_SHORT, &w))) w = nullptr;
     if (!w) return std::string();
-    int n = WideCharToMultiByte(CP_ACP, 0, w, -1, nullptr, 0, nullptr, nullptr);
-    std::string s(static_cast<std::size_t>(n > 0 ? n : 1), '\0');
-    if (n > 0) WideCharToMultiByte(CP_ACP, 0, w, -1, s.data(), n, nullptr, nullptr);
-    s.resize(s.find('\0') == std::string::npos ? s.size() : s.find('\0'));
+    std::string s = AnsiFromWide(w);
     CoTaskMemFree(w);
     return s;
 }
