@@ -165,7 +165,7 @@ private:
 }  // namespace
 
 TReader::TReader(const void* data, std::size_t size, std::string windowName)
-    : data_(static_cast<const char*>(data), size), in_(data_.data(), data_.size()) {
+    : in_(data, size) {
     in_.window = std::move(windowName);
 }
 
@@ -253,7 +253,7 @@ std::vector<std::string> TReader::ReadStringList() {
 std::string TReader::ReadBinary() {
     auto v = in_.Get();
     if (v.tag != layout::Tag::Binary) Expected(*this, "binary data", v);
-    return v.s;
+    return std::move(v.s);
 }
 
 void TReader::AddFixup(std::string name, std::function<void(TComponent*)> apply) {
@@ -266,7 +266,12 @@ void TReader::ReadProperty(TPersistent& obj, const std::string& name) {
     ReadFiler filer(name);
     obj.DefineProperties(filer);
     if (filer.binary) {
-        std::string bytes = ReadBinary();
+        // The payload is read where it lies: a stored document can be
+        // megabytes, and its owner keeps one copy of what it needs.
+        layout::Tag tag = in_.PeekTag();
+        if (tag != layout::Tag::Binary) Expected(*this, "binary data", in_.Get());
+        in_.ReadTag();
+        std::string_view bytes = in_.TextView();
         layout::Reader payload(bytes.data(), bytes.size());
         payload.window = in_.window;
         payload.component = in_.component;

@@ -171,7 +171,9 @@ public:
                                    std::function<std::int32_t()> write, bool hasData) = 0;
 };
 
-// Builds components from a stored layout. One reader per window.
+// Builds components from a stored layout. One reader per window. It reads
+// the layout in place: the bytes must stay put while the reader lives (a
+// window's layout is a resource of the program, there for its whole run).
 class TReader {
 public:
     TReader(const void* data, std::size_t size, std::string windowName);
@@ -205,7 +207,6 @@ private:
     void ReadProperties(TPersistent& obj);
     void ReadProperty(TPersistent& obj, const std::string& name);
     void ReadChildren(TComponent* parent);
-    std::string data_;
     layout::Reader in_;
     TComponent* root_ = nullptr;
     std::vector<TComponent*> created_;

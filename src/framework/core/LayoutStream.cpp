@@ -122,14 +122,18 @@ double Reader::F64() {
     return d;
 }
 
-std::string Reader::Bytes(std::size_t n) {
+std::string_view Reader::View(std::size_t n) {
     Need(n);
-    std::string s(reinterpret_cast<const char*>(p_ + pos_), n);
+    std::string_view s(reinterpret_cast<const char*>(p_ + pos_), n);
     pos_ += n;
     return s;
 }
 
+std::string Reader::Bytes(std::size_t n) { return std::string(View(n)); }
+
 std::string Reader::Text() { return Bytes(U32()); }
+
+std::string_view Reader::TextView() { return View(U32()); }
 
 Tag Reader::ReadTag() {
     std::uint8_t t = U8();

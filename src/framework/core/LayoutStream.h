@@ -98,6 +98,10 @@ public:
     double F64();
     std::string Bytes(std::size_t n);
     std::string Text();  // u32 length + bytes
+    // The next n bytes, or a length-prefixed run, in place: valid while the
+    // range the reader reads from is.
+    std::string_view View(std::size_t n);
+    std::string_view TextView();
     Tag ReadTag();
     Tag PeekTag();
     Value Get();             // tag + payload
