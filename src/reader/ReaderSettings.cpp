@@ -1,10 +1,11 @@
 #include "reader/ReaderSettings.h"
 
 #include <windows.h>
-#include <shellapi.h>
 
 #include "Classes.h"
 #include "Handles.h"
+#include "WideText.h"
+#include "core/CommandLine.h"
 
 namespace reader {
 
@@ -37,18 +38,10 @@ bool FileExists(const std::string& path) {
 }
 
 std::vector<std::string> CommandLineArguments() {
+    // Split here rather than by the shell library: loading that library
+    // only for this would cost the cover part of its start-up.
     std::vector<std::string> out;
-    int n = 0;
-    LPWSTR* argv = CommandLineToArgvW(GetCommandLineW(), &n);
-    if (!argv) return out;
-    for (int k = 0; k < n; ++k) {
-        int len = WideCharToMultiByte(CP_ACP, 0, argv[k], -1, nullptr, 0, nullptr, nullptr);
-        std::string s(static_cast<std::size_t>(len > 0 ? len : 1), '\0');
-        WideCharToMultiByte(CP_ACP, 0, argv[k], -1, s.data(), len, nullptr, nullptr);
-        s.resize(s.size() - 1);
-        out.push_back(s);
-    }
-    LocalFree(argv);
+    for (const std::wstring& arg : cmdline::Split<wchar_t>(GetCommandLineW())) out.push_back(AnsiFromWide(arg));
     return out;
 }
 
