@@ -162,6 +162,18 @@ TEST_F(ReaderE2E, SwitchesAreSavedBackAndLowerCaseSwitchesDoNothing) {
     }
     DeleteFileA(Ini().c_str());
     {
+        // A face of more than one word comes quoted, as a launcher passes it.
+        Reader r(dir, "/RF\"Courier New\" \"/RI12\"");
+        ASSERT_TRUE(r.Open());
+        r.SetChecked(true);
+        r.CloseReading();
+        ASSERT_TRUE(r.Quit());
+        auto v = IniValues(Ini());
+        EXPECT_EQ(v["ReadingFont"], "Courier New");
+        EXPECT_EQ(v["ReadingFontSize"], "12");
+    }
+    DeleteFileA(Ini().c_str());
+    {
         Reader r(dir, "/rfArial /ri14");
         ASSERT_TRUE(r.Open());
         r.SetChecked(true);
@@ -383,6 +395,23 @@ bool InView(HWND view, int position) {
 }
 
 }  // namespace
+
+// The book loads the common dialogs' library only when a dialog is first
+// asked for: the reading window's Font and Background buttons open theirs.
+TEST_F(ReaderE2E, TheFontAndColourDialogsOpenFromTheReadingWindow) {
+    Reader r(dir);
+    ASSERT_TRUE(r.Open());
+    for (auto [x, caption] : {std::pair{95, "Font"}, std::pair{35, "Color"}}) {
+        PressBarButton(r.read, x);
+        HWND box = nullptr;
+        ASSERT_TRUE(WaitUntil([&] { return (box = r.book.FindWindowOf("#32770")) != nullptr; })) << caption;
+        EXPECT_EQ(TextOf(box), caption);
+        PostMessageA(box, WM_COMMAND, IDCANCEL, 0);
+        ASSERT_TRUE(WaitUntil([&] { return r.book.FindWindowOf("#32770") == nullptr; })) << caption;
+    }
+    r.CloseReading();
+    ASSERT_TRUE(r.Quit());
+}
 
 TEST_F(ReaderE2E, ThreePressesOfPlusMakeTheBodyTallerAndAHeadingStaysTaller) {
     int heading = OffsetInBook("The Crossing to Inchmore", "Chapter Five");
