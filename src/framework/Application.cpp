@@ -160,14 +160,19 @@ std::vector<TCustomForm*> TApplication::Forms() const {
     return out;
 }
 
-void TApplication::Run() {
-    if (mainForm_ && !terminated_) {
-        try {
-            mainForm_->Show();
-        } catch (...) {
-            HandleException(mainForm_);
-        }
+void TApplication::ShowMainForm() {
+    if (!mainForm_ || terminated_ || mainFormShown_) return;
+    mainFormShown_ = true;
+    try {
+        mainForm_->Show();
+        if (HWND w = mainForm_->WindowHandle()) UpdateWindow(w);
+    } catch (...) {
+        HandleException(mainForm_);
     }
+}
+
+void TApplication::Run() {
+    ShowMainForm();
     while (!terminated_) HandleMessage();
 }
 

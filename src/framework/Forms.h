@@ -194,7 +194,12 @@ public:
     void InitForm(TCustomForm* f);
     TCustomForm* MainForm() const { return mainForm_; }
 
-    // Shows the main form and dispatches messages until the program ends.
+    // Shows the main form now and paints it, unless the program is ending
+    // or it was shown before: the windows made after it then come up
+    // behind a window the user already sees.
+    void ShowMainForm();
+    // Shows the main form (if not yet shown) and dispatches messages until
+    // the program ends.
     void Run();
     // Handles one message (waiting for it); false once a quit message arrived.
     bool HandleMessage();
@@ -256,6 +261,7 @@ private:
     std::string title_;
     HWND wnd_ = nullptr;
     TCustomForm* mainForm_ = nullptr;
+    bool mainFormShown_ = false;
     bool terminated_ = false;
     int exitCode_ = 0;
     TControl* mouseControl_ = nullptr;

@@ -1,6 +1,7 @@
 // Program entry: the framework starts, the three windows are made in a fixed
-// order, and the message loop runs until the skin window closes, a quit
-// message arrives, or a second copy refuses to run.
+// order (the skin on screen from the moment it is made), and the message loop
+// runs until the skin window closes, a quit message arrives, or a second copy
+// refuses to run.
 #include <windows.h>
 
 #include "BookInfo.h"
@@ -21,6 +22,9 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     // once the skin window is on screen, or sooner where one is needed.
     TwwCustomRichEdit::SetDeferredLoading(true);
     Application->CreateForm(Form1);
+    // The skin shows (and paints) as soon as it is made; the reading and
+    // About windows are made behind it.
+    Application->ShowMainForm();
     Application->CreateForm(frmRead);
     Application->CreateForm(frmAbout);
     Application->Run();
