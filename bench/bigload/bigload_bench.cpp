@@ -45,8 +45,10 @@
 #include "richedit/wwRichEditLoad.h"
 
 #include "../BenchCommon.h"
+#include "RtfSame.h"
 
 using namespace bench;
+using rtfsame::WithoutKeepNext;
 
 namespace {
 
@@ -241,11 +243,6 @@ Result Load(const std::string& rtf, const Variant& v) {
     r.text = StreamOut(w, SF_TEXT);
     DestroyWindow(w);
     return r;
-}
-
-std::string WithoutKeepNext(std::string rtf) {
-    for (std::size_t at; (at = rtf.find("\\keepn")) != std::string::npos;) rtf.erase(at, 6);
-    return rtf;
 }
 
 // Where two documents first differ, for the report.

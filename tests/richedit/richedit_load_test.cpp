@@ -8,6 +8,7 @@
 #include <fstream>
 
 #include "RichTestUtil.h"
+#include "RtfSame.h"
 #include "richedit/wwRichEditLoad.h"
 
 using richtest::DataOf;
@@ -16,6 +17,7 @@ using richtest::FormWith;
 using richtest::Fixture;
 using testsupport::Pump;
 using testsupport::WaitFor;
+using rtfsame::WithoutKeepNext;
 
 namespace {
 
@@ -37,7 +39,7 @@ std::string VariedDocument(int paragraphs) {
                     "{\\colortbl ;\\red200\\green0\\blue0;}\\viewkind4\\uc1\n";
     for (int k = 0; k < paragraphs; ++k) {
         if (k % 50 == 0)
-            s += "\\pard\\plain \\qc\\sb240\\f1\\fs36\\b Chapter " + std::to_string(k / 50) + "\\b0\\par\n";
+            s += "\\pard\\plain \\qc\\sb240\\keepn\\f1\\fs36\\b Chapter " + std::to_string(k / 50) + "\\b0\\par\n";
         s += "\\pard\\plain \\fi360\\sa120\\f0\\fs24 Paragraph " + std::to_string(k) +
              " with \\i italic\\i0 , \\b bold\\b0  and \\cf1 red\\cf0  words, www.example.com/" + std::to_string(k) +
              " and an accent \\'e9t\\'e9.\\par\n";
@@ -71,15 +73,6 @@ std::string OnePieceText(const std::string& rtf) {
     fx.edit->SetTextLimit(0x7FFFFFF0);
     EXPECT_TRUE(fx.edit->StreamIn(ms, SF_RTF));
     return fx.edit->Text();
-}
-
-// One stream-in of the platform's window carries "keep with next" from a
-// heading into every later paragraph, although "\\pard" resets it; pieces
-// start afresh and keep it where the document sets it. That flag aside the
-// documents must be the same.
-std::string WithoutKeepNext(std::string rtf) {
-    for (std::size_t at; (at = rtf.find("\\keepn")) != std::string::npos;) rtf.erase(at, 6);
-    return rtf;
 }
 
 struct DeferredLoading {
