@@ -165,7 +165,7 @@ void TApplication::ShowMainForm() {
     mainFormShown_ = true;
     try {
         mainForm_->Show();
-        if (HWND w = mainForm_->WindowHandle()) UpdateWindow(w);
+        if (HWND w = mainForm_->WindowHandle()) RedrawWindow(w, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
     } catch (...) {
         HandleException(mainForm_);
     }
