@@ -562,3 +562,101 @@ TEST_F(SafetyE2E, GreekAndChineseTypedIntoTheNotesSurviveARestart) {
             << ReadFile(Notes());
     }
 }
+
+namespace {
+
+// Notes of about n characters in paragraphs of words, some bold.
+std::string LongNotes(std::size_t n) {
+    static const char* const kWords[] = {"harbour", "lantern", "tide", "quay", "ferry", "gull", "rope", "mast",
+                                         "anchor", "lamp", "wick", "bell", "clock", "letter", "kettle", "bread"};
+    std::string rtf = "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0 Arial;}}\\f0\\fs20 ";
+    std::size_t chars = 0;
+    for (unsigned k = 0; chars < n; ++k) {
+        std::string word = kWords[(k * 7 + k / 13) % 16];
+        if (k % 97 == 0) {
+            rtf += "\\b " + word + "\\b0 ";
+        } else {
+            rtf += word + " ";
+        }
+        chars += word.size() + 1;
+        if (k % 40 == 39) {
+            rtf += "\\par\n";
+            chars += 1;
+        }
+    }
+    return rtf + "\\par}";
+}
+
+// The text of an RTF document as the platform's rich edit window reads it.
+std::string PlainTextOf(const std::string& rtf) {
+    LoadLibraryA("RICHED20.DLL");
+    HWND w = CreateWindowExA(0, "RichEdit20A", "", ES_MULTILINE, 0, 0, 400, 300, nullptr, nullptr, nullptr, nullptr);
+    SendMessageA(w, EM_EXLIMITTEXT, 0, 0x7FFFFFF0);
+    struct Source {
+        const std::string* s;
+        std::size_t at;
+    } src{&rtf, 0};
+    EDITSTREAM in{reinterpret_cast<DWORD_PTR>(&src), 0, [](DWORD_PTR c, LPBYTE buf, LONG cb, LONG* done) -> DWORD {
+                      auto* s = reinterpret_cast<Source*>(c);
+                      std::size_t n = std::min<std::size_t>(static_cast<std::size_t>(cb), s->s->size() - s->at);
+                      std::memcpy(buf, s->s->data() + s->at, n);
+                      s->at += n;
+                      *done = static_cast<LONG>(n);
+                      return 0;
+                  }};
+    SendMessageA(w, EM_STREAMIN, SF_RTF, reinterpret_cast<LPARAM>(&in));
+    std::string text;
+    EDITSTREAM out{reinterpret_cast<DWORD_PTR>(&text), 0, [](DWORD_PTR c, LPBYTE buf, LONG cb, LONG* done) -> DWORD {
+                       reinterpret_cast<std::string*>(c)->append(reinterpret_cast<char*>(buf), static_cast<std::size_t>(cb));
+                       *done = cb;
+                       return 0;
+                   }};
+    SendMessageA(w, EM_STREAMOUT, SF_TEXT, reinterpret_cast<LPARAM>(&out));
+    DestroyWindow(w);
+    return text;
+}
+
+}  // namespace
+
+// Long notes are neither cut at load nor at save: notes of 100,000
+// characters (and, with CODEXIA_BIG_DOCUMENTS set, 2,000,000) shown in the
+// notepad pane, saved at close, and saved again after a restart keep every
+// character, and the second save is the first one byte for byte.
+TEST_F(SafetyE2E, LongNotesSurviveACloseAndARestart) {
+    std::vector<std::size_t> lengths = {100000};
+    if (GetEnvironmentVariableA("CODEXIA_BIG_DOCUMENTS", nullptr, 0) > 0) lengths.push_back(2000000);
+    for (std::size_t n : lengths) {
+        SCOPED_TRACE(std::to_string(n) + " characters");
+        const std::string original = LongNotes(n);
+        const std::string text = PlainTextOf(original);
+        ASSERT_GE(text.size(), n);
+        WriteFile(Ini(), "[CodexiaBook]\r\nSaveSettings=True\r\nNotepad=True\r\n");
+        WriteFile(Notes(), original);
+        std::string saved[2];
+        for (int run = 0; run < 2; ++run) {
+            SCOPED_TRACE("run " + std::to_string(run + 1));
+            BookProcess book(dir);
+            HWND skin = book.WaitForWindow("TForm1", kPatience);
+            ASSERT_NE(skin, nullptr);
+            HWND read = PressRead(book, skin);
+            ASSERT_NE(read, nullptr);
+            HWND pane = NotepadPane(read);
+            ASSERT_NE(pane, nullptr);
+            GETTEXTLENGTHEX all{GTL_NUMCHARS, CP_ACP};
+            EXPECT_TRUE(WaitUntil(
+                [&] {
+                    return SendMessageA(pane, EM_GETTEXTLENGTHEX, reinterpret_cast<WPARAM>(&all), 0) >=
+                           static_cast<LRESULT>(n);
+                },
+                120000))
+                << "the pane shows all of the notes";
+            PostMessageA(read, WM_CLOSE, 0, 0);
+            ASSERT_TRUE(WaitUntil([&] { return !IsWindowVisible(read); }, 120000));
+            PostMessageA(skin, WM_CLOSE, 0, 0);
+            ASSERT_TRUE(book.WaitForExit(120000));
+            saved[run] = ReadFile(Notes());
+            EXPECT_EQ(PlainTextOf(saved[run]), text) << "every character is kept";
+        }
+        EXPECT_TRUE(saved[0] == saved[1]) << "a restart saves the same file again";
+    }
+}
