@@ -453,6 +453,33 @@ HWND NotepadPane(HWND read) {
     return f.best;
 }
 
+// A run of the book with the reading window opened through Read and its
+// notepad pane found, for settings that show the pane (Notepad=True).
+struct ReadingRun {
+    explicit ReadingRun(const std::string& dir) : book(dir) {
+        skin = book.WaitForWindow("TForm1", kPatience);
+        if (skin) read = PressRead(book, skin);
+        // The pane right of the splitter, once the window shows it.
+        if (read)
+            WaitUntil([&] {
+                HWND p = NotepadPane(read);
+                RECT r{}, c{};
+                if (!p || !GetWindowRect(p, &r) || !GetWindowRect(read, &c)) return false;
+                pane = r.left - c.left > (c.right - c.left) / 3 ? p : nullptr;
+                return pane != nullptr;
+            });
+    }
+    // Closes the reading window, then the book; each may take up to ms.
+    bool Close(int ms = kPatience) {
+        PostMessageA(read, WM_CLOSE, 0, 0);
+        if (!WaitUntil([&] { return !IsWindowVisible(read); }, ms)) return false;
+        PostMessageA(skin, WM_CLOSE, 0, 0);
+        return book.WaitForExit(ms);
+    }
+    BookProcess book;
+    HWND skin = nullptr, read = nullptr, pane = nullptr;
+};
+
 BOOL CALLBACK FindNotepad(HWND w, LPARAM lp) {
     char cls[64] = {};
     GetClassNameA(w, cls, sizeof cls);
@@ -529,12 +556,8 @@ TEST_F(SafetyE2E, GreekAndChineseTypedIntoTheNotesSurviveARestart) {
     WriteFile(Ini(), "[CodexiaBook]\r\nSaveSettings=True\r\nNotepad=True\r\n");
     for (int run = 0; run < 2; ++run) {
         SCOPED_TRACE("run " + std::to_string(run + 1));
-        BookProcess book(dir);
-        HWND skin = book.WaitForWindow("TForm1", kPatience);
-        ASSERT_NE(skin, nullptr);
-        HWND read = PressRead(book, skin);
-        ASSERT_NE(read, nullptr);
-        HWND pane = NotepadPane(read);
+        ReadingRun r(dir);
+        HWND pane = r.pane;
         ASSERT_NE(pane, nullptr);
         ASSERT_TRUE(WaitUntil([&] { return IsWindowVisible(pane) != FALSE; }));
         if (run == 0) {
@@ -544,7 +567,7 @@ TEST_F(SafetyE2E, GreekAndChineseTypedIntoTheNotesSurviveARestart) {
             ASSERT_TRUE(WaitUntil([&] {
                 GUITHREADINFO gi = {};
                 gi.cbSize = sizeof gi;
-                return GetGUIThreadInfo(book.ThreadId(), &gi) && gi.hwndFocus == pane;
+                return GetGUIThreadInfo(r.book.ThreadId(), &gi) && gi.hwndFocus == pane;
             }));
             TypeUnicode(typed);
             // Typing is done when the pane holds every character.
@@ -552,10 +575,7 @@ TEST_F(SafetyE2E, GreekAndChineseTypedIntoTheNotesSurviveARestart) {
                 return SendMessageW(pane, WM_GETTEXTLENGTH, 0, 0) >= static_cast<LRESULT>(typed.size());
             }));
         }
-        PostMessageA(read, WM_CLOSE, 0, 0);
-        ASSERT_TRUE(WaitUntil([&] { return !IsWindowVisible(read); }));
-        PostMessageA(skin, WM_CLOSE, 0, 0);
-        ASSERT_TRUE(book.WaitForExit(kPatience));
+        ASSERT_TRUE(r.Close());
         // The space between the words is stored as itself, the letters as escapes.
         EXPECT_NE(EscapedCharacters(ReadFile(Notes())).find(L"\x0395\x03bb\x03bb\x03b7\x03bd\x03b9\x03ba\x03ac\x4e2d\x6587"),
                   std::wstring::npos)
@@ -630,30 +650,20 @@ TEST_F(SafetyE2E, LongNotesSurviveACloseAndARestart) {
         const std::string original = LongNotes(n);
         const std::string text = PlainTextOf(original);
         ASSERT_GE(text.size(), n);
+        const std::size_t chars = text.size() - static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n'));
         WriteFile(Ini(), "[CodexiaBook]\r\nSaveSettings=True\r\nNotepad=True\r\n");
         WriteFile(Notes(), original);
         std::string saved[2];
         for (int run = 0; run < 2; ++run) {
             SCOPED_TRACE("run " + std::to_string(run + 1));
-            BookProcess book(dir);
-            HWND skin = book.WaitForWindow("TForm1", kPatience);
-            ASSERT_NE(skin, nullptr);
-            HWND read = PressRead(book, skin);
-            ASSERT_NE(read, nullptr);
-            HWND pane = NotepadPane(read);
-            ASSERT_NE(pane, nullptr);
-            GETTEXTLENGTHEX all{GTL_NUMCHARS, CP_ACP};
-            EXPECT_TRUE(WaitUntil(
-                [&] {
-                    return SendMessageA(pane, EM_GETTEXTLENGTHEX, reinterpret_cast<WPARAM>(&all), 0) >=
-                           static_cast<LRESULT>(n);
-                },
-                120000))
-                << "the pane shows all of the notes";
-            PostMessageA(read, WM_CLOSE, 0, 0);
-            ASSERT_TRUE(WaitUntil([&] { return !IsWindowVisible(read); }, 120000));
-            PostMessageA(skin, WM_CLOSE, 0, 0);
-            ASSERT_TRUE(book.WaitForExit(120000));
+            ReadingRun r(dir);
+            ASSERT_NE(r.pane, nullptr);
+            // The pane counts a paragraph break as one character, less the last.
+            GETTEXTLENGTHEX all{GTL_NUMCHARS | GTL_PRECISE, CP_ACP};
+            auto shown = [&] { return SendMessageA(r.pane, EM_GETTEXTLENGTHEX, reinterpret_cast<WPARAM>(&all), 0); };
+            EXPECT_TRUE(WaitUntil([&] { return shown() >= static_cast<LRESULT>(chars - 1); }, 120000))
+                << "the pane shows " << shown() << " of " << chars << " characters";
+            ASSERT_TRUE(r.Close(120000));
             saved[run] = ReadFile(Notes());
             EXPECT_EQ(PlainTextOf(saved[run]), text) << "every character is kept";
         }
