@@ -149,40 +149,23 @@ TEST_F(ReaderE2E, SaveSettingsFalseAppliesNothingAndCloseDeletesTheFile) {
 }
 
 TEST_F(ReaderE2E, SwitchesAreSavedBackAndLowerCaseSwitchesDoNothing) {
-    {
-        Reader r(dir, "/RFArial /RI14");
-        ASSERT_TRUE(r.Open());
-        EXPECT_EQ(TextOf(Child(r.read, "Cx.EDIT")), "14");
+    // The face and size the settings file holds after a run with these
+    // switches, Save Settings checked.
+    auto savedWith = [&](const std::string& args, const std::string& sizeShown) {
+        DeleteFileA(Ini().c_str());
+        Reader r(dir, args);
+        EXPECT_TRUE(r.Open());
+        EXPECT_EQ(TextOf(Child(r.read, "Cx.EDIT")), sizeShown) << args;
         r.SetChecked(true);
         r.CloseReading();
-        ASSERT_TRUE(r.Quit());
+        EXPECT_TRUE(r.Quit());
         auto v = IniValues(Ini());
-        EXPECT_EQ(v["ReadingFont"], "Arial");
-        EXPECT_EQ(v["ReadingFontSize"], "14");
-    }
-    DeleteFileA(Ini().c_str());
-    {
-        // A face of more than one word comes quoted, as a launcher passes it.
-        Reader r(dir, "/RF\"Courier New\" \"/RI12\"");
-        ASSERT_TRUE(r.Open());
-        r.SetChecked(true);
-        r.CloseReading();
-        ASSERT_TRUE(r.Quit());
-        auto v = IniValues(Ini());
-        EXPECT_EQ(v["ReadingFont"], "Courier New");
-        EXPECT_EQ(v["ReadingFontSize"], "12");
-    }
-    DeleteFileA(Ini().c_str());
-    {
-        Reader r(dir, "/rfArial /ri14");
-        ASSERT_TRUE(r.Open());
-        r.SetChecked(true);
-        r.CloseReading();
-        ASSERT_TRUE(r.Quit());
-        auto v = IniValues(Ini());
-        EXPECT_EQ(v["ReadingFont"], "MS Sans Serif");
-        EXPECT_EQ(v["ReadingFontSize"], "8");
-    }
+        return v["ReadingFont"] + "/" + v["ReadingFontSize"];
+    };
+    EXPECT_EQ(savedWith("/RFArial /RI14", "14"), "Arial/14");
+    // A face of more than one word comes quoted, as a launcher passes it.
+    EXPECT_EQ(savedWith("/RF\"Courier New\" \"/RI12\"", "12"), "Courier New/12");
+    EXPECT_EQ(savedWith("/rfArial /ri14", "8"), "MS Sans Serif/8");
 }
 
 TEST_F(ReaderE2E, TheSettingsFileOverridesMaximized) {
