@@ -607,30 +607,36 @@ std::string LongNotes(std::size_t n) {
     return rtf + "\\par}";
 }
 
+struct RtfSource {
+    const std::string* s;
+    std::size_t at;
+};
+
+DWORD CALLBACK ReadRtfSource(DWORD_PTR cookie, LPBYTE buf, LONG cb, LONG* done) {
+    auto* src = reinterpret_cast<RtfSource*>(cookie);
+    std::size_t n = std::min<std::size_t>(static_cast<std::size_t>(cb), src->s->size() - src->at);
+    std::memcpy(buf, src->s->data() + src->at, n);
+    src->at += n;
+    *done = static_cast<LONG>(n);
+    return 0;
+}
+
+DWORD CALLBACK AppendOut(DWORD_PTR cookie, LPBYTE buf, LONG cb, LONG* done) {
+    reinterpret_cast<std::string*>(cookie)->append(reinterpret_cast<char*>(buf), static_cast<std::size_t>(cb));
+    *done = cb;
+    return 0;
+}
+
 // The text of an RTF document as the platform's rich edit window reads it.
 std::string PlainTextOf(const std::string& rtf) {
     LoadLibraryA("RICHED20.DLL");
     HWND w = CreateWindowExA(0, "RichEdit20A", "", ES_MULTILINE, 0, 0, 400, 300, nullptr, nullptr, nullptr, nullptr);
     SendMessageA(w, EM_EXLIMITTEXT, 0, 0x7FFFFFF0);
-    struct Source {
-        const std::string* s;
-        std::size_t at;
-    } src{&rtf, 0};
-    EDITSTREAM in{reinterpret_cast<DWORD_PTR>(&src), 0, [](DWORD_PTR c, LPBYTE buf, LONG cb, LONG* done) -> DWORD {
-                      auto* s = reinterpret_cast<Source*>(c);
-                      std::size_t n = std::min<std::size_t>(static_cast<std::size_t>(cb), s->s->size() - s->at);
-                      std::memcpy(buf, s->s->data() + s->at, n);
-                      s->at += n;
-                      *done = static_cast<LONG>(n);
-                      return 0;
-                  }};
+    RtfSource src{&rtf, 0};
+    EDITSTREAM in{reinterpret_cast<DWORD_PTR>(&src), 0, ReadRtfSource};
     SendMessageA(w, EM_STREAMIN, SF_RTF, reinterpret_cast<LPARAM>(&in));
     std::string text;
-    EDITSTREAM out{reinterpret_cast<DWORD_PTR>(&text), 0, [](DWORD_PTR c, LPBYTE buf, LONG cb, LONG* done) -> DWORD {
-                       reinterpret_cast<std::string*>(c)->append(reinterpret_cast<char*>(buf), static_cast<std::size_t>(cb));
-                       *done = cb;
-                       return 0;
-                   }};
+    EDITSTREAM out{reinterpret_cast<DWORD_PTR>(&text), 0, AppendOut};
     SendMessageA(w, EM_STREAMOUT, SF_TEXT, reinterpret_cast<LPARAM>(&out));
     DestroyWindow(w);
     return text;
