@@ -161,7 +161,8 @@ std::vector<TCustomForm*> TApplication::Forms() const {
 }
 
 void TApplication::ShowMainForm() {
-    if (!mainForm_ || terminated_ || mainFormShown_) return;
+    // A program that is ending (a second copy) shows nothing.
+    if (!mainForm_ || terminated_ || quitPosted_ || mainFormShown_) return;
     mainFormShown_ = true;
     try {
         mainForm_->Show();
@@ -299,6 +300,7 @@ void TApplication::Terminate() {
     for (auto& proc : TerminateProcs)
         if (!proc()) return;
     PostQuitMessage(0);
+    quitPosted_ = true;
 }
 
 void TApplication::Minimize() {

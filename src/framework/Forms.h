@@ -195,7 +195,7 @@ public:
     TCustomForm* MainForm() const { return mainForm_; }
 
     // Shows the main form now and paints it, unless the program is ending
-    // or it was shown before: the windows made after it then come up
+    // (Terminate was called) or it was shown before: the windows made after it then come up
     // behind a window the user already sees.
     void ShowMainForm();
     // Shows the main form (if not yet shown) and dispatches messages until
@@ -262,6 +262,7 @@ private:
     HWND wnd_ = nullptr;
     TCustomForm* mainForm_ = nullptr;
     bool mainFormShown_ = false;
+    bool quitPosted_ = false;  // Terminate asked for the end; the quit message is on its way
     bool terminated_ = false;
     int exitCode_ = 0;
     TControl* mouseControl_ = nullptr;
