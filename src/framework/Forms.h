@@ -195,8 +195,8 @@ public:
     TCustomForm* MainForm() const { return mainForm_; }
 
     // Shows the main form now and paints it, unless the program is ending
-    // (Terminate was called) or it was shown before: the windows made after it then come up
-    // behind a window the user already sees.
+    // (Terminate was called) or it was shown before: the windows made after
+    // it then come up behind a window the user already sees.
     void ShowMainForm();
     // Shows the main form (if not yet shown) and dispatches messages until
     // the program ends.
