@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "core/RtfIndents.h"
+
 const EnumNames kScrollStyleNames = {"ssNone", "ssHorizontal", "ssVertical", "ssBoth"};
 const EnumNames kEditAlignmentNames = {"taLeftJustify", "taRightJustify", "taCenter"};
 const EnumNames kEditBorderStyleNames = {"bsNone", "bsSingle"};
@@ -52,6 +54,41 @@ DWORD CALLBACK StreamOutCallback(DWORD_PTR cookie, LPBYTE buffer, LONG size, LON
     }
     st->failed = true;
     return 1;
+}
+
+DWORD CALLBACK ReadString(DWORD_PTR cookie, LPBYTE buffer, LONG size, LONG* done) {
+    auto* s = reinterpret_cast<std::string_view*>(cookie);
+    std::size_t n = std::min(s->size(), static_cast<std::size_t>(size));
+    std::memcpy(buffer, s->data(), n);
+    s->remove_prefix(n);
+    *done = static_cast<LONG>(n);
+    return 0;
+}
+
+DWORD CALLBACK AppendString(DWORD_PTR cookie, LPBYTE buffer, LONG size, LONG* done) {
+    reinterpret_cast<std::string*>(cookie)->append(reinterpret_cast<const char*>(buffer), static_cast<std::size_t>(size));
+    *done = size;
+    return 0;
+}
+
+// Whether the platform's rich edit writes a paragraph's indents under each
+// other's names (Wine's does; its reader reads them right). Asked once, of a
+// hidden window of its own: a paragraph 720 in with its first line at 360.
+bool WriterSwapsIndents() {
+    static const bool swaps = [] {
+        HWND w = CreateWindowExA(0, "RichEdit20A", "", ES_MULTILINE, 0, 0, 200, 100, nullptr, nullptr,
+                                 GetModuleHandleA(nullptr), nullptr);
+        if (!w) return false;
+        std::string_view in = "{\\rtf1\\ansi\\pard\\li720\\fi-360 x\\par}";
+        EDITSTREAM es{reinterpret_cast<DWORD_PTR>(&in), 0, ReadString};
+        SendMessageA(w, EM_STREAMIN, SF_RTF, reinterpret_cast<LPARAM>(&es));
+        std::string out;
+        EDITSTREAM os{reinterpret_cast<DWORD_PTR>(&out), 0, AppendString};
+        SendMessageA(w, EM_STREAMOUT, SF_RTF, reinterpret_cast<LPARAM>(&os));
+        DestroyWindow(w);
+        return out.find("\\li720\\fi-360") == std::string::npos && out.find("\\li360\\fi360") != std::string::npos;
+    }();
+    return swaps;
 }
 
 BYTE PitchBits(TFontPitch p) {
@@ -717,8 +754,27 @@ bool TCustomRichEdit::StreamOut(TStream& stream, UINT format, TConversion* conve
     HWND w = Handle();
     OutState st{stream, conversion};
     EDITSTREAM es{};
-    es.dwCookie = reinterpret_cast<DWORD_PTR>(&st);
     es.pfnCallback = StreamOutCallback;
+    if ((format & SF_RTF) && WriterSwapsIndents()) {
+        // The document is written whole, its indents put right, then passed on:
+        // read back, its paragraphs stay where they were.
+        TMemoryStream whole;
+        OutState wholeState{whole, nullptr};
+        es.dwCookie = reinterpret_cast<DWORD_PTR>(&wholeState);
+        SendMessageA(w, EM_STREAMOUT, format, reinterpret_cast<LPARAM>(&es));
+        if (es.dwError != 0 || wholeState.failed) return false;
+        std::string fixed = rtfindents::FromSwapped(std::string_view(whole.Memory() ? whole.Memory() : "",
+                                                                     static_cast<std::size_t>(whole.Size())));
+        LONG done = 0;
+        for (std::size_t at = 0; at < fixed.size(); at += static_cast<std::size_t>(done)) {
+            LONG piece = static_cast<LONG>(std::min<std::size_t>(fixed.size() - at, 64 * 1024));
+            if (StreamOutCallback(reinterpret_cast<DWORD_PTR>(&st),
+                                  reinterpret_cast<LPBYTE>(const_cast<char*>(fixed.data() + at)), piece, &done) != 0)
+                return false;
+        }
+        return !st.failed;
+    }
+    es.dwCookie = reinterpret_cast<DWORD_PTR>(&st);
     SendMessageA(w, EM_STREAMOUT, format, reinterpret_cast<LPARAM>(&es));
     return es.dwError == 0 && !st.failed;
 }

@@ -176,6 +176,41 @@ TEST(RichEditFiles, SaveAndLoadRtfFiles) {
     EXPECT_EQ(other.edit->Lines()->Get(1), "second line") << "a failed open leaves the document alone";
 }
 
+// Under Wine the platform writes a paragraph's indents under each other's
+// names; the control puts them right, so a saved document read back (the
+// reader's notes at every restart) keeps its paragraphs where they were.
+TEST(RichEditFiles, SavedParagraphIndentsReadBackTheSame) {
+    Fixture fx;
+    LoadRtf(*fx.edit, "{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}\\pard\\fi360 first line in\\par"
+                      "\\pard\\li720\\fi-360 hanging\\par\\pard\\li720 all in\\par"
+                      "\\pard\\li360\\ri360 both sides\\par\\pard at the margin\\par}");
+    auto indents = [](TwwCustomRichEdit& e) {
+        std::vector<std::string> out;
+        for (int line = 0; line < 5; ++line) {
+            LRESULT at = SendMessageA(e.Handle(), EM_LINEINDEX, line, 0);
+            CHARRANGE r{static_cast<LONG>(at), static_cast<LONG>(at)};
+            SendMessageA(e.Handle(), EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&r));
+            PARAFORMAT2 pf{};
+            pf.cbSize = sizeof pf;
+            SendMessageA(e.Handle(), EM_GETPARAFORMAT, 0, reinterpret_cast<LPARAM>(&pf));
+            out.push_back(std::to_string(pf.dxStartIndent) + "/" + std::to_string(pf.dxOffset) + "/" +
+                          std::to_string(pf.dxRightIndent));
+        }
+        return out;
+    };
+    const std::vector<std::string> want = {"360/-360/0", "360/360/0", "720/0/0", "360/0/360", "0/0/0"};
+    ASSERT_EQ(indents(*fx.edit), want) << "as the platform reads them";
+    std::string saved[2];
+    for (std::string& s : saved) {
+        TwwRichMemoryStream ms;
+        fx.edit->Lines()->SaveToStream(ms);
+        s = ms.Bytes();
+        LoadRtf(*fx.edit, s);
+        EXPECT_EQ(indents(*fx.edit), want) << s;
+    }
+    EXPECT_EQ(saved[1], saved[0]) << "saved again, the same document";
+}
+
 TEST(RichEditFiles, PlainTextSwitchSavesText) {
     Fixture fx;
     fx.edit->Lines()->SetText("just text\r\n");
