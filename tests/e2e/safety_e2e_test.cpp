@@ -627,14 +627,41 @@ DWORD CALLBACK AppendOut(DWORD_PTR cookie, LPBYTE buf, LONG cb, LONG* done) {
     return 0;
 }
 
-// The text of an RTF document as the platform's rich edit window reads it.
-std::string PlainTextOf(const std::string& rtf) {
+// A hidden window of the platform's rich edit holding the document.
+HWND PlatformWindowWith(const std::string& rtf) {
     LoadLibraryA("RICHED20.DLL");
     HWND w = CreateWindowExA(0, "RichEdit20A", "", ES_MULTILINE, 0, 0, 400, 300, nullptr, nullptr, nullptr, nullptr);
     SendMessageA(w, EM_EXLIMITTEXT, 0, 0x7FFFFFF0);
     RtfSource src{&rtf, 0};
     EDITSTREAM in{reinterpret_cast<DWORD_PTR>(&src), 0, ReadRtfSource};
     SendMessageA(w, EM_STREAMIN, SF_RTF, reinterpret_cast<LPARAM>(&in));
+    return w;
+}
+
+// The first paragraphs' indents (first line / offset of the other lines,
+// in twips) as the platform's rich edit reads the document.
+std::string IndentsOf(const std::string& rtf, int paragraphs = 2) {
+    HWND w = PlatformWindowWith(rtf);
+    std::string out;
+    for (int k = 0; k < paragraphs; ++k) {
+        LRESULT at = SendMessageA(w, EM_LINEINDEX, k, 0);
+        CHARRANGE r{static_cast<LONG>(at), static_cast<LONG>(at)};
+        SendMessageA(w, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&r));
+        PARAFORMAT2 pf{};
+        pf.cbSize = sizeof pf;
+        SendMessageA(w, EM_GETPARAFORMAT, 0, reinterpret_cast<LPARAM>(&pf));
+        if (k) out += ' ';
+        out += std::to_string(pf.dxStartIndent);
+        out += '/';
+        out += std::to_string(pf.dxOffset);
+    }
+    DestroyWindow(w);
+    return out;
+}
+
+// The text of an RTF document as the platform's rich edit window reads it.
+std::string PlainTextOf(const std::string& rtf) {
+    HWND w = PlatformWindowWith(rtf);
     std::string text;
     EDITSTREAM out{reinterpret_cast<DWORD_PTR>(&text), 0, AppendOut};
     SendMessageA(w, EM_STREAMOUT, SF_TEXT, reinterpret_cast<LPARAM>(&out));
@@ -675,4 +702,23 @@ TEST_F(SafetyE2E, LongNotesSurviveACloseAndARestart) {
         }
         EXPECT_TRUE(saved[0] == saved[1]) << "a restart saves the same file again";
     }
+}
+
+// The reader's notes keep their paragraphs' indents through saves and
+// restarts (the platform's writer under Wine names them wrongly; the
+// control writes them right).
+TEST_F(SafetyE2E, NotesKeepTheirIndentsThroughRestarts) {
+    WriteFile(Ini(), "[CodexiaBook]\r\nSaveSettings=True\r\nNotepad=True\r\n");
+    WriteFile(Notes(), "{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}\\f0\\pard\\li720\\fi-360 A hanging note.\\par"
+                       "\\pard\\fi360 A first line set in.\\par}");
+    std::string saved[2];
+    for (std::string& s : saved) {
+        ReadingRun r(dir);
+        ASSERT_NE(r.pane, nullptr);
+        ASSERT_TRUE(r.Close());
+        s = ReadFile(Notes());
+        // First-line indent / offset of the others, as the platform reads the file.
+        EXPECT_EQ(IndentsOf(s), "360/360 360/-360") << s;
+    }
+    EXPECT_EQ(saved[1], saved[0]);
 }
