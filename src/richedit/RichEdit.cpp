@@ -56,21 +56,6 @@ DWORD CALLBACK StreamOutCallback(DWORD_PTR cookie, LPBYTE buffer, LONG size, LON
     return 1;
 }
 
-DWORD CALLBACK ReadString(DWORD_PTR cookie, LPBYTE buffer, LONG size, LONG* done) {
-    auto* s = reinterpret_cast<std::string_view*>(cookie);
-    std::size_t n = std::min(s->size(), static_cast<std::size_t>(size));
-    std::memcpy(buffer, s->data(), n);
-    s->remove_prefix(n);
-    *done = static_cast<LONG>(n);
-    return 0;
-}
-
-DWORD CALLBACK AppendString(DWORD_PTR cookie, LPBYTE buffer, LONG size, LONG* done) {
-    reinterpret_cast<std::string*>(cookie)->append(reinterpret_cast<const char*>(buffer), static_cast<std::size_t>(size));
-    *done = size;
-    return 0;
-}
-
 // Whether the platform's rich edit writes a paragraph's indents under each
 // other's names (Wine's does; its reader reads them right). Asked once, of a
 // hidden window of its own: a paragraph 720 in with its first line at 360.
@@ -79,14 +64,19 @@ bool WriterSwapsIndents() {
         HWND w = CreateWindowExA(0, "RichEdit20A", "", ES_MULTILINE, 0, 0, 200, 100, nullptr, nullptr,
                                  GetModuleHandleA(nullptr), nullptr);
         if (!w) return false;
-        std::string_view in = "{\\rtf1\\ansi\\pard\\li720\\fi-360 x\\par}";
-        EDITSTREAM es{reinterpret_cast<DWORD_PTR>(&in), 0, ReadString};
+        TMemoryStream in, out;
+        const char probe[] = "{\\rtf1\\ansi\\pard\\li720\\fi-360 x\\par}";
+        in.Write(probe, sizeof probe - 1);
+        in.SetPosition(0);
+        InState is{TRichStreamReader(in, nullptr)};
+        EDITSTREAM es{reinterpret_cast<DWORD_PTR>(&is), 0, StreamInCallback};
         SendMessageA(w, EM_STREAMIN, SF_RTF, reinterpret_cast<LPARAM>(&es));
-        std::string out;
-        EDITSTREAM os{reinterpret_cast<DWORD_PTR>(&out), 0, AppendString};
-        SendMessageA(w, EM_STREAMOUT, SF_RTF, reinterpret_cast<LPARAM>(&os));
+        OutState os{out, nullptr};
+        EDITSTREAM oes{reinterpret_cast<DWORD_PTR>(&os), 0, StreamOutCallback};
+        SendMessageA(w, EM_STREAMOUT, SF_RTF, reinterpret_cast<LPARAM>(&oes));
         DestroyWindow(w);
-        return out.find("\\li720\\fi-360") == std::string::npos && out.find("\\li360\\fi360") != std::string::npos;
+        std::string written = out.Bytes();
+        return written.find("\\li720\\fi-360") == std::string::npos && written.find("\\li360\\fi360") != std::string::npos;
     }();
     return swaps;
 }
@@ -766,12 +756,9 @@ bool TCustomRichEdit::StreamOut(TStream& stream, UINT format, TConversion* conve
         std::string fixed = rtfindents::FromSwapped(std::string_view(whole.Memory() ? whole.Memory() : "",
                                                                      static_cast<std::size_t>(whole.Size())));
         LONG done = 0;
-        for (std::size_t at = 0; at < fixed.size(); at += static_cast<std::size_t>(done)) {
-            LONG piece = static_cast<LONG>(std::min<std::size_t>(fixed.size() - at, 64 * 1024));
-            if (StreamOutCallback(reinterpret_cast<DWORD_PTR>(&st),
-                                  reinterpret_cast<LPBYTE>(const_cast<char*>(fixed.data() + at)), piece, &done) != 0)
-                return false;
-        }
+        if (!fixed.empty() && StreamOutCallback(reinterpret_cast<DWORD_PTR>(&st), reinterpret_cast<LPBYTE>(fixed.data()),
+                                                static_cast<LONG>(fixed.size()), &done) != 0)
+            return false;
         return !st.failed;
     }
     es.dwCookie = reinterpret_cast<DWORD_PTR>(&st);
