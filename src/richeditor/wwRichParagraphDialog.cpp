@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <memory>
 #include <optional>
 
 #include "ExtCtrls.h"
@@ -11,6 +10,7 @@
 #include "richedit/wwIntl.h"
 #include "richedit/wwRichEdit.h"
 #include "richedit/wwRichEditorLink.h"
+#include "wwRichDialogs.h"
 
 namespace {
 // Alignment, offset, right indent, start indent, space before and after, line spacing.
@@ -55,13 +55,7 @@ TwwRichParagraphDialog::TwwRichParagraphDialog(TComponent* owner, TwwCustomRichE
 }
 
 bool TwwRichParagraphDialog::Execute(TwwCustomRichEdit& richEdit) {
-    std::unique_ptr<TwwRichParagraphDialog> dialog(new TwwRichParagraphDialog(Application, richEdit));
-    dialog->LoadLayout();
-    dialog->ApplyTexts();
-    dialog->Fill();
-    if (dialog->ShowModal() != mrOk) return false;
-    dialog->Apply();
-    return true;
+    return ExecuteRichDialog<TwwRichParagraphDialog>(richEdit);
 }
 
 void TwwRichParagraphDialog::ApplyTexts() {
@@ -90,14 +84,10 @@ void TwwRichParagraphDialog::ApplyTexts() {
     LineSpacingComboBox->SetItems(spacings);
 
     if (richEdit_.EditorOptions & reoShowHints) {
-        auto hint = [](TControl* c, const std::string& text) {
-            c->SetHint(text);
-            c->SetShowHint(true);
-        };
-        hint(LeftEdit, t.LeftEditHint);
-        hint(RightEdit, t.RightEditHint);
-        hint(FirstLineEdit, t.FirstLineEditHint);
-        hint(AlignmentCombo, t.AlignmentHint);
+        SetHintShown(LeftEdit, t.LeftEditHint);
+        SetHintShown(RightEdit, t.RightEditHint);
+        SetHintShown(FirstLineEdit, t.FirstLineEditHint);
+        SetHintShown(AlignmentCombo, t.AlignmentHint);
     }
 }
 

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <memory>
 #include <optional>
 #include <string>
 
@@ -11,6 +10,7 @@
 #include "richedit/wwIntl.h"
 #include "richedit/wwRichEdit.h"
 #include "richedit/wwRichEditorLink.h"
+#include "wwRichDialogs.h"
 
 namespace {
 // Tab stops only.
@@ -46,13 +46,7 @@ TwwRichTabDialog::TwwRichTabDialog(TComponent* owner, TwwCustomRichEdit& richEdi
 }
 
 bool TwwRichTabDialog::Execute(TwwCustomRichEdit& richEdit) {
-    std::unique_ptr<TwwRichTabDialog> dialog(new TwwRichTabDialog(Application, richEdit));
-    dialog->LoadLayout();
-    dialog->ApplyTexts();
-    dialog->Fill();
-    if (dialog->ShowModal() != mrOk) return false;
-    dialog->Apply();
-    return true;
+    return ExecuteRichDialog<TwwRichTabDialog>(richEdit);
 }
 
 void TwwRichTabDialog::ApplyTexts() {
@@ -67,15 +61,11 @@ void TwwRichTabDialog::ApplyTexts() {
     CancelBtn->SetCaption(intl.CancelCaption);
     HelpContext = t.HelpContext;
     if (richEdit_.EditorOptions & reoShowHints) {
-        auto hint = [](TControl* c, const std::string& text) {
-            c->SetHint(text);
-            c->SetShowHint(true);
-        };
-        hint(Edit1, t.TabPositionEditHint);
-        hint(ListBox1, t.TabListHint);
-        hint(SetBtn, t.SetTabHint);
-        hint(ClearBtn, t.ClearTabHint);
-        hint(ClearAllBtn, t.ClearAllTabsHint);
+        SetHintShown(Edit1, t.TabPositionEditHint);
+        SetHintShown(ListBox1, t.TabListHint);
+        SetHintShown(SetBtn, t.SetTabHint);
+        SetHintShown(ClearBtn, t.ClearTabHint);
+        SetHintShown(ClearAllBtn, t.ClearAllTabsHint);
     }
 }
 
