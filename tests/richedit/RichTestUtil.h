@@ -58,6 +58,15 @@ struct Fixture {
     Fixture& operator=(const Fixture&) = delete;
 };
 
+// A screen point inside the character at index of a rich edit window.
+inline POINT ScreenPointOf(HWND w, int index) {
+    POINTL p{};
+    SendMessageA(w, EM_POSFROMCHAR, reinterpret_cast<WPARAM>(&p), index);
+    POINT s{p.x + 3, p.y + 6};
+    ClientToScreen(w, &s);
+    return s;
+}
+
 inline std::string Rtf(const std::string& body) {
     return "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0\\fswiss Arial;}}\\f0\\fs20 " + body + "}";
 }

@@ -117,13 +117,7 @@ struct Shown {
     ~Shown() { delete form; }
     HWND Wnd() { return edit->Handle(); }
     // A screen point inside the character at index.
-    POINT At(int index) {
-        POINTL p{};
-        SendMessageA(edit->Handle(), EM_POSFROMCHAR, reinterpret_cast<WPARAM>(&p), index);
-        POINT s{p.x + 3, p.y + 6};
-        ClientToScreen(edit->Handle(), &s);
-        return s;
-    }
+    POINT At(int index) { return richtest::ScreenPointOf(edit->Handle(), index); }
     // A point below the text, so that a click there never lands on a word.
     POINT Below(int dx = 0) {
         RECT r;

@@ -45,13 +45,7 @@ struct Shown {
     }
     ~Shown() { delete form; }
     // Screen point inside the character at index.
-    POINT At(int index) {
-        POINTL p{};
-        SendMessageA(edit->Handle(), EM_POSFROMCHAR, reinterpret_cast<WPARAM>(&p), index);
-        POINT s{p.x + 3, p.y + 6};
-        ClientToScreen(edit->Handle(), &s);
-        return s;
-    }
+    POINT At(int index) { return richtest::ScreenPointOf(edit->Handle(), index); }
     Shown(const Shown&) = delete;
     Shown& operator=(const Shown&) = delete;
 };
