@@ -29,22 +29,7 @@ elif [[ ! $geometry =~ ^400x400\+[0-9]+\+[0-9]+$ ]]; then
 else
     # The screenshot at the window's place against the cover picture, its cut
     # (fuchsia) pixels aside.
-    convert "$tmp/shot.png" -crop "$geometry" +repage -depth 8 "rgb:$tmp/shown.rgb"
-    convert "$cover" -depth 8 "rgb:$tmp/cover.rgb"
-    python3 - "$tmp/shown.rgb" "$tmp/cover.rgb" <<'PY' || bad "the screenshot does not show the cover at $geometry"
-import sys
-shown, cover = (open(p, "rb").read() for p in sys.argv[1:3])
-assert len(shown) == len(cover) == 400 * 400 * 3, (len(shown), len(cover))
-kept = same = 0
-for i in range(0, len(cover), 3):
-    c = cover[i:i + 3]
-    if c == b"\xff\x00\xff":
-        continue
-    kept += 1
-    same += all(abs(a - b) <= 8 for a, b in zip(c, shown[i:i + 3]))
-print(f"cover pixels shown: {same} of {kept}")
-sys.exit(0 if kept > 100000 and same >= 0.97 * kept else 1)
-PY
+    "$(dirname "$0")/cover_shown.py" "$tmp/shot.png" "$geometry" "$cover" || bad "the screenshot does not show the cover at $geometry"
 fi
 
 # 2. From another folder, with a "book" that ends before showing a window:
