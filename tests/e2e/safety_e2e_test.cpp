@@ -129,21 +129,94 @@ void SendClose(CloseCommand& cmd, HWND skin) {
     cmd.Send(skin, 1);
 }
 
-int CyclesFromEnvironment(int fallback) {
+int CountFromEnvironment(const char* name, int fallback) {
     char buf[32] = {};
-    if (GetEnvironmentVariableA("CODEXIA_START_CYCLES", buf, sizeof buf) == 0) return fallback;
+    if (GetEnvironmentVariableA(name, buf, sizeof buf) == 0) return fallback;
     int n = atoi(buf);
     return n > 0 ? n : fallback;
 }
 
+// What the book's window thread is doing, seen from outside: the windows
+// holding the capture, the activation and the focus, and whether it is in a
+// move, a menu or a modal loop of the system's.
+std::string ThreadState(const BookProcess& book) {
+    GUITHREADINFO g{};
+    g.cbSize = sizeof g;
+    if (!GetGUIThreadInfo(book.ThreadId(), &g)) return "(no thread information)";
+    auto name = [](HWND w) {
+        if (!w) return std::string("none");
+        char cls[64] = {};
+        GetClassNameA(w, cls, sizeof cls);
+        return std::string(cls) + (IsWindowVisible(w) ? "" : " (hidden)") + (IsWindowEnabled(w) ? "" : " (disabled)");
+    };
+    return "capture " + name(g.hwndCapture) + ", active " + name(g.hwndActive) + ", focus " + name(g.hwndFocus) +
+           ", flags " + std::to_string(g.flags);
+}
+
 }  // namespace
+
+// A launcher's bad switch costs the reader neither the settings nor the book:
+// with a saved settings file, the error box shows; once it is dismissed with
+// a click on OK, one click on Read opens the reading window and, after it,
+// one click on About the About window, at every start.
+// CODEXIA_BAD_SWITCH_STARTS sets the starts per switch (20 by hand) and
+// CODEXIA_BAD_SWITCH_PAUSE_MS the wait between the box and Read (3000 by hand).
+TEST_F(SafetyE2E, AfterABadSwitchReadAndAboutOpenOnTheFirstClick) {
+    const int starts = CountFromEnvironment("CODEXIA_BAD_SWITCH_STARTS", 1);
+    const int pause = CountFromEnvironment("CODEXIA_BAD_SWITCH_PAUSE_MS", 1000);
+    const char settings[] =
+        "[CodexiaBook]\r\nSaveSettings=True\r\nReadingFont=Arial\r\nReadingFontSize=14\r\n"
+        "ReadingBackground=clWhite\r\nReadingBookmark=0\r\nNotepadFontColor=clBlack\r\nNotepad=False\r\n"
+        "WindowState=wsNormal\r\n";
+    int opened = 0, tried = 0;
+    for (const char* sw : {"/RI", "/RIabc", "/RKnotacolour", "/NI", "/NKnotacolour"}) {
+        for (int k = 0; k < starts; ++k) {
+            SCOPED_TRACE(std::string(sw) + " start " + std::to_string(k + 1));
+            ++tried;
+            WriteFile(Ini(), settings);
+            BookProcess book(dir, sw);
+            HWND box = nullptr;
+            ASSERT_TRUE(WaitUntil([&] { return (box = book.FindWindowOf("#32770")) != nullptr; }));
+            EXPECT_NE(BoxText(box).find("is not a valid"), std::string::npos) << BoxText(box);
+            // OK, clicked: the reader's way out of the box.
+            RECT ok;
+            ASSERT_TRUE(GetWindowRect(GetDlgItem(box, IDOK), &ok));
+            ClickScreen((ok.left + ok.right) / 2, (ok.top + ok.bottom) / 2);
+            ASSERT_TRUE(WaitUntil([&] { return !IsWindow(box) || !IsWindowVisible(box); }));
+            Sleep(static_cast<DWORD>(pause));
+            HWND skin = book.WaitForWindow("TForm1", kPatience);
+            ASSERT_NE(skin, nullptr);
+            HWND read = PressRead(book, skin);
+            EXPECT_NE(read, nullptr) << "Read: " << ThreadState(book);
+            if (read) {
+                PostMessageA(read, WM_CLOSE, 0, 0);
+                ASSERT_TRUE(WaitUntil([&] { return !IsWindowVisible(read); }));
+                RECT r;
+                GetWindowRect(skin, &r);
+                ClickScreen(r.left + 158, r.top + 353);
+                HWND about = nullptr;
+                WaitUntil([&] { return (about = book.FindWindowOf("TfrmAbout")) != nullptr; }, 10000);
+                EXPECT_NE(about, nullptr) << "About: " << ThreadState(book);
+                if (about) {
+                    ++opened;
+                    PostMessageA(about, WM_CLOSE, 0, 0);
+                    ASSERT_TRUE(WaitUntil([&] { return !IsWindowVisible(about); }));
+                }
+            }
+            PostMessageA(skin, WM_CLOSE, 0, 0);
+            ASSERT_TRUE(book.WaitForExit(kPatience));
+            EXPECT_EQ(ReadFile(Ini()), settings);
+        }
+    }
+    std::printf("%d of %d starts with a bad switch opened Read and About\n", opened, tried);
+}
 
 // Start and close again and again, as a launcher would: every copy ends by
 // itself with code 0, leaves no window and no mutex, and the reader's files
 // are byte for byte what they were. CODEXIA_START_CYCLES sets the count
 // (200 for the long run by hand).
 TEST_F(SafetyE2E, ManyStartAndCloseCommandCyclesLeaveNothingBehind) {
-    const int cycles = CyclesFromEnvironment(10);
+    const int cycles = CountFromEnvironment("CODEXIA_START_CYCLES", 10);
     WriteFile(Ini(), kSettings);
     WriteFile(Notes(), kNotes);
     CloseCommand cmd;
