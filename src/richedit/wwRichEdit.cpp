@@ -14,6 +14,7 @@
 #include "wwRichEditorLink.h"
 #include "Printers.h"
 #include "core/StoredData.h"
+#include "core/Units.h"
 #include "wwRichEditLoad.h"
 #include "wwRichEditOle.h"
 
@@ -539,7 +540,9 @@ void TwwCustomRichEdit::UpdateFormatRect() {
         if (printer) {
             int physWidth = GetDeviceCaps(printer, PHYSICALWIDTH), physHeight = GetDeviceCaps(printer, PHYSICALHEIGHT);
             int dpiX = std::max(1, GetDeviceCaps(printer, LOGPIXELSX)), dpiY = std::max(1, GetDeviceCaps(printer, LOGPIXELSY));
-            auto inches = [&](double margin) { return UnitsToTwips(std::to_string(margin)) / 1440.0; };
+            auto inches = [&](double margin) {
+                return UnitsToTwips(units::WithDecimalSeparator(std::to_string(margin), DecimalSeparator())) / 1440.0;
+            };
             double margins = inches(printMargins_->Left) + inches(printMargins_->Right);
             r.left = gutterWidth_ + 10;
             r.top = 0;

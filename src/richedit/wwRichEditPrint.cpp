@@ -8,16 +8,17 @@
 #include "Handles.h"
 #include "Printers.h"
 #include "core/PageRect.h"
+#include "core/Units.h"
 #include "wwRichEdit.h"
 #include "wwTextServicePages.h"
 
 namespace {
 // A margin as the text the unit conversion reads: the shortest form that
-// gives the number back.
+// gives the number back, with the user's decimal separator.
 std::string MarginText(double v) {
     char buf[64];
     std::snprintf(buf, sizeof buf, "%.15g", v);
-    return buf;
+    return units::WithDecimalSeparator(buf, TwwCustomRichEdit::DecimalSeparator());
 }
 
 page::PrinterPage PageOf(TPrinter& printer) {

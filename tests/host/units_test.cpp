@@ -106,3 +106,22 @@ TEST(Units, TextsShownAndListed) {
     EXPECT_EQ(units::ListText("0.123456", Unit::Inches, '.'), "0.123456''") << "as typed, not rounded";
     EXPECT_FALSE(units::ListText("1in", Unit::Inches, '.').has_value());
 }
+
+// A margin the program formats itself reads back the same under a comma as
+// under a point: the print margins ("%.15g") and the page-width layout
+// (std::to_string) both go through this.
+TEST(Units, ProgramFormattedNumbersReadBackUnderEitherSeparator) {
+    for (double v : {0.0, 0.75, 1.0, 0.333333333, 2.5, 12.125, 0.001}) {
+        char g[64];
+        std::snprintf(g, sizeof g, "%.15g", v);
+        for (const std::string& text : {std::string(g), std::to_string(v)}) {
+            SCOPED_TRACE(text);
+            auto point = units::TryUnitsToTwips(text, Unit::Inches, '.');
+            ASSERT_TRUE(point.has_value());
+            EXPECT_EQ(units::TryUnitsToTwips(units::WithDecimalSeparator(text, ','), Unit::Inches, ','), point);
+            EXPECT_EQ(units::WithDecimalSeparator(text, '.'), text);
+            EXPECT_FALSE(units::TryUnitsToTwips(text, Unit::Inches, ',').has_value() && text.find('.') != std::string::npos)
+                << "the fault: a point read where a comma is the separator";
+        }
+    }
+}

@@ -12,6 +12,7 @@
 #include <thread>
 
 #include "../print/FilePrinter.h"
+#include "../print/PrintTestUtil.h"
 #include "DialogDriver.h"
 #include "Printers.h"
 #include "TestUtil.h"
@@ -879,6 +880,31 @@ void ClickWindow(const Driver& d, HWND w) {
     d.Settle();
 }
 
+// File, Page Setup; the left margin's text replaced by typing, then Return.
+// False when the dialog did not show; *shown is the margin it showed first.
+bool SetLeftMarginInPageSetup(Driver& d, const std::string& typed, std::string* shown) {
+    d.MenuKey('F');
+    d.Press('U');
+    HWND dlg = nullptr;
+    for (DWORD end = GetTickCount() + 10000; !dlg && static_cast<int>(end - GetTickCount()) > 0;) {
+        EnumThreadWindows(d.thread, FindFileDialog, reinterpret_cast<LPARAM>(&dlg));
+        if (!dlg) Sleep(10);
+    }
+    if (!dlg) return false;
+    d.Settle();
+    HWND left = GetDlgItem(dlg, 0x483);
+    char text[64] = {};
+    GetWindowTextA(left, text, sizeof text);
+    *shown = text;
+    ClickWindow(d, left);
+    d.Press(VK_HOME);
+    d.Press(VK_END, false, false, true);
+    d.Type(typed);
+    d.Press(VK_RETURN);
+    d.Until([&] { return !IsWindow(dlg) || !IsWindowVisible(dlg); });
+    return true;
+}
+
 }  // namespace
 
 // Format, Paragraph and Tabs from the window's own menu: the dialogs open
@@ -1124,6 +1150,66 @@ TEST_F(EditorWindowTest, RaisedButtonsMoveDownAndLoseAPixelOfMargin) {
 // File, Print prints through the print dialog to the default printer (here
 // one that writes PostScript files); File, Page Setup takes margins typed in
 // the platform's dialog, and they come back to the control on save.
+// Where the user's decimal separator is a comma: a fractional margin typed in
+// Page Setup ("0,75") reaches the printed page with the text on it, and a
+// control laid out to the page width resizes, both without a conversion
+// error. The separator is the user's own setting, put back afterwards.
+// Under Wine 8 the page setup dialog keeps the separator it found at its
+// first show in the process (a later change reads "0,75" as 75 inches):
+// this test comes before the others that show it.
+TEST_F(EditorWindowTest, UnderACommaSeparatorFractionalMarginsPrintAndThePageWidthResizes) {
+    std::string why;
+    if (printtest::EnsureFilePrinter(&why).empty()) GTEST_SKIP() << why;
+    char separator[8] = {};
+    GetLocaleInfoA(LOCALE_USER_DEFAULT, LOCALE_SDECIMAL, separator, sizeof separator);
+    struct Restore {
+        std::string separator;
+        ~Restore() {
+            SetLocaleInfoA(LOCALE_USER_DEFAULT, LOCALE_SDECIMAL, separator.c_str());
+            Printer()->OutputFile.clear();
+            printtest::RemoveFilePrinter();
+            Printer()->Refresh();
+        }
+    } restore{separator};
+    ASSERT_TRUE(SetLocaleInfoA(LOCALE_USER_DEFAULT, LOCALE_SDECIMAL, ","));
+    ASSERT_EQ(TwwCustomRichEdit::DecimalSeparator(), ',');
+    Printer()->Refresh();
+    Printer()->SetPrinterIndex(-1);
+    control->Lines()->SetText("Harbour notes to print");
+    control->PrintJobName = "Comma print job";
+    control->SetEditWidth(TwwRichEditWidth::rewPrinterSize);
+    ASSERT_TRUE(control->UsesPrinterWidth());
+    control->SetWidth(control->Width() + 40);
+    control->SetWidth(control->Width() - 40);
+    EXPECT_EQ(TakeErrors(), "") << "the page-width layout on resize";
+    // Where the text reader on the machine Wine runs on can read it back.
+    const std::string out = printtest::OutPath("editor-comma.ps");
+    DeleteFileA(out.c_str());
+    Printer()->OutputFile = out;
+    bool setupShown = false, printShown = false;
+    std::string shownLeft;
+    // Windows' page setup dialog reads the user's separator; Wine 8's reads
+    // a point whatever the separator (it takes "0,75" for 75 inches).
+    const char* typed = "0,75";
+    bool saved = Edit([&](Driver& d) {
+        setupShown = SetLeftMarginInPageSetup(d, typed, &shownLeft);
+        d.Settle();
+        d.MenuKey('F');
+        d.Press('P');
+        printShown = d.AcceptFileDialog();
+        d.Until([&] { return GetFileAttributesA(out.c_str()) != INVALID_FILE_ATTRIBUTES; }, 10000);
+        d.Until([&] { return GetForegroundWindow() == d.window; });
+        d.Press('S', true);  // Save and Exit
+    });
+    EXPECT_TRUE(setupShown);
+    EXPECT_TRUE(printShown);
+    EXPECT_TRUE(saved);
+    EXPECT_DOUBLE_EQ(control->PrintMargins()->Left, 0.75);
+    EXPECT_EQ(TakeErrors(), "") << "printing with a fractional margin";
+    EXPECT_NE(ReadFile(out).find("Comma print job"), std::string::npos);
+    EXPECT_NE(printtest::PsText(out).find("Harbour notes to print"), std::string::npos) << printtest::PsText(out);
+}
+
 TEST_F(EditorWindowTest, PrintAndPageSetupFromTheFileMenu) {
     std::string why;
     if (printtest::EnsureFilePrinter(&why).empty()) GTEST_SKIP() << why;
@@ -1150,27 +1236,7 @@ TEST_F(EditorWindowTest, PrintAndPageSetupFromTheFileMenu) {
         d.Until([&] { return GetFileAttributesA(out.c_str()) != INVALID_FILE_ATTRIBUTES; }, 10000);
         d.Until([&] { return GetForegroundWindow() == d.window; });
 
-        d.MenuKey('F');
-        d.Press('U');
-        HWND dlg = nullptr;
-        for (DWORD end = GetTickCount() + 10000; !dlg && static_cast<int>(end - GetTickCount()) > 0;) {
-            EnumThreadWindows(d.thread, FindFileDialog, reinterpret_cast<LPARAM>(&dlg));
-            if (!dlg) Sleep(10);
-        }
-        setupShown = dlg != nullptr;
-        if (dlg) {
-            d.Settle();
-            HWND left = GetDlgItem(dlg, 0x483);
-            char text[64] = {};
-            GetWindowTextA(left, text, sizeof text);
-            shownLeft = text;
-            ClickWindow(d, left);
-            d.Press(VK_HOME);
-            d.Press(VK_END, false, false, true);
-            d.Type("2");
-            d.Press(VK_RETURN);
-            d.Until([&] { return !IsWindow(dlg) || !IsWindowVisible(dlg); });
-        }
+        setupShown = SetLeftMarginInPageSetup(d, "2", &shownLeft);
         d.Settle();
         d.Press('S', true);  // Save and Exit
     });

@@ -63,6 +63,12 @@ std::string MilliText(Milli value, char decimalSeparator) {
     return DecimalText(d, decimalSeparator);
 }
 
+std::string WithDecimalSeparator(std::string pointText, char decimalSeparator) {
+    for (char& c : pointText)
+        if (c == '.') c = decimalSeparator;
+    return pointText;
+}
+
 std::optional<std::int32_t> TryUnitsToTwips(std::string_view text, Unit unit, char decimalSeparator) {
     auto d = ParseDecimal(CutUnitCharacters(text), decimalSeparator);
     if (!d) return std::nullopt;

@@ -36,6 +36,12 @@ std::optional<Decimal> ParseDecimal(std::string_view text, char decimalSeparator
 std::string DecimalText(const Decimal& d, char decimalSeparator);
 std::string MilliText(Milli value, char decimalSeparator);
 
+// A number a program formatted with a point ("%g", std::to_string) as the
+// user's decimal separator writes it: the text TryUnitsToTwips reads with
+// that separator. The value read back is the one written, whatever the
+// separator.
+std::string WithDecimalSeparator(std::string pointText, char decimalSeparator);
+
 // Text in the unit to twips: unit characters cut, the rest read as a decimal
 // number, × 1,440, ÷ 2.537 for centimetres, truncated toward zero. Nothing
 // when the rest is not a number or the twips do not fit 32 bits.
