@@ -6,6 +6,7 @@
 #include <richedit.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <string>
 
@@ -41,6 +42,23 @@ inline DWORD CALLBACK FromMemory(DWORD_PTR cookie, LPBYTE buf, LONG cb, LONG* do
     s->at += n;
     *done = static_cast<LONG>(n);
     return 0;
+}
+
+// A program or file named on the command line, as a full Windows path: a
+// relative path is taken from the current directory, and a path of the
+// machine Wine runs on ("/home/...") is found on drive Z:. Empty, after a
+// line on standard error, when nothing is there.
+inline std::string FullPath(const char* arg) {
+    std::string p = arg;
+    if (!p.empty() && p[0] == '/') p = "Z:" + p;
+    std::replace(p.begin(), p.end(), '/', '\\');
+    char full[MAX_PATH] = {};
+    DWORD n = GetFullPathNameA(p.c_str(), MAX_PATH, full, nullptr);
+    if (n == 0 || n >= MAX_PATH || GetFileAttributesA(full) == INVALID_FILE_ATTRIBUTES) {
+        std::fprintf(stderr, "no file at %s\n", arg);
+        return {};
+    }
+    return full;
 }
 
 // Every message waiting in the thread's queue, dispatched.

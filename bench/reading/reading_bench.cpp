@@ -124,7 +124,10 @@ struct Process {
         std::string cmd = "\"" + exe + "\"" + (args.empty() ? "" : " " + args);
         std::vector<char> buf(cmd.begin(), cmd.end());
         buf.push_back(0);
-        return CreateProcessA(exe.c_str(), buf.data(), nullptr, nullptr, FALSE, 0, nullptr, dir.c_str(), &si, &pi);
+        if (CreateProcessA(exe.c_str(), buf.data(), nullptr, nullptr, FALSE, 0, nullptr, dir.c_str(), &si, &pi))
+            return true;
+        std::printf("cannot start %s (error %lu)\n", exe.c_str(), GetLastError());
+        return false;
     }
     ~Process() {
         if (!pi.hProcess) return;
@@ -238,17 +241,18 @@ int main(int argc, char** argv) {
     GetModuleFileNameA(nullptr, self, MAX_PATH);
     std::string bare = self;
     bare = bare.substr(0, bare.find_last_of("\\/") + 1) + "bench_bare_reader.exe";
-    char full[MAX_PATH];
-    GetFullPathNameA(argv[2], MAX_PATH, full, nullptr);
+    // The book and its document by any path: relative, absolute, or the Linux one.
+    const std::string book = bench::FullPath(argv[1]), full = bench::FullPath(argv[2]);
+    if (book.empty() || full.empty()) return 2;
     int runs = argc > 3 ? std::max(1, std::atoi(argv[3])) : 5;
     int readAt = argc > 4 ? std::atoi(argv[4]) : 0;
 
-    Book(argv[1], readAt);  // warm the file cache and the server
+    Book(book, readAt);  // warm the file cache and the server
     Bare(bare, full);
     std::vector<double> bookStart, bookMs, bookMb, bareStart, bareMs, bareMb;
     for (int k = 0; k < runs; ++k) {
-        Sample a = k % 2 ? Bare(bare, full) : Book(argv[1], readAt);
-        Sample b = k % 2 ? Book(argv[1], readAt) : Bare(bare, full);
+        Sample a = k % 2 ? Bare(bare, full) : Book(book, readAt);
+        Sample b = k % 2 ? Book(book, readAt) : Bare(bare, full);
         if (k % 2) std::swap(a, b);
         if (a.ms < 0 || b.ms < 0 || a.mb < 0 || b.mb < 0) {
             std::printf("run %d failed: book %.1f ms %.1f MB, bare %.1f ms %.1f MB\n", k + 1, a.ms, a.mb, b.ms, b.mb);

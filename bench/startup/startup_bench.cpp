@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "../BenchCommon.h"
+
 namespace {
 
 struct Find {
@@ -49,7 +51,10 @@ Times Once(const std::string& exe) {
     LARGE_INTEGER f, t0, t1;
     QueryPerformanceFrequency(&f);
     QueryPerformanceCounter(&t0);
-    if (!CreateProcessA(exe.c_str(), buf.data(), nullptr, nullptr, FALSE, 0, nullptr, dir, &si, &pi)) return {};
+    if (!CreateProcessA(exe.c_str(), buf.data(), nullptr, nullptr, FALSE, 0, nullptr, dir, &si, &pi)) {
+        std::printf("cannot start %s (error %lu)\n", exe.c_str(), GetLastError());
+        return {};
+    }
     Find find{pi.dwProcessId, nullptr};
     for (int k = 0; k < 30000 && !find.found; ++k) {
         EnumWindows(FindVisible, reinterpret_cast<LPARAM>(&find));
@@ -85,12 +90,15 @@ int main(int argc, char** argv) {
         std::printf("usage: startup_bench BOOK.EXE BASELINE.EXE [RUNS]\n");
         return 2;
     }
-    int runs = argc > 3 ? std::atoi(argv[3]) : 10;
+    int runs = argc > 3 ? std::max(1, std::atoi(argv[3])) : 10;
+    // Either program by any path: relative, absolute, or the Linux one.
+    const std::string book = bench::FullPath(argv[1]), baseline = bench::FullPath(argv[2]);
+    if (book.empty() || baseline.empty()) return 2;
     std::vector<double> a, b, aa, ba;
-    Once(argv[1]);  // warm the file cache and the server
-    Once(argv[2]);
+    Once(book);  // warm the file cache and the server
+    Once(baseline);
     for (int k = 0; k < runs; ++k) {
-        Times x = Once(argv[1]), y = Once(argv[2]);
+        Times x = Once(book), y = Once(baseline);
         if (x.shown < 0 || y.shown < 0) {
             std::printf("a program did not show a window\n");
             return 1;
