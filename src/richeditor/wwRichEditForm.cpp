@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <set>
 
+#include "Printers.h"
 #include "richedit/wwIntl.h"
 #include "richedit/wwRichEditorLink.h"
 #include "wwRuler.h"
@@ -592,15 +593,16 @@ std::set<std::string> FontFamilies(HDC dc) {
     return names;
 }
 
+// The font families of the application's printer, as chosen in Page Setup
+// or Print.
 std::set<std::string> PrinterFontFamilies() {
-    char name[512];
-    DWORD size = sizeof name;
-    if (!GetDefaultPrinterA(name, &size)) return {};
-    HDC dc = CreateDCA("WINSPOOL", name, nullptr, nullptr);
-    if (!dc) return {};
-    std::set<std::string> names = FontFamilies(dc);
-    DeleteDC(dc);
-    return names;
+    TPrinter* printer = Printer();
+    if (!printer->Installed()) return {};
+    try {
+        return FontFamilies(printer->Handle());
+    } catch (const EPrinter&) {
+        return {};
+    }
 }
 }  // namespace
 
@@ -647,6 +649,12 @@ void TwwRichEditForm::ResizeLayout() {
         if (StatusBar->Visible())
             StatusBar->SetBounds(0, RichEdit1->Top() + RichEdit1->Height(), RichEdit1->Width(), StatusBar->Height());
         RichEdit1->UpdateFormatRect();
+        if (RichEdit1->UsesPrinterWidth()) {
+            // A page laid out to the paper's width is laid out again: one
+            // pixel wider and back makes the window wrap its lines anew.
+            RichEdit1->SetWidth(RichEdit1->Width() + 1);
+            RichEdit1->SetWidth(RichEdit1->Width() - 1);
+        }
         RichEdit1->Invalidate();
     } catch (...) {
         resizing_ = false;

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "Forms.h"
+#include "Printers.h"
 #include "core/RulerMath.h"
 
 namespace {
@@ -98,16 +99,17 @@ TCustomForm* FormOf(TControl* c) {
     return nullptr;
 }
 
-// Twips of the printer's page width, 0 without a printer.
+// Twips of the page width of the application's printer, with the paper and
+// orientation chosen for it (Page Setup, Print); 0 without a printer.
 std::int64_t PrinterPageTwips() {
-    char name[512];
-    DWORD size = sizeof name;
-    if (!GetDefaultPrinterA(name, &size)) return 0;
-    HDC dc = CreateDCA("WINSPOOL", name, nullptr, nullptr);
-    if (!dc) return 0;
-    std::int64_t width = GetDeviceCaps(dc, PHYSICALWIDTH), dpi = GetDeviceCaps(dc, LOGPIXELSX);
-    DeleteDC(dc);
-    return dpi > 0 ? width * 1440 / dpi : 0;
+    TPrinter* printer = Printer();
+    if (!printer->Installed()) return 0;
+    try {
+        std::int64_t width = printer->PhysicalSize().cx, dpi = printer->XDpi();
+        return dpi > 0 ? width * 1440 / dpi : 0;
+    } catch (const EPrinter&) {
+        return 0;  // the printer went away
+    }
 }
 
 // The left and right print margins together, in twips.

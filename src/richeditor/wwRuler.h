@@ -64,6 +64,8 @@ public:
     void UpdateMarkers();
     // With the printer's width: the ruler as long as the page less the margins.
     void SizeToPage();
+    // The page width the scale is drawn to, in twips (0: the window's width).
+    std::int64_t PageTwips() const { return pageTwips_; }
     // What follows the drag of a marker: it snaps to the scale, stays clear
     // of the right marker, and the paragraphs of the selection take the indent.
     void MarkerMoved(TObject* marker);

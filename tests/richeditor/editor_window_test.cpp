@@ -4,6 +4,8 @@
 // its message boxes answered with keys, and saved files read back from disk.
 #include <gtest/gtest.h>
 
+#include <dlgs.h>
+
 #include <algorithm>
 #include <atomic>
 #include <cstdlib>
@@ -880,9 +882,9 @@ void ClickWindow(const Driver& d, HWND w) {
     d.Settle();
 }
 
-// File, Page Setup; the left margin's text replaced by typing, then Return.
-// False when the dialog did not show; *shown is the margin it showed first.
-bool SetLeftMarginInPageSetup(Driver& d, const std::string& typed, std::string* shown) {
+// File, Page Setup, and what act does in the dialog, then Return. False
+// when the dialog did not show.
+bool InPageSetup(Driver& d, const std::function<void(HWND dlg)>& act) {
     d.MenuKey('F');
     d.Press('U');
     HWND dlg = nullptr;
@@ -892,17 +894,25 @@ bool SetLeftMarginInPageSetup(Driver& d, const std::string& typed, std::string* 
     }
     if (!dlg) return false;
     d.Settle();
-    HWND left = GetDlgItem(dlg, 0x483);
-    char text[64] = {};
-    GetWindowTextA(left, text, sizeof text);
-    *shown = text;
-    ClickWindow(d, left);
-    d.Press(VK_HOME);
-    d.Press(VK_END, false, false, true);
-    d.Type(typed);
+    act(dlg);
     d.Press(VK_RETURN);
     d.Until([&] { return !IsWindow(dlg) || !IsWindowVisible(dlg); });
     return true;
+}
+
+// The left margin's text in Page Setup replaced by typing; *shown is the
+// margin the dialog showed first.
+bool SetLeftMarginInPageSetup(Driver& d, const std::string& typed, std::string* shown) {
+    return InPageSetup(d, [&](HWND dlg) {
+        HWND left = GetDlgItem(dlg, 0x483);
+        char text[64] = {};
+        GetWindowTextA(left, text, sizeof text);
+        *shown = text;
+        ClickWindow(d, left);
+        d.Press(VK_HOME);
+        d.Press(VK_END, false, false, true);
+        d.Type(typed);
+    });
 }
 
 }  // namespace
@@ -1249,5 +1259,65 @@ TEST_F(EditorWindowTest, PrintAndPageSetupFromTheFileMenu) {
     EXPECT_TRUE(saved);
     EXPECT_DOUBLE_EQ(control->PrintMargins()->Left, 2.0);
     EXPECT_DOUBLE_EQ(control->PrintMargins()->Top, 1.0);
+    EXPECT_EQ(TakeErrors(), "");
+}
+
+// A page laid out to the paper's width follows the paper chosen in Page
+// Setup (the application's printer, not the system's default one):
+// Landscape, clicked there, widens the ruler's page and the text's width, and
+// the document is laid out again in fewer lines.
+TEST_F(EditorWindowTest, TurningThePaperInPageSetupLaysThePageOutAgain) {
+    std::string why;
+    if (printtest::EnsureFilePrinter(&why).empty()) GTEST_SKIP() << why;
+    struct Restore {
+        ~Restore() {
+            Printer()->SetOrientation(TPrinterOrientation::poPortrait);
+            printtest::RemoveFilePrinter();
+            Printer()->Refresh();
+        }
+    } restore;
+    Printer()->Refresh();
+    Printer()->SetPrinterIndex(-1);
+    Printer()->SetOrientation(TPrinterOrientation::poPortrait);
+    std::string text;
+    for (int k = 0; k < 30; ++k)
+        text += "The lamps along the harbour wall were lit one by one as the boats came in from the grey sea, "
+                "and the tide turned under them.\r\n";
+    control->Lines()->SetText(text);
+    control->SetEditWidth(TwwRichEditWidth::rewPrinterSize);
+    ASSERT_TRUE(control->UsesPrinterWidth());
+    // Wide enough for a landscape page.
+    control->EditorPosition()->Width = 1200;
+    control->EditorPosition()->Height = 400;
+    // What the user sees of the page: its lines, the width the text is laid
+    // out in and the page width the ruler's scale runs to.
+    struct Page {
+        LRESULT lines = 0;
+        LONG text = 0;
+        std::int64_t ruler = 0;
+    } upright, turned;
+    bool shown = false;
+    Edit([&](Driver& d) {
+        auto page = [&] {
+            return d.On([&] {
+                HWND w = d.form->RichEdit1->Handle();
+                RECT r{};
+                SendMessageA(w, EM_GETRECT, 0, reinterpret_cast<LPARAM>(&r));
+                return Page{SendMessageA(w, EM_GETLINECOUNT, 0, 0), r.right - r.left, d.form->Ruler->PageTwips()};
+            });
+        };
+        upright = page();
+        shown = InPageSetup(d, [&](HWND dlg) { ClickWindow(d, GetDlgItem(dlg, rad2)); });
+        d.Settle();
+        turned = page();
+    });
+    EXPECT_TRUE(shown);
+    EXPECT_EQ(Printer()->Orientation(), TPrinterOrientation::poLandscape);
+    EXPECT_GT(upright.lines, 30);
+    EXPECT_LT(turned.lines, upright.lines);
+    EXPECT_GT(turned.text, upright.text);
+    // The ruler's page is the application's printer's, as Page Setup left it.
+    EXPECT_GT(turned.ruler, upright.ruler);
+    EXPECT_EQ(turned.ruler, std::int64_t{Printer()->PhysicalSize().cx} * 1440 / Printer()->XDpi());
     EXPECT_EQ(TakeErrors(), "");
 }
