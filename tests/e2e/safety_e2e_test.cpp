@@ -159,11 +159,13 @@ std::string ThreadState(const BookProcess& book) {
 // with a saved settings file, the error box shows; once it is dismissed with
 // a click on OK, one click on Read opens the reading window and, after it,
 // one click on About the About window, at every start.
-// CODEXIA_BAD_SWITCH_STARTS sets the starts per switch (20 by hand) and
+// CODEXIA_BAD_SWITCH_STARTS sets the starts per switch (20 by hand),
+// CODEXIA_BAD_SWITCH_BOX_MS how long the box stays up before OK, and
 // CODEXIA_BAD_SWITCH_PAUSE_MS the wait between the box and Read (3000 by hand).
 TEST_F(SafetyE2E, AfterABadSwitchReadAndAboutOpenOnTheFirstClick) {
     const int starts = CountFromEnvironment("CODEXIA_BAD_SWITCH_STARTS", 1);
     const int pause = CountFromEnvironment("CODEXIA_BAD_SWITCH_PAUSE_MS", 1000);
+    const int readBox = CountFromEnvironment("CODEXIA_BAD_SWITCH_BOX_MS", 500);
     const char settings[] =
         "[CodexiaBook]\r\nSaveSettings=True\r\nReadingFont=Arial\r\nReadingFontSize=14\r\n"
         "ReadingBackground=clWhite\r\nReadingBookmark=0\r\nNotepadFontColor=clBlack\r\nNotepad=False\r\n"
@@ -178,6 +180,8 @@ TEST_F(SafetyE2E, AfterABadSwitchReadAndAboutOpenOnTheFirstClick) {
             HWND box = nullptr;
             ASSERT_TRUE(WaitUntil([&] { return (box = book.FindWindowOf("#32770")) != nullptr; }));
             EXPECT_NE(BoxText(box).find("is not a valid"), std::string::npos) << BoxText(box);
+            // The reader reads the box first: the book may finish loading meanwhile.
+            Sleep(static_cast<DWORD>(readBox));
             // OK, clicked: the reader's way out of the box.
             RECT ok;
             ASSERT_TRUE(GetWindowRect(GetDlgItem(box, IDOK), &ok));
