@@ -127,12 +127,21 @@ void TfrmRead::ShowNotepad() {
     Splitter1->SetLeft(RichEdit3->Left() - Splitter1->Width());
     Splitter1->Show();
     SetShowHideCaption("Hide");
+    RepaintBookView();
+}
+
+void TfrmRead::RepaintBookView() {
+    // The view narrowed or widened under its scroll bar: its frame (the bar)
+    // is drawn anew with the text, so nothing of the old one stays behind.
+    if (RichEdit2->HandleAllocated())
+        RedrawWindow(RichEdit2->WindowHandle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME);
 }
 
 void TfrmRead::HideNotepad() {
     Splitter1->Hide();
     RichEdit3->Hide();
     SetShowHideCaption("Show");
+    RepaintBookView();
 }
 
 void TfrmRead::btnHideShowNotepadClick(TObject*) {

@@ -69,6 +69,7 @@ private:
     std::unique_ptr<reader::TReadingView> view_;
     void ShowNotepad();
     void HideNotepad();
+    void RepaintBookView();
     void SetShowHideCaption(const char* text);
     // Set once the creation handler has read the settings file (or found
     // none). A creation that failed before that never saw the reader's
