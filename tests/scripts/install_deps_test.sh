@@ -4,11 +4,7 @@
 # lists and packages are set per case.
 #   install_deps_test.sh
 set -u
-root=$(cd "$(dirname "$0")/../.." && pwd)
-tmp=$(mktemp -d)
-trap 'rm -rf "$tmp"' EXIT
-failures=0
-bad() { echo "FAILED: $*"; failures=$((failures + 1)); }
+. "$(dirname "$0")/case-lib.sh"
 
 # The stand-ins keep their state in $FAKE: installed (one package a line),
 # uninstallable (packages apt cannot resolve), update-fails (an index URL),
@@ -121,5 +117,4 @@ run
 [ $status = 0 ] && installed wine32:i386 && installed wine64 || bad "failed index alone: status $status, said: $err"
 [ "$(wc -l <<<"$err")" = 1 ] || bad "failed index alone: expected one line, said: $err"
 
-[ $failures = 0 ] && echo "install-deps.sh: all cases passed"
-exit $((failures > 0))
+finish "install-deps.sh"

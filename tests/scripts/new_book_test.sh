@@ -7,11 +7,7 @@
 # captioned with the new identifier.
 #   new_book_test.sh
 set -u
-root=$(cd "$(dirname "$0")/../.." && pwd)
-tmp=$(mktemp -d)
-trap 'rm -rf "$tmp"' EXIT
-failures=0
-bad() { echo "FAILED: $*"; failures=$((failures + 1)); }
+. "$(dirname "$0")/case-lib.sh"
 export CODEXIA_WINEPREFIX=${WINEPREFIX:?run through scripts/test.sh}
 export CODEXIA_START_TIMEOUT=120
 unset DISPLAY CODEXIA_BOOK_DIR CODEXIA_BUILD_DIR
@@ -64,5 +60,4 @@ else
     "$(dirname "$0")/cover_shown.py" "$tmp/shot.png" "$geometry" "$clone/mybook/cover.bmp" || bad "the screenshot does not show the cover at $geometry"
 fi
 
-[ $failures = 0 ] && echo "new book: all cases passed"
-exit $((failures > 0))
+finish "new book"

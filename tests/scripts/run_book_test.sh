@@ -9,11 +9,7 @@
 #   run_book_test.sh <build dir> <book identifier> <cover.bmp> <any Windows program that takes --gtest_list_tests>
 set -u
 build=$1 identifier=$2 cover=$3 quick_exe=$4
-root=$(cd "$(dirname "$0")/../.." && pwd)
-tmp=$(mktemp -d)
-trap 'rm -rf "$tmp"' EXIT
-failures=0
-bad() { echo "FAILED: $*"; failures=$((failures + 1)); }
+. "$(dirname "$0")/case-lib.sh"
 export CODEXIA_WINEPREFIX=${WINEPREFIX:?run through scripts/test.sh}
 export CODEXIA_START_TIMEOUT=120
 unset DISPLAY CODEXIA_BOOK_DIR
@@ -57,5 +53,4 @@ if [ $status = 0 ] || [ "$(cat "$tmp/err")" != "run-book: book folder no-such-bo
     bad "a missing book folder: exit $status, said:"; cat "$tmp/err"
 fi
 
-[ $failures = 0 ] && echo "run-book.sh: all cases passed"
-exit $((failures > 0))
+finish "run-book.sh"
