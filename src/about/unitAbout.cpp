@@ -38,3 +38,17 @@ void TfrmAbout::TabControl1Change(TObject*) {
 }
 
 void TfrmAbout::btnCloseClick(TObject*) { Close(); }
+
+void TfrmAbout::WndProc(TMessage& m) {
+    // Shown while the stored documents are still queued behind the book: the
+    // two pages are small, so they come in now, before the window shows.
+    if (m.msg == WM_SHOWWINDOW && m.wParam) {
+        try {
+            richeditAuthor->CompleteDocument();
+            richeditCopyright->CompleteDocument();
+        } catch (...) {
+            Application->HandleException(this);
+        }
+    }
+    TForm::WndProc(m);
+}

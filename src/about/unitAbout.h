@@ -21,6 +21,8 @@ public:
     void FormCreate(TObject* Sender);
     void TabControl1Change(TObject* Sender);
     void btnCloseClick(TObject* Sender);
+
+    void WndProc(TMessage& m) override;
 };
 
 extern TfrmAbout* frmAbout;

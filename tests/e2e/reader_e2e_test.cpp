@@ -475,3 +475,24 @@ TEST_F(ReaderE2E, TheSavedFaceAndSizeShowAgainAfterARestartAtTheSavedPlace) {
         ASSERT_TRUE(r.Quit());
     }
 }
+
+// About right after the start, while the book is still coming in behind the
+// cover: the Author page shows its text as the window shows, not once the
+// whole book is in.
+TEST_F(ReaderE2E, AboutRightAfterTheStartShowsTheAuthorPageAtOnce) {
+    BookProcess book(dir);
+    HWND skin = book.WaitForWindow("TForm1");
+    ASSERT_NE(skin, nullptr);
+    RECT s;
+    GetWindowRect(skin, &s);
+    ClickScreen(s.left + 158, s.top + 353);
+    HWND about = nullptr;
+    ASSERT_TRUE(WaitUntil([&] { return (about = book.FindWindowOf("TfrmAbout")) != nullptr; }, 5000));
+    HWND page = BookView(about);
+    ASSERT_NE(page, nullptr);
+    EXPECT_GT(TextBands(page).size(), 2u) << "the Author page shows no text";
+    PostMessageA(about, WM_CLOSE, 0, 0);
+    ASSERT_TRUE(WaitUntil([&] { return !IsWindowVisible(about); }));
+    PostMessageA(skin, WM_CLOSE, 0, 0);
+    EXPECT_TRUE(book.WaitForExit(8000));
+}
