@@ -29,6 +29,9 @@ public:
     void SetSize(int points);
     // The view's font has its face already; this puts it on every run.
     void SetFace(const std::string& name, int charset);
+    // The book keeps its own faces: a face chosen before the book's text
+    // came in is not put on it (one already on the page stays there).
+    void ClearFace() { face_.reset(); }
     // The caret goes to the position, and its line to the top of the view.
     void SetBookmark(int position);
     // The book's text is all in: measure it and apply what was chosen.

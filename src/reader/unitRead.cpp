@@ -237,7 +237,10 @@ void TfrmRead::FormCreate(TObject*) {
     else if (s.WindowState == "wsMaximized") SetWindowState(TWindowState::wsMaximized);
     if (s.ReadingFont != kError) {
         RichEdit2->Font()->SetName(s.ReadingFont);
+        // The layout's face saved means the book's own faces: the settings
+        // file rules over a launcher's face switch either way.
         if (s.ReadingFont != layoutFace) View().SetFace(s.ReadingFont, RichEdit2->Font()->Charset());
+        else View().ClearFace();
     }
     if (s.ReadingFontSize != kError) {
         View().SetSize(StrToInt(s.ReadingFontSize));

@@ -476,6 +476,37 @@ TEST_F(ReaderE2E, TheSavedFaceAndSizeShowAgainAfterARestartAtTheSavedPlace) {
     }
 }
 
+// A saved face that is the layout's own (the book's faces) rules over a
+// launcher's face switch, as every saved setting does: the page shows the
+// book's faces, not the switch's.
+TEST_F(ReaderE2E, ASavedLayoutFaceRulesOverAFaceSwitch) {
+    int middle = (OffsetInBook("Chapter Five") + OffsetInBook("Chapter Six")) / 2;
+    ASSERT_GT(middle, 0);
+    auto page = [&](const std::string& settings, const std::string& args) {
+        WriteFile(Ini(), Settings(middle, "ReadingFontSize=11\r\n" + settings));
+        Reader r(dir, args);
+        std::vector<Band> bands;
+        if (!r.Open()) return bands;
+        HWND view = BookView(r.read);
+        if (view && WaitUntil([&] { return InView(view, middle); })) bands = TextBands(view);
+        r.CloseReading();
+        r.Quit();
+        return bands;
+    };
+    std::vector<Band> bookFaces = page("", "");
+    std::vector<Band> courier = page("", "\"/RFCourier New\"");
+    std::vector<Band> saved = page("ReadingFont=MS Sans Serif\r\n", "\"/RFCourier New\"");
+    auto same = [](const std::vector<Band>& a, const std::vector<Band>& b) {
+        if (a.size() != b.size()) return false;
+        for (std::size_t k = 0; k < a.size(); ++k)
+            if (a[k].top != b[k].top || a[k].height != b[k].height) return false;
+        return true;
+    };
+    ASSERT_FALSE(bookFaces.empty());
+    EXPECT_FALSE(same(courier, bookFaces)) << "the switch alone changes the face";
+    EXPECT_TRUE(same(saved, bookFaces)) << "the saved face rules over the switch";
+}
+
 // About right after the start, while the book is still coming in behind the
 // cover: the Author page shows its text as the window shows, not once the
 // whole book is in.
