@@ -292,6 +292,15 @@ HDC TPrinter::Handle() {
     return dc_;
 }
 
+HDC TPrinter::HandleIfAny() {
+    if (!Installed()) return nullptr;
+    try {
+        return Handle();
+    } catch (const EPrinter&) {
+        return nullptr;
+    }
+}
+
 TCanvas& TPrinter::Canvas() {
     if (!canvas_) canvas_ = std::make_unique<TCanvas>();
     HDC dc = Handle();

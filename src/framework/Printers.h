@@ -78,6 +78,9 @@ public:
     // The printer's device context: the job's while printing, otherwise one
     // for measuring. It stays the same until the printer or its mode changes.
     HDC Handle();
+    // The same, or null when there is no printer or it cannot be used (it
+    // went away): for what falls back to the screen without a printer.
+    HDC HandleIfAny();
     TCanvas& Canvas();
 
 protected:

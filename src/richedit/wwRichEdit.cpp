@@ -531,13 +531,8 @@ void TwwCustomRichEdit::UpdateFormatRect() {
     LoadingGuard guard(*this);
     RECT r{gutterWidth_ - 2, 2, ClientWidth() - 2, Height() - 2};
     if (UsesPrinterWidth()) {
-        HDC printer = nullptr;
-        try {
-            printer = Printer()->Handle();
-        } catch (const EPrinter&) {
-            printer = nullptr;  // the printer went away: the window's width
-        }
-        if (printer) {
+        // Without a usable printer (it went away): the window's width.
+        if (HDC printer = Printer()->HandleIfAny()) {
             int physWidth = GetDeviceCaps(printer, PHYSICALWIDTH), physHeight = GetDeviceCaps(printer, PHYSICALHEIGHT);
             int dpiX = std::max(1, GetDeviceCaps(printer, LOGPIXELSX)), dpiY = std::max(1, GetDeviceCaps(printer, LOGPIXELSY));
             auto inches = [&](double margin) {

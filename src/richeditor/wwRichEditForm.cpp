@@ -596,13 +596,8 @@ std::set<std::string> FontFamilies(HDC dc) {
 // The font families of the application's printer, as chosen in Page Setup
 // or Print.
 std::set<std::string> PrinterFontFamilies() {
-    TPrinter* printer = Printer();
-    if (!printer->Installed()) return {};
-    try {
-        return FontFamilies(printer->Handle());
-    } catch (const EPrinter&) {
-        return {};
-    }
+    HDC dc = Printer()->HandleIfAny();
+    return dc ? FontFamilies(dc) : std::set<std::string>{};
 }
 }  // namespace
 

@@ -102,14 +102,10 @@ TCustomForm* FormOf(TControl* c) {
 // Twips of the page width of the application's printer, with the paper and
 // orientation chosen for it (Page Setup, Print); 0 without a printer.
 std::int64_t PrinterPageTwips() {
-    TPrinter* printer = Printer();
-    if (!printer->Installed()) return 0;
-    try {
-        std::int64_t width = printer->PhysicalSize().cx, dpi = printer->XDpi();
-        return dpi > 0 ? width * 1440 / dpi : 0;
-    } catch (const EPrinter&) {
-        return 0;  // the printer went away
-    }
+    HDC dc = Printer()->HandleIfAny();
+    if (!dc) return 0;
+    std::int64_t width = GetDeviceCaps(dc, PHYSICALWIDTH), dpi = GetDeviceCaps(dc, LOGPIXELSX);
+    return dpi > 0 ? width * 1440 / dpi : 0;
 }
 
 // The left and right print margins together, in twips.
