@@ -341,6 +341,14 @@ std::vector<Band> TextBands(HWND view) {
     return bands;
 }
 
+// The same text rows: the same page, drawn the same way.
+bool SameBands(const std::vector<Band>& a, const std::vector<Band>& b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t k = 0; k < a.size(); ++k)
+        if (a[k].top != b[k].top || a[k].height != b[k].height) return false;
+    return true;
+}
+
 int MedianPitch(const std::vector<Band>& b) {
     std::vector<int> d;
     for (std::size_t k = 1; k < b.size(); ++k) d.push_back(b[k].top - b[k - 1].top);
@@ -451,10 +459,7 @@ TEST_F(ReaderE2E, TheSavedFaceAndSizeShowAgainAfterARestartAtTheSavedPlace) {
         ASSERT_TRUE(r.Quit());
     }
     // Another face: other glyphs, so other bands of dark rows.
-    bool same = bookFaces.size() == chosen.size();
-    for (std::size_t k = 0; same && k < chosen.size(); ++k)
-        same = bookFaces[k].top == chosen[k].top && bookFaces[k].height == chosen[k].height;
-    EXPECT_FALSE(same);
+    EXPECT_FALSE(SameBands(bookFaces, chosen));
     auto v = IniValues(Ini());
     EXPECT_EQ(v["ReadingFont"], "Courier New");
     EXPECT_EQ(v["ReadingFontSize"], "11");
@@ -496,15 +501,9 @@ TEST_F(ReaderE2E, ASavedLayoutFaceRulesOverAFaceSwitch) {
     std::vector<Band> bookFaces = page("", "");
     std::vector<Band> courier = page("", "\"/RFCourier New\"");
     std::vector<Band> saved = page("ReadingFont=MS Sans Serif\r\n", "\"/RFCourier New\"");
-    auto same = [](const std::vector<Band>& a, const std::vector<Band>& b) {
-        if (a.size() != b.size()) return false;
-        for (std::size_t k = 0; k < a.size(); ++k)
-            if (a[k].top != b[k].top || a[k].height != b[k].height) return false;
-        return true;
-    };
     ASSERT_FALSE(bookFaces.empty());
-    EXPECT_FALSE(same(courier, bookFaces)) << "the switch alone changes the face";
-    EXPECT_TRUE(same(saved, bookFaces)) << "the saved face rules over the switch";
+    EXPECT_FALSE(SameBands(courier, bookFaces)) << "the switch alone changes the face";
+    EXPECT_TRUE(SameBands(saved, bookFaces)) << "the saved face rules over the switch";
 }
 
 // About right after the start, while the book is still coming in behind the

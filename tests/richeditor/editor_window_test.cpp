@@ -176,12 +176,18 @@ struct Driver {
         return found;
     }
     // Takes the open or save dialog's OK once it shows, and waits for it to go.
-    bool AcceptFileDialog() const {
+    // The common dialog the window's thread shows, once it shows; null
+    // after ms without one.
+    HWND WaitForDialog(int ms = 5000) const {
         HWND dlg = nullptr;
-        for (DWORD end = GetTickCount() + 5000; !dlg && static_cast<int>(end - GetTickCount()) > 0;) {
+        for (DWORD end = GetTickCount() + static_cast<DWORD>(ms); !dlg && static_cast<int>(end - GetTickCount()) > 0;) {
             EnumThreadWindows(thread, FindFileDialog, reinterpret_cast<LPARAM>(&dlg));
             if (!dlg) Sleep(10);
         }
+        return dlg;
+    }
+    bool AcceptFileDialog() const {
+        HWND dlg = WaitForDialog();
         if (!dlg) return false;
         Settle();
         PostMessageA(dlg, WM_COMMAND, IDOK, 0);
@@ -887,11 +893,7 @@ void ClickWindow(const Driver& d, HWND w) {
 bool InPageSetup(Driver& d, const std::function<void(HWND dlg)>& act) {
     d.MenuKey('F');
     d.Press('U');
-    HWND dlg = nullptr;
-    for (DWORD end = GetTickCount() + 10000; !dlg && static_cast<int>(end - GetTickCount()) > 0;) {
-        EnumThreadWindows(d.thread, FindFileDialog, reinterpret_cast<LPARAM>(&dlg));
-        if (!dlg) Sleep(10);
-    }
+    HWND dlg = d.WaitForDialog(10000);
     if (!dlg) return false;
     d.Settle();
     act(dlg);
@@ -1051,11 +1053,7 @@ TEST_F(EditorWindowTest, TheFontDialogFromTheFormatMenuAppliesAFace) {
         d.Press('A', true);
         d.MenuKey('O');
         d.Press('F');
-        HWND dlg = nullptr;
-        for (DWORD end = GetTickCount() + 5000; !dlg && static_cast<int>(end - GetTickCount()) > 0;) {
-            EnumThreadWindows(d.thread, FindFileDialog, reinterpret_cast<LPARAM>(&dlg));
-            if (!dlg) Sleep(10);
-        }
+        HWND dlg = d.WaitForDialog();
         shown = dlg != nullptr;
         if (dlg) {
             d.Settle();

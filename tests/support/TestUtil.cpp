@@ -197,6 +197,4 @@ void TTestForm::Load(const layout::Node& root) {
     LoadLayoutFrom(bytes.data(), bytes.size());
 }
 
-bool OnWine() { return GetProcAddress(GetModuleHandleA("ntdll.dll"), "wine_get_version") != nullptr; }
-
 }  // namespace testsupport

@@ -27,10 +27,6 @@ bool WaitFor(const std::function<bool()>& cond, int timeoutMs = 3000);
 std::vector<std::string>& Errors();
 std::string TakeErrors();  // joined by " | ", and cleared
 
-// Running under Wine: where its platform parts fall short of Windows, a test
-// says so and takes the way Wine offers.
-bool OnWine();
-
 // One mouse event into the platform's input queue, with no pumping: for
 // drivers on another thread or in another process. Absolute moves take
 // screen coordinates.
