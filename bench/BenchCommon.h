@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <vector>
 
 namespace bench {
 
@@ -61,6 +62,14 @@ inline std::string FullPath(const char* arg) {
     return full;
 }
 
+// A program in this program's folder (the baseline beside a benchmark).
+inline std::string Beside(const char* name) {
+    char self[MAX_PATH] = {};
+    GetModuleFileNameA(nullptr, self, MAX_PATH);
+    std::string path = self;
+    return path.substr(0, path.find_last_of("\\/") + 1) + name;
+}
+
 // Every message waiting in the thread's queue, dispatched.
 inline void Pump() {
     MSG m;
@@ -68,6 +77,95 @@ inline void Pump() {
         TranslateMessage(&m);
         DispatchMessageA(&m);
     }
+}
+
+// A visible top-level window of the class in the process, or none.
+struct Find {
+    DWORD pid;
+    const char* cls;
+    HWND found = nullptr;
+};
+
+inline BOOL CALLBACK FindTop(HWND w, LPARAM lp) {
+    auto* f = reinterpret_cast<Find*>(lp);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(w, &pid);
+    char cls[64] = {};
+    GetClassNameA(w, cls, sizeof cls);
+    if (pid == f->pid && IsWindowVisible(w) && std::string(cls) == f->cls) {
+        f->found = w;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+inline HWND TopWindow(DWORD pid, const char* cls) {
+    Find f{pid, cls};
+    EnumWindows(FindTop, reinterpret_cast<LPARAM>(&f));
+    return f.found;
+}
+
+// Polls f every millisecond until it holds or ms have passed.
+template <class F>
+bool WaitUntil(F f, int ms) {
+    for (double end = Now() + ms; Now() < end; Sleep(1))
+        if (f()) return true;
+    return false;
+}
+
+// A program started in a folder, ended with its object.
+struct Process {
+    PROCESS_INFORMATION pi{};
+    bool Start(const std::string& exe, const std::string& args, const std::string& dir) {
+        STARTUPINFOA si{};
+        si.cb = sizeof si;
+        std::string cmd = "\"" + exe + "\"" + (args.empty() ? "" : " " + args);
+        std::vector<char> buf(cmd.begin(), cmd.end());
+        buf.push_back(0);
+        if (CreateProcessA(exe.c_str(), buf.data(), nullptr, nullptr, FALSE, 0, nullptr, dir.c_str(), &si, &pi))
+            return true;
+        std::printf("cannot start %s (error %lu)\n", exe.c_str(), GetLastError());
+        return false;
+    }
+    ~Process() {
+        if (!pi.hProcess) return;
+        TerminateProcess(pi.hProcess, 0);
+        WaitForSingleObject(pi.hProcess, 10000);
+        CloseHandle(pi.hProcess);
+        CloseHandle(pi.hThread);
+    }
+};
+
+// A new empty folder under the temporary folder.
+inline std::string FreshDir() {
+    char tmp[MAX_PATH], dir[MAX_PATH];
+    GetTempPathA(MAX_PATH, tmp);
+    GetTempFileNameA(tmp, "crb", 0, dir);
+    DeleteFileA(dir);
+    CreateDirectoryA(dir, nullptr);
+    return dir;
+}
+
+// A left click at a screen point, as the mouse gives it.
+inline void Click(int x, int y) {
+    SetCursorPos(x, y);
+    INPUT in[2] = {};
+    in[0].type = in[1].type = INPUT_MOUSE;
+    in[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+    in[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+    SendInput(2, in, sizeof(INPUT));
+}
+
+// One line of figures: minimum, median and maximum.
+inline void Print(const char* name, std::vector<double> v, const char* unit) {
+    std::sort(v.begin(), v.end());
+    std::printf("  %-26s min %9.1f %s  median %9.1f %s  max %9.1f %s\n", name, v.front(), unit, v[v.size() / 2], unit,
+                v.back(), unit);
+}
+
+inline double Median(std::vector<double> v) {
+    std::sort(v.begin(), v.end());
+    return v[v.size() / 2];
 }
 
 }  // namespace bench

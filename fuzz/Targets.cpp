@@ -9,7 +9,7 @@
 #include "Classes.h"
 #include "core/BmpFile.h"
 #include "core/LayoutStream.h"
-#include "core/RegionBands.h"
+#include "RegionBands.h"
 #include "core/StoredData.h"
 
 namespace {

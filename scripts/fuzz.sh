@@ -37,14 +37,14 @@ mkdir -p "$out/obj" "$out/corpus/$target" "fuzz/crashes/$target"
 cxx="clang++"
 command -v ccache >/dev/null && cxx="ccache clang++"
 flags=(-std=c++20 -g -O1 -fno-omit-frame-pointer -fsanitize=address,undefined -fno-sanitize-recover=undefined
-       -Wall -Wextra -Werror -Isrc/framework -Isrc -Isrc/framework/core)
+       -Wall -Wextra -Werror -Isrc/framework -Isrc/framework/core -Isrc/components/imageform/core)
 sources=(fuzz/Targets.cpp src/framework/Classes.cpp src/framework/core/LayoutStream.cpp
-         src/framework/core/Convert.cpp src/framework/core/BmpFile.cpp src/framework/core/RegionBands.cpp
+         src/framework/core/Convert.cpp src/framework/core/BmpFile.cpp src/components/imageform/core/RegionBands.cpp
          src/framework/core/StoredData.cpp)
 objects=()
 for s in "${sources[@]}"; do
     o=$out/obj/$(echo "$s" | tr / _).o
-    if [ ! -f "$o" ] || [ "$s" -nt "$o" ] || [ -n "$(find src/framework fuzz -name '*.h' -newer "$o" -print -quit)" ]; then
+    if [ ! -f "$o" ] || [ "$s" -nt "$o" ] || [ -n "$(find src/framework src/components/imageform/core fuzz -name '*.h' -newer "$o" -print -quit)" ]; then
         nice -n 19 $cxx "${flags[@]}" -fsanitize=fuzzer-no-link -c "$s" -o "$o"
     fi
     objects+=("$o")

@@ -26,7 +26,7 @@ core=(
     xvfb xauth x11-utils xdotool imagemagick
     fonts-liberation fonts-dejavu-core ghostscript
     fonts-wine
-    python3
+    python3 pandoc
 )
 # Runs the 32-bit book and tests where it can be had.
 wanted=(wine32:i386)

@@ -5,8 +5,8 @@
 # until the skin window is on screen and painted, saves a screenshot, prints
 # its path and the window's place, and ends the book; when the book does not
 # start or shows nothing it says why on one line and exits non-zero.
-#   CODEXIA_BOOK_DIR   another book folder to build instead of content/
-#                      (built in build/<arch>-<folder name>)
+#   CODEXIA_BOOK_DIR   another book folder to show instead of content/ (made
+#                      with make-book.sh into build/books/<identifier>.Exe)
 #   CODEXIA_BUILD_DIR  a configured build to take the book from
 #   CODEXIA_SHOT       where the screenshot goes (default build/run/screenshot.png)
 #   CODEXIA_START_TIMEOUT  seconds to wait for the window (default 60)
@@ -39,27 +39,22 @@ cd "$root"
 . scripts/build-env.sh
 
 arch=$(codexia_arch)
-if [ -z "$build_dir" ]; then
-    if [ "$book_dir" = "$root/content" ]; then
-        build_dir=$root/build/$arch
-    else
-        build_dir=$root/build/$arch-$(basename "$book_dir")
-    fi
-    # A build made for another book folder is pointed back at this one.
-    if ! build_dir_ready "$build_dir" ||
-            ! grep -qxF "CODEXIA_BOOK_DIR:PATH=$book_dir" "$build_dir/CMakeCache.txt"; then
-        extra=()
-        [ "$book_dir" = "$root/content" ] || extra=(-DCODEXIA_TESTS=OFF)
-        configure_build "$build_dir" "$arch" -DCODEXIA_BOOK_DIR="$book_dir" "${extra[@]}" >/dev/null ||
-            fail "the build could not be set up for $book_dir (see above)"
-    fi
-fi
-build_dir_ready "$build_dir" || fail "$build_dir is not a configured build"
-cmake --build "$build_dir" --target book || fail "the book did not build (see above)"
-
 identifier=$(sed -n 's/^[ \t]*identifier[ \t]*=[ \t]*\([^ \t]*\).*/\1/p' "$book_dir/book.meta")
-exe=$build_dir/bin/$identifier.Exe
-[ -f "$exe" ] || fail "the build left no $exe"
+if [ -n "$build_dir" ] || [ "$book_dir" = "$root/content" ]; then
+    # The build's own book.
+    build_dir=${build_dir:-$root/build/$arch}
+    build_dir_ready "$build_dir" || configure_build "$build_dir" "$arch" >/dev/null ||
+        fail "the build could not be set up (see above)"
+    cmake --build "$build_dir" --target book || fail "the book did not build (see above)"
+    exe=$build_dir/bin/$identifier.Exe
+else
+    # Another book folder: made from the build's reader template, as an
+    # author makes it.
+    mkdir -p "$root/build/books"
+    exe=$root/build/books/$identifier.Exe
+    ./scripts/make-book.sh "$book_dir" -o "$exe" || fail "the book could not be made from $book_dir (see above)"
+fi
+[ -f "$exe" ] || fail "no book was left at $exe"
 
 headless=0
 if [ -z "${DISPLAY:-}" ]; then

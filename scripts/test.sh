@@ -5,6 +5,9 @@
 #   CODEXIA_TEST_ARCH   i686 or x86_64 (default: i686 where this machine runs
 #                       32-bit programs, else x86_64)
 #   CODEXIA_TEST_REGEX  run only the tests whose names match
+#   CODEXIA_TEST_LANES  desktop lanes, tests that drive the desktop side by side (default 2)
+#   CODEXIA_TEST_JOBS   tests at once (default 3: two desktop lanes and one other)
+#   CODEXIA_NO_SKIPS    1: a skipped test fails the run (the CI run sets it)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
@@ -38,26 +41,65 @@ other_log=$build_root/$other-book.log
 nice -n 19 cmake --build "$build_root/$other" --target book >"$other_log" 2>&1 &
 other_build=$!
 
+# Tests that use the mouse, the keyboard or the foreground window take a
+# desktop lane each (CTest's resource "desktop"): an X display and a Wine
+# session of their own, so that two of them run side by side. Every other
+# Windows test runs on one more display and session, where the windows it
+# shows cannot take the foreground from a lane's menu or dialog.
+lanes=${CODEXIA_TEST_LANES:-2}
 start_display
-# A server left on the prefix by an earlier run (or a session by hand) would
+xvfb_pids=("$CODEXIA_XVFB_PID")
+common_display=$DISPLAY
+prefixes=("$build_root/wineprefix")
+displays=("$common_display")
+lanes_file=$build_root/$arch/desktop-lanes.json
+entries=
+for ((lane = 0; lane < lanes; ++lane)); do
+    start_display
+    xvfb_pids+=("$CODEXIA_XVFB_PID")
+    prefix=$build_root/wineprefix-lane$lane
+    prefixes+=("$prefix")
+    displays+=("$DISPLAY")
+    export "CODEXIA_LANE_${lane}_DISPLAY=$DISPLAY" "CODEXIA_LANE_${lane}_PREFIX=$prefix"
+    entries+="${entries:+,}{\"id\":\"$lane\",\"slots\":1}"
+done
+printf '{"version":{"major":1,"minor":0},"local":[{"desktop":[%s]}]}\n' "$entries" >"$lanes_file"
+# A server left on a prefix by an earlier run (or a session by hand) would
 # keep its own display and refuse a second one: end it, then start ours.
-export WINEPREFIX="$build_root/wineprefix"
-"$WINESERVER" -k >/dev/null 2>&1 || true
-"$WINESERVER" -w >/dev/null 2>&1 || true
-ensure_prefix "$WINEPREFIX"
-"$WINESERVER" -p
-# Wine's background processes start with the first program; start them here,
-# outside CTest's output pipes, which they would otherwise hold open.
-WINELOADER=$WINE64 "$WINE64" cmd /c exit >/dev/null 2>&1 </dev/null || true
+for prefix in "${prefixes[@]}"; do
+    WINEPREFIX=$prefix "$WINESERVER" -k >/dev/null 2>&1 || true
+    WINEPREFIX=$prefix "$WINESERVER" -w >/dev/null 2>&1 || true
+done
+ensure_prefix "${prefixes[0]}"
+for prefix in "${prefixes[@]:1}"; do copy_prefix "${prefixes[0]}" "$prefix"; done
+for ((i = ${#prefixes[@]} - 1; i >= 0; --i)); do
+    export WINEPREFIX=${prefixes[$i]} DISPLAY=${displays[$i]}
+    "$WINESERVER" -p
+    # Wine's background processes start with the first program; start them
+    # here, outside CTest's output pipes, which they would otherwise hold open.
+    WINELOADER=$WINE64 "$WINE64" cmd /c exit >/dev/null 2>&1 </dev/null || true
+done
 cleanup() {
     kill "$other_build" >/dev/null 2>&1 || true
-    "$WINESERVER" -k >/dev/null 2>&1 || true
-    kill "$CODEXIA_XVFB_PID" >/dev/null 2>&1 || true
+    for prefix in "${prefixes[@]}"; do WINEPREFIX=$prefix "$WINESERVER" -k >/dev/null 2>&1 || true; done
+    kill "${xvfb_pids[@]}" >/dev/null 2>&1 || true
 }
 trap cleanup EXIT
 
 status=0
-ctest --test-dir "$build_root/$arch" --output-on-failure -j2 ${CODEXIA_TEST_REGEX:+-R "$CODEXIA_TEST_REGEX"} || status=$?
+ctest_log=$build_root/$arch/ctest-output.log
+ctest --test-dir "$build_root/$arch" --output-on-failure -j"${CODEXIA_TEST_JOBS:-3}" --resource-spec-file "$lanes_file" ${CODEXIA_TEST_REGEX:+-R "$CODEXIA_TEST_REGEX"} 2>&1 |
+    tee "$ctest_log" || status=$?
+# A skipped test found something it needs missing (a printer, a tool). Each
+# is named; where every test is needed (CODEXIA_NO_SKIPS=1, as the CI run
+# sets it), a skip fails the run.
+if grep -q "(Skipped)" "$ctest_log"; then
+    echo "skipped: $(grep "(Skipped)" "$ctest_log" | sed 's/^[[:space:]]*[0-9]* - //; s/ (Skipped)//' | tr '\n' ' ')"
+    if [ "${CODEXIA_NO_SKIPS:-0}" = 1 ]; then
+        echo "test: every test is needed here (CODEXIA_NO_SKIPS=1), and some were skipped" >&2
+        status=1
+    fi
+fi
 if wait "$other_build"; then
     echo "the $other book built: $(tail -n 1 "$other_log")"
 else

@@ -1,5 +1,6 @@
 # Sourced by the scripts that run programs under Wine. Sets the environment
-# and offers: wine_loader_for EXE, can_run_32bit, ensure_prefix, start_display.
+# and offers: wine_loader_for EXE, can_run_32bit, ensure_prefix, start_display,
+# codexia_lane.
 
 export WINEDEBUG=${WINEDEBUG:--all}
 export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
@@ -20,12 +21,14 @@ wine_loader_for() {
 }
 
 # A prefix made for tests: fonts, no window manager delays, no crash dialog.
+# The mark names the version of this function that made it.
+CODEXIA_PREFIX_MARK=.codexia-ready-3
 ensure_prefix() {
     local prefix=$1
     export WINEPREFIX=$prefix
     # Made again when made by an older version of this function (-2: before
     # Wine's own fonts were installed and copied in).
-    [ -f "$prefix/.codexia-ready-3" ] && return 0
+    [ -f "$prefix/$CODEXIA_PREFIX_MARK" ] && return 0
     rm -rf "$prefix"
     mkdir -p "$prefix"
     WINELOADER=$WINE64 "$WINE64" wineboot -i >/dev/null 2>&1 || true
@@ -56,7 +59,7 @@ REGEDIT4
 REG
     WINELOADER=$WINE64 "$WINE64" regedit /S "$(WINELOADER=$WINE64 "$WINE64" winepath -w "$reg" 2>/dev/null)" >/dev/null 2>&1
     "$WINESERVER" -w
-    touch "$prefix/.codexia-ready-3"
+    touch "$prefix/$CODEXIA_PREFIX_MARK"
 }
 
 # Starts a private X display; sets DISPLAY and CODEXIA_XVFB_PID.
@@ -71,4 +74,29 @@ start_display() {
     rm -f "$fifo"
     export DISPLAY=:$n
     export CODEXIA_XVFB_PID
+}
+
+# A copy of a made prefix (ensure_prefix FROM first, its server ended) for
+# a second Wine session: quicker than making one.
+copy_prefix() {
+    local from=$1 to=$2
+    [ -f "$to/$CODEXIA_PREFIX_MARK" ] && return 0
+    rm -rf "$to"
+    cp -a "$from" "$to"
+}
+
+# The desktop lane CTest gave a test that uses the mouse, the keyboard or the
+# foreground window (its resource "desktop", CTEST_RESOURCE_GROUP_0_DESKTOP
+# = "id:N,slots:1"): lane N's own X display and Wine prefix, which the test
+# command set up as CODEXIA_LANE_N_DISPLAY and CODEXIA_LANE_N_PREFIX. Two
+# such tests run side by side without meeting: each lane is a desktop and a
+# Wine session of its own. Outside a lane nothing changes.
+codexia_lane() {
+    local id=${CTEST_RESOURCE_GROUP_0_DESKTOP:-}
+    id=${id#id:}
+    id=${id%%,*}
+    [ -n "$id" ] || return 0
+    local display="CODEXIA_LANE_${id}_DISPLAY" prefix="CODEXIA_LANE_${id}_PREFIX"
+    if [ -n "${!display:-}" ]; then export DISPLAY=${!display}; fi
+    if [ -n "${!prefix:-}" ]; then export WINEPREFIX=${!prefix}; fi
 }

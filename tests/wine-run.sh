@@ -6,6 +6,7 @@ here=$(cd "$(dirname "$0")/.." && pwd)
 . "$here/scripts/wine-env.sh"
 exe=$1
 shift
+codexia_lane
 if [ -z "${WINEPREFIX:-}" ]; then
     echo "wine-run: WINEPREFIX is not set; run the tests through scripts/test.sh" >&2
     exit 2

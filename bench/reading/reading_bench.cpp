@@ -29,31 +29,6 @@ using namespace bench;
 
 namespace {
 
-struct Find {
-    DWORD pid;
-    const char* cls;
-    HWND found = nullptr;
-};
-
-BOOL CALLBACK FindTop(HWND w, LPARAM lp) {
-    auto* f = reinterpret_cast<Find*>(lp);
-    DWORD pid = 0;
-    GetWindowThreadProcessId(w, &pid);
-    char cls[64] = {};
-    GetClassNameA(w, cls, sizeof cls);
-    if (pid == f->pid && IsWindowVisible(w) && std::string(cls) == f->cls) {
-        f->found = w;
-        return FALSE;
-    }
-    return TRUE;
-}
-
-HWND TopWindow(DWORD pid, const char* cls) {
-    Find f{pid, cls};
-    EnumWindows(FindTop, reinterpret_cast<LPARAM>(&f));
-    return f.found;
-}
-
 // Text is on screen in the window: dark pixels in its upper part. Read from
 // the screen, not asked of the window: asking for its text would make the
 // book finish loading its document first.
@@ -102,58 +77,11 @@ bool ShowsText(HWND top) {
     return found;
 }
 
-template <class F>
-bool WaitUntil(F f, int ms) {
-    for (double end = Now() + ms; Now() < end; Sleep(1))
-        if (f()) return true;
-    return false;
-}
-
 double WorkingSetMB(HANDLE process) {
     PROCESS_MEMORY_COUNTERS pmc{};
     pmc.cb = sizeof pmc;
     if (!GetProcessMemoryInfo(process, &pmc, sizeof pmc)) return -1;
     return static_cast<double>(pmc.WorkingSetSize) / 1048576.0;
-}
-
-struct Process {
-    PROCESS_INFORMATION pi{};
-    bool Start(const std::string& exe, const std::string& args, const std::string& dir) {
-        STARTUPINFOA si{};
-        si.cb = sizeof si;
-        std::string cmd = "\"" + exe + "\"" + (args.empty() ? "" : " " + args);
-        std::vector<char> buf(cmd.begin(), cmd.end());
-        buf.push_back(0);
-        if (CreateProcessA(exe.c_str(), buf.data(), nullptr, nullptr, FALSE, 0, nullptr, dir.c_str(), &si, &pi))
-            return true;
-        std::printf("cannot start %s (error %lu)\n", exe.c_str(), GetLastError());
-        return false;
-    }
-    ~Process() {
-        if (!pi.hProcess) return;
-        TerminateProcess(pi.hProcess, 0);
-        WaitForSingleObject(pi.hProcess, 10000);
-        CloseHandle(pi.hProcess);
-        CloseHandle(pi.hThread);
-    }
-};
-
-std::string FreshDir() {
-    char tmp[MAX_PATH], dir[MAX_PATH];
-    GetTempPathA(MAX_PATH, tmp);
-    GetTempFileNameA(tmp, "crb", 0, dir);
-    DeleteFileA(dir);
-    CreateDirectoryA(dir, nullptr);
-    return dir;
-}
-
-void Click(int x, int y) {
-    SetCursorPos(x, y);
-    INPUT in[2] = {};
-    in[0].type = in[1].type = INPUT_MOUSE;
-    in[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
-    in[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
-    SendInput(2, in, sizeof(INPUT));
 }
 
 struct Sample {
@@ -219,16 +147,6 @@ Sample Bare(const std::string& exe, const std::string& rtf) {
     return s;
 }
 
-double Median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
-
-void Print(const char* name, std::vector<double> v, const char* unit) {
-    std::sort(v.begin(), v.end());
-    std::printf("  %-22s min %9.1f %s  median %9.1f %s  max %9.1f %s\n", name, v.front(), unit, v[v.size() / 2], unit,
-                v.back(), unit);
-}
 
 }  // namespace
 
@@ -237,10 +155,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: bench_reading BOOK.EXE BOOK.RTF [RUNS [READ_AT_MS]]\n");
         return 2;
     }
-    char self[MAX_PATH];
-    GetModuleFileNameA(nullptr, self, MAX_PATH);
-    std::string bare = self;
-    bare = bare.substr(0, bare.find_last_of("\\/") + 1) + "bench_bare_reader.exe";
+    const std::string bare = Beside("bench_bare_reader.exe");
     // The book and its document by any path: relative, absolute, or the Linux one.
     const std::string book = bench::FullPath(argv[1]), full = bench::FullPath(argv[2]);
     if (book.empty() || full.empty()) return 2;

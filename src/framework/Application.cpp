@@ -331,7 +331,23 @@ void TApplication::ShowException(const std::exception& e) {
 }
 
 int TApplication::MessageBox(const std::string& text, const std::string& caption, UINT flags) {
-    return ::MessageBoxA(DialogOwner(), text.c_str(), caption.c_str(), flags);
+    HWND owner = DialogOwner();
+    int answer = ::MessageBoxA(owner, text.c_str(), caption.c_str(), flags);
+    RecoverFromBox(owner);
+    return answer;
+}
+
+void TApplication::RecoverFromBox(HWND owner) {
+    // The box's own loop ran the thread meanwhile: a capture one of our
+    // windows took there and whose release the box swallowed stays behind
+    // and would keep every click from the controls under the pointer.
+    // (GetCapture names only this thread's capture.)
+    bool buttonHeld = (GetAsyncKeyState(VK_LBUTTON) | GetAsyncKeyState(VK_RBUTTON) | GetAsyncKeyState(VK_MBUTTON)) < 0;
+    if (GetCapture() && !buttonHeld) ReleaseCapture();
+    // The window the box belonged to answers again at once, even where the
+    // platform gave the activation to nobody when the box went.
+    if (owner && IsWindow(owner) && IsWindowVisible(owner) && IsWindowEnabled(owner) && !GetActiveWindow())
+        SetActiveWindow(owner);
 }
 
 HWND TApplication::PopupOwner() const {

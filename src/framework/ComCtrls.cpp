@@ -1,6 +1,9 @@
 #include "ComCtrls.h"
 
+#include <oleacc.h>
+
 #include <algorithm>
+#include <cstdlib>
 
 CX_IMPLEMENT_CLASS(TTabControl, TWinControl, CX_CREATE(TTabControl), {
     p.Strings("Tabs", &TTabControl::Tabs, &TTabControl::SetTabs);
@@ -59,6 +62,33 @@ RECT TTabControl::TabRect(int index) {
     RECT r{};
     SendMessageA(Handle(), TCM_GETITEMRECT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&r));
     return r;
+}
+
+void TTabControl::SelectTab(int index) {
+    if (index < 0 || index >= static_cast<int>(tabs_.size()) || index == TabIndex()) return;
+    bool allow = true;
+    if (OnChanging) OnChanging(this, allow);
+    if (!allow) return;
+    SetTabIndex(index);
+    if (OnChange) OnChange(this);
+}
+
+long TTabControl::AccessibleRole() const { return ROLE_SYSTEM_PAGETABLIST; }
+
+void TTabControl::GetAccessibleElements(std::vector<TAccessibleElement>& out) {
+    int current = TabIndex();
+    for (int k = 0; k < static_cast<int>(tabs_.size()); ++k) {
+        TAccessibleElement e;
+        e.name = tabs_[static_cast<std::size_t>(k)];
+        e.role = ROLE_SYSTEM_PAGETAB;
+        e.state = STATE_SYSTEM_SELECTABLE | STATE_SYSTEM_FOCUSABLE | (k == current ? STATE_SYSTEM_SELECTED : 0);
+        if (!enabled_) e.state |= STATE_SYSTEM_UNAVAILABLE;
+        e.defaultAction = "Switch";
+        e.bounds = TabRect(k);
+        e.doDefault = [this, k] { SelectTab(k); };
+        out.push_back(std::move(e));
+    }
+    TWinControl::GetAccessibleElements(out);
 }
 
 RECT TTabControl::AlignRect() {
@@ -278,6 +308,162 @@ void TStatusBar::WndProc(TMessage& m) {
         TWinControl::WndProc(m);
         InvalidateRect(wnd_, nullptr, TRUE);
         return;
+    }
+    TWinControl::WndProc(m);
+}
+
+// ----------------------------------------------------------------- TListView
+
+CX_IMPLEMENT_CLASS(TListView, TWinControl, CX_CREATE(TListView), {
+    p.Strings("Columns", &TListView::Columns, &TListView::SetColumns);
+    p.Event("OnActivate", &TListView::OnActivate);
+    p.Event("OnSelect", &TListView::OnSelect);
+})
+
+TListView::TListView(TComponent* owner) : TWinControl(owner) {
+    width_ = 250;
+    height_ = 150;
+    TabStop = true;
+    color_ = clWindow;
+}
+
+void TListView::CreateParams(TCreateParams& p) {
+    TWinControl::CreateParams(p);
+    p.baseClassName = WC_LISTVIEWA;
+    p.style |= LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS | (TabStop ? WS_TABSTOP : 0);
+    p.exStyle |= WS_EX_CLIENTEDGE;
+}
+
+void TListView::CreateWnd() {
+    TWinControl::CreateWnd();
+    SendMessageA(wnd_, LVM_SETEXTENDEDLISTVIEWSTYLE, 0, LVS_EX_FULLROWSELECT);
+    for (std::size_t k = 0; k < columns_.size(); ++k) {
+        std::string caption = columns_[k];
+        int width = 100;
+        std::size_t eq = caption.rfind('=');
+        if (eq != std::string::npos) {
+            width = std::atoi(caption.c_str() + eq + 1);
+            caption.resize(eq);
+        }
+        LVCOLUMNA col{};
+        col.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;
+        col.pszText = caption.data();
+        col.cx = width;
+        col.iSubItem = static_cast<int>(k);
+        SendMessageA(wnd_, LVM_INSERTCOLUMNA, k, reinterpret_cast<LPARAM>(&col));
+    }
+    if (images_) SendMessageA(wnd_, LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(images_));
+    for (int r = 0; r < RowCount(); ++r) InsertRow(r);
+    if (selected_ >= 0) SetSelected(selected_);
+}
+
+void TListView::SetColumns(const std::vector<std::string>& c) {
+    columns_ = c;
+    if (wnd_) RecreateWnd();
+}
+
+void TListView::InsertRow(int index) {
+    const Row& row = rows_[static_cast<std::size_t>(index)];
+    LVITEMA item{};
+    item.mask = LVIF_TEXT | (row.image >= 0 ? LVIF_IMAGE : 0);
+    item.iItem = index;
+    item.pszText = const_cast<char*>(row.cells.empty() ? "" : row.cells[0].c_str());
+    item.iImage = row.image;
+    SendMessageA(wnd_, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item));
+    for (std::size_t c = 1; c < row.cells.size(); ++c) {
+        LVITEMA sub{};
+        sub.iSubItem = static_cast<int>(c);
+        sub.pszText = const_cast<char*>(row.cells[c].c_str());
+        SendMessageA(wnd_, LVM_SETITEMTEXTA, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&sub));
+    }
+}
+
+void TListView::Clear() {
+    rows_.clear();
+    selected_ = -1;
+    if (wnd_) SendMessageA(wnd_, LVM_DELETEALLITEMS, 0, 0);
+}
+
+int TListView::AddRow(const std::vector<std::string>& cells, int image) {
+    rows_.push_back(Row{cells, image});
+    int index = RowCount() - 1;
+    if (wnd_) InsertRow(index);
+    return index;
+}
+
+const std::string& TListView::Cell(int row, int column) const {
+    static const std::string none;
+    if (row < 0 || row >= RowCount()) return none;
+    const auto& cells = rows_[static_cast<std::size_t>(row)].cells;
+    return column >= 0 && column < static_cast<int>(cells.size()) ? cells[static_cast<std::size_t>(column)] : none;
+}
+
+void TListView::SetCell(int row, int column, const std::string& text) {
+    if (row < 0 || row >= RowCount() || column < 0) return;
+    auto& cells = rows_[static_cast<std::size_t>(row)].cells;
+    if (column >= static_cast<int>(cells.size())) cells.resize(static_cast<std::size_t>(column) + 1);
+    if (cells[static_cast<std::size_t>(column)] == text) return;
+    cells[static_cast<std::size_t>(column)] = text;
+    if (!wnd_) return;
+    LVITEMA sub{};
+    sub.iSubItem = column;
+    sub.pszText = const_cast<char*>(text.c_str());
+    SendMessageA(wnd_, LVM_SETITEMTEXTA, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&sub));
+}
+
+int TListView::Selected() const {
+    if (wnd_) return static_cast<int>(SendMessageA(wnd_, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
+    return selected_;
+}
+
+void TListView::SetSelected(int row) {
+    selected_ = row;
+    if (!wnd_ || row < 0 || row >= RowCount()) return;
+    LVITEMA item{};
+    item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+    item.state = LVIS_SELECTED | LVIS_FOCUSED;
+    SendMessageA(wnd_, LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
+    SendMessageA(wnd_, LVM_ENSUREVISIBLE, static_cast<WPARAM>(row), FALSE);
+}
+
+void TListView::SetImages(HIMAGELIST images) {
+    images_ = images;
+    if (wnd_) SendMessageA(wnd_, LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(images_));
+}
+
+RECT TListView::RowRect(int row) {
+    RECT r{};
+    r.left = LVIR_BOUNDS;
+    SendMessageA(Handle(), LVM_GETITEMRECT, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&r));
+    return r;
+}
+
+void TListView::WndProc(TMessage& m) {
+    if (m.msg == WM_GETDLGCODE) {
+        // Return on a row activates it, rather than the form's default button.
+        TWinControl::WndProc(m);
+        auto* msg = reinterpret_cast<MSG*>(m.lParam);
+        if (msg && msg->message == WM_KEYDOWN && msg->wParam == VK_RETURN) m.result |= DLGC_WANTMESSAGE;
+        return;
+    }
+    if (m.msg == kReflect + WM_NOTIFY) {
+        auto* nm = reinterpret_cast<NMHDR*>(m.lParam);
+        if (nm->code == LVN_ITEMACTIVATE) {
+            if (OnActivate) OnActivate(this);
+            return;
+        }
+        if (nm->code == LVN_ITEMCHANGED) {
+            auto* lv = reinterpret_cast<NMLISTVIEW*>(m.lParam);
+            if ((lv->uChanged & LVIF_STATE) && ((lv->uNewState ^ lv->uOldState) & LVIS_SELECTED)) {
+                selected_ = Selected();
+                if (OnSelect) OnSelect(this);
+            }
+            return;
+        }
+        if (nm->code == LVN_COLUMNCLICK) {
+            if (OnColumnClick) OnColumnClick(this, reinterpret_cast<NMLISTVIEW*>(m.lParam)->iSubItem);
+            return;
+        }
     }
     TWinControl::WndProc(m);
 }

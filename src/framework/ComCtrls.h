@@ -1,5 +1,5 @@
 // Controls on the platform's common controls: the tab control (controls
-// placed on it lie in its display area) and the status bar.
+// placed on it lie in its display area), the status bar and the list view.
 #pragma once
 
 #include <windows.h>
@@ -29,6 +29,14 @@ public:
     RECT AlignRect() override;
     // The rectangle of a tab in the control's client coordinates.
     RECT TabRect(int index);
+    // Selects a tab as a click on it does: OnChanging may refuse, OnChange follows.
+    void SelectTab(int index);
+    // Assistive technology sees a page tab list whose tabs come first among
+    // its children, each named by its text, selected when it is the current
+    // one, switched to by its default action.
+    bool AnswersAccessibility() const override { return true; }
+    long AccessibleRole() const override;
+    void GetAccessibleElements(std::vector<TAccessibleElement>& out) override;
 
 protected:
     void CreateParams(TCreateParams& p) override;
@@ -114,4 +122,48 @@ private:
     bool simplePanel_ = false;
     std::string simpleText_;
     bool sizeGrip_ = true;
+};
+
+// Rows of text in columns with a picture at the start of each (the
+// platform's list view in its report form), one row chosen at a time. A
+// screen reader reads it as the standard control it is. Columns are stored
+// as "Caption=Width".
+class TListView : public TWinControl {
+    CX_DECLARE_CLASS()
+public:
+    explicit TListView(TComponent* owner);
+    const std::vector<std::string>& Columns() const { return columns_; }
+    void SetColumns(const std::vector<std::string>& c);
+    // Rows: the first cell is the row's text, the others its columns'.
+    void Clear();
+    int AddRow(const std::vector<std::string>& cells, int image = -1);
+    int RowCount() const { return static_cast<int>(rows_.size()); }
+    const std::string& Cell(int row, int column) const;
+    void SetCell(int row, int column, const std::string& text);
+    // The chosen row, or -1.
+    int Selected() const;
+    void SetSelected(int row);
+    // Pictures for the rows (the caller keeps the list alive).
+    void SetImages(HIMAGELIST images);
+    // The rectangle of a row in the control's client coordinates.
+    RECT RowRect(int row);
+    TNotifyEvent OnActivate;  // a double click or Return on a row
+    TNotifyEvent OnSelect;    // the chosen row changed
+    std::function<void(TObject* Sender, int column)> OnColumnClick;
+
+protected:
+    void CreateParams(TCreateParams& p) override;
+    void CreateWnd() override;
+    void WndProc(TMessage& m) override;
+
+private:
+    struct Row {
+        std::vector<std::string> cells;
+        int image = -1;
+    };
+    void InsertRow(int index);
+    std::vector<std::string> columns_;
+    std::vector<Row> rows_;
+    int selected_ = -1;
+    HIMAGELIST images_ = nullptr;
 };

@@ -1,10 +1,12 @@
 #include "Controls.h"
 
+#include <oleacc.h>
 #include <windowsx.h>
 
 #include <algorithm>
 #include <climits>
 
+#include "Accessible.h"
 #include "Forms.h"
 #include "Menus.h"
 
@@ -103,6 +105,7 @@ CX_IMPLEMENT_CLASS(TControl, TComponent, CX_ABSTRACT, {
     p.Bool("Enabled", &TControl::Enabled, &TControl::SetEnabled, true);
     p.Str("Caption", &TControl::Caption, &TControl::SetCaption, std::string());
     p.Str("Hint", &TControl::Hint, &TControl::SetHint, std::string());
+    p.Str("AccessibleName", &TControl::StoredAccessibleName, &TControl::SetAccessibleName, std::string());
     // A hint setting of its own is stored; one taken from the parent is not.
     p.BoolIf("ShowHint", &TControl::ShowHint, &TControl::SetShowHint,
              [](TControl& c) { return !c.ParentShowHint(); });
@@ -862,6 +865,14 @@ LRESULT TWinControl::Perform(UINT msg, WPARAM wp, LPARAM lp) {
 
 void TWinControl::HandleMouse(TMessage& m) {
     POINT pt{GET_X_LPARAM(m.lParam), GET_Y_LPARAM(m.lParam)};
+    // A capture this window no longer holds (taken by a modal box's loop
+    // without word reaching us) is nobody's: the mouse goes where it points.
+    if (captureControl_ && GetCapture() != wnd_) captureControl_ = nullptr;
+    // A press while the window holds a capture of its own that no control
+    // tracks: whatever took it missed its release. Left in place, every
+    // later press would go to the window and none to the control under it.
+    bool press = m.msg == WM_LBUTTONDOWN || m.msg == WM_RBUTTONDOWN || m.msg == WM_MBUTTONDOWN;
+    if (press && !captureControl_ && GetCapture() == wnd_) ReleaseCapture();
     TControl* target = captureControl_;
     if (!target && GetCapture() != wnd_) target = ControlAtPos(pt, false);
     if (!target && captureControl_ == nullptr && GetCapture() == wnd_) target = nullptr;
@@ -977,11 +988,27 @@ void TWinControl::WndProc(TMessage& m) {
         break;
     }
     case WM_SETFOCUS:
-        if (TCustomForm* form = GetParentForm(this); form && form != this) form->FocusChanged(this);
+        if (TCustomForm* form = GetParentForm(this)) {
+            if (form != this) form->FocusChanged(this);
+            form->KeyFocusWindowChanged(this);
+        }
         if (OnEnter) OnEnter(this);
         break;
     case WM_KILLFOCUS:
+        if (TCustomForm* form = GetParentForm(this)) form->KeyFocusWindowChanged(this);
         if (OnExit) OnExit(this);
+        break;
+    case WM_UPDATEUISTATE:
+        DefaultHandler(m);
+        if (TCustomForm* form = GetParentForm(this); form && form->KeyControl() &&
+                                                      form->KeyControl()->Parent() == this)
+            form->KeyControl()->KeyboardFocusChanged();
+        return;
+    case WM_GETOBJECT:
+        if (static_cast<LONG>(m.lParam) == static_cast<LONG>(OBJID_CLIENT) && AnswersAccessibility()) {
+            m.result = AnswerAccessibleObject(this, m.wParam);
+            if (m.result) return;
+        }
         break;
     case WM_CONTEXTMENU:
         if (popupMenu_ && popupMenu_->AutoPopup) {
@@ -992,7 +1019,12 @@ void TWinControl::WndProc(TMessage& m) {
             return;
         }
         break;
-    default: break;
+    default:
+        if (m.msg == AccessibleActionMessage()) {
+            RunAccessibleAction(this, static_cast<long>(m.wParam));
+            return;
+        }
+        break;
     }
     DefaultHandler(m);
 }
@@ -1022,6 +1054,66 @@ void TWinControl::GetTabOrderList(std::vector<TWinControl*>& list) const {
     for (TWinControl* w : kids) {
         list.push_back(w);
         w->GetTabOrderList(list);
+    }
+}
+
+void TWinControl::GetTabOrderControls(std::vector<TControl*>& list) const {
+    std::vector<TControl*> kids(controls_.begin(), controls_.end());
+    std::stable_sort(kids.begin(), kids.end(), [](TControl* a, TControl* b) {
+        auto key = [](TControl* c) { return c->TabOrder < 0 ? INT_MAX : c->TabOrder; };
+        return key(a) < key(b);
+    });
+    for (TControl* c : kids) {
+        list.push_back(c);
+        if (auto* w = dynamic_cast<TWinControl*>(c)) w->GetTabOrderControls(list);
+    }
+}
+
+bool TControl::KeyboardFocused() const {
+    TCustomForm* form = GetParentForm(this);
+    return form && form->KeyControl() == this && parent_ && parent_->WindowHandle() &&
+           GetFocus() == parent_->WindowHandle();
+}
+
+bool TControl::ShowsFocusMark() const {
+    if (!KeyboardFocused()) return false;
+    TCustomForm* form = GetParentForm(this);
+    return form && form->FocusCuesShown();
+}
+
+bool TWinControl::AnswersAccessibility() const {
+    if (!AccessibleName.empty() || AccessibleRole() != 0) return true;
+    for (TControl* c : controls_)
+        if (!dynamic_cast<TWinControl*>(c) && c->AccessibleRole() != 0) return true;
+    return false;
+}
+
+void TWinControl::GetAccessibleElements(std::vector<TAccessibleElement>& out) {
+    std::vector<TControl*> kids(controls_.begin(), controls_.end());
+    std::stable_sort(kids.begin(), kids.end(), [](TControl* a, TControl* b) {
+        auto key = [](TControl* c) { return c->TabOrder < 0 ? INT_MAX : c->TabOrder; };
+        return key(a) < key(b);
+    });
+    for (TControl* c : kids) {
+        if (!c->Visible()) continue;
+        TAccessibleElement e;
+        if (auto* w = dynamic_cast<TWinControl*>(c)) {
+            if (!w->HandleAllocated() || !IsWindowVisible(w->WindowHandle())) continue;
+            e.window = w->WindowHandle();
+        } else {
+            if (c->AccessibleRole() == 0) continue;
+            e.name = c->GetAccessibleName();
+            e.role = c->AccessibleRole();
+            e.defaultAction = c->AccessibleDefaultAction();
+            if (!c->Enabled()) e.state |= STATE_SYSTEM_UNAVAILABLE;
+            if (c->WantsKeyboardFocus()) e.state |= STATE_SYSTEM_FOCUSABLE;
+            if (c->KeyboardFocused()) e.state |= STATE_SYSTEM_FOCUSED;
+            e.bounds = c->BoundsRect();
+            e.doDefault = [c] {
+                if (c->Enabled()) c->DoAccessibleDefaultAction();
+            };
+        }
+        out.push_back(std::move(e));
     }
 }
 

@@ -27,6 +27,17 @@ TShiftState ShiftFromKeys(WPARAM keys);
 // Shift, Ctrl and Alt as the keyboard state has them now (key events).
 TShiftState KeyboardShift();
 
+// What assistive technology is told about one part of a window (the
+// platform's IAccessible, answered for the window by the framework): a child
+// window, which answers for itself, or a part without a window of its own.
+struct TAccessibleElement {
+    HWND window = nullptr;
+    std::string name, defaultAction;
+    long role = 0, state = 0;
+    RECT bounds{};  // in the window's client coordinates
+    std::function<void()> doDefault;  // runs later, from the window's queue
+};
+
 using TCursor = int;
 inline constexpr TCursor crDefault = 0, crNone = -1, crArrow = -2, crCross = -3, crIBeam = -4, crSizeNESW = -6,
                          crSizeNS = -7, crSizeNWSE = -8, crSizeWE = -9, crUpArrow = -10, crHourGlass = -11,
@@ -155,6 +166,39 @@ public:
     // Painting of a windowless control onto its parent's device context.
     virtual void PaintControl(HDC) {}
 
+    // Tab order among the controls of the same parent (-1: after the set
+    // ones, in the order they were added) and whether Tab stops on it.
+    int TabOrder = -1;
+    bool TabStop = false;
+
+    // The keyboard on a control without a window of its own (a picture
+    // button): one that wants the focus says so; its parent window then
+    // holds the platform's focus for it and the form remembers which
+    // windowless control has it (TCustomForm::KeyControl).
+    virtual bool WantsKeyboardFocus() const { return false; }
+    // Holds the keyboard focus now: marked by its form, in a focused window.
+    bool KeyboardFocused() const;
+    // Whether to draw the focus mark: focused, and the window shows focus
+    // cues (hidden until the user works with the keyboard, as the platform
+    // keeps them with WM_UPDATEUISTATE).
+    bool ShowsFocusMark() const;
+    // Return or Space while it has the focus: true when it used the key.
+    virtual bool KeyboardPress(WORD) { return false; }
+    // It gained or lost the focus, or the focus cues came or went.
+    virtual void KeyboardFocusChanged() { Invalidate(); }
+
+    // What assistive technology is told. AccessibleName (stored) wins over
+    // the control's own name (a button's caption or hint); a role of 0
+    // leaves name and role to the platform's answer for a window.
+    std::string AccessibleName;
+    const std::string& StoredAccessibleName() const { return AccessibleName; }
+    void SetAccessibleName(const std::string& s) { AccessibleName = s; }
+    virtual std::string GetAccessibleName() const { return AccessibleName; }
+    virtual long AccessibleRole() const { return 0; }
+    virtual std::string AccessibleDefaultAction() const { return {}; }
+    // Performs the default action (it runs from the message queue).
+    virtual void DoAccessibleDefaultAction() {}
+
 protected:
     virtual void FontChanged();
     virtual void ColorChanged() { Invalidate(); }
@@ -250,8 +294,6 @@ public:
     bool Focused() const;
     virtual bool CanFocus() const;
     void SetFocus();
-    int TabOrder = -1;
-    bool TabStop = false;
     void SetBounds(int l, int t, int w, int h) override;
     void SetVisible(bool v) override;
     void SetEnabled(bool v) override;
@@ -290,6 +332,18 @@ public:
     // children by TabOrder (unset ones last, in insertion order), a
     // container's own children right after it.
     void GetTabOrderList(std::vector<TWinControl*>& list) const;
+    // The same with the windowless controls among them, in one order.
+    void GetTabOrderControls(std::vector<TControl*>& list) const;
+
+    // The window's own answer to assistive technology (WM_GETOBJECT for its
+    // client area): a window with a name or role of its own, or with
+    // windowless parts that have a role, answers itself; others leave it to
+    // the platform.
+    virtual bool AnswersAccessibility() const;
+    // Its children as assistive technology sees them: its shown child
+    // windows and its shown windowless controls that have a role, in Tab
+    // order. A control with parts of its own (a tab control's tabs) adds them.
+    virtual void GetAccessibleElements(std::vector<TAccessibleElement>& out);
     TKeyEvent OnKeyDown, OnKeyUp;
     TKeyPressEvent OnKeyPress;
     TNotifyEvent OnEnter, OnExit;

@@ -186,6 +186,10 @@ void TCustomForm::CreateHandle() {
     TWinControl::CreateHandle();
     clientWidth_ = clientHeight_ = -1;
     if (menu_) menu_->SetWindowHandle(wnd_);
+    // Focus marks wait for the keyboard, unless the user always wants them.
+    BOOL cues = FALSE;
+    SystemParametersInfoA(SPI_GETKEYBOARDCUES, 0, &cues, 0);
+    if (!cues) SendMessageA(wnd_, WM_CHANGEUISTATE, MAKEWPARAM(UIS_SET, UISF_HIDEFOCUS), 0);
 }
 
 void TCustomForm::SetMenu(TMainMenu* m) {
@@ -203,6 +207,7 @@ void TCustomForm::Notification(TComponent* c, TOperation op) {
     if (op != TOperation::opRemove) return;
     if (c == menu_) menu_ = nullptr;
     if (c == ActiveControl) ActiveControl = nullptr;
+    if (c == keyControl_) keyControl_ = nullptr;
 }
 
 void TCustomForm::UpdateCommands() {
@@ -230,6 +235,11 @@ void TCustomForm::FocusChanged(TWinControl* c) {
 }
 
 void TCustomForm::ControlRemoved(TControl* c) {
+    for (const TControl* a = keyControl_; a; a = a->Parent())
+        if (a == c) {
+            keyControl_ = nullptr;
+            break;
+        }
     for (const TControl* a = ActiveControl; a; a = a->Parent())
         if (a == c) {
             ActiveControl = nullptr;
@@ -301,30 +311,108 @@ TWinControl* TCustomForm::FindNextControl(TWinControl* cur, bool forward) const 
     return stops[forward ? (k + 1) % n : (k + n - 1) % n];
 }
 
-void TCustomForm::SelectNext(TWinControl* cur, bool forward) {
-    TWinControl* next = FindNextControl(cur, forward);
-    if (!next) return;
+void TCustomForm::SetKeyControl(TControl* c) {
+    if (c && (!c->Parent() || !c->Parent()->HandleAllocated())) return;
+    TControl* old = keyControl_;
+    keyControl_ = c;
+    if (old && old != c) old->KeyboardFocusChanged();
+    if (!c) return;
+    HWND w = c->Parent()->WindowHandle();
+    if (GetFocus() != w) ::SetFocus(w);
+    c->KeyboardFocusChanged();
+}
+
+void TCustomForm::KeyFocusWindowChanged(TWinControl* w) {
+    if (!keyControl_) return;
+    if (keyControl_->Parent() == w) {
+        keyControl_->KeyboardFocusChanged();  // the mark comes and goes with the window's focus
+        return;
+    }
+    // The focus went to another window of the form: the windowless control lost it.
+    if (GetFocus() == w->WindowHandle()) SetKeyControl(nullptr);
+}
+
+bool TCustomForm::FocusCuesShown() const {
+    if (!wnd_) return false;
+    return !(SendMessageA(wnd_, WM_QUERYUISTATE, 0, 0) & UISF_HIDEFOCUS);
+}
+
+void TCustomForm::ShowFocusCues() {
+    if (wnd_ && !FocusCuesShown()) SendMessageA(wnd_, WM_CHANGEUISTATE, MAKEWPARAM(UIS_CLEAR, UISF_HIDEFOCUS), 0);
+}
+
+namespace {
+bool IsStop(const TControl* c) {
+    if (auto* w = dynamic_cast<const TWinControl*>(c))
+        return w->TabStop && w->CanFocus() && w->HandleAllocated() && IsWindowVisible(w->WindowHandle()) &&
+               IsWindowEnabled(w->WindowHandle());
+    const TWinControl* p = c->Parent();
+    return c->WantsKeyboardFocus() && c->Showing() && p && p->HandleAllocated() &&
+           IsWindowVisible(p->WindowHandle()) && IsWindowEnabled(p->WindowHandle());
+}
+}  // namespace
+
+TControl* TCustomForm::FindNextStop(TControl* cur, bool forward, bool siblingsOnly) const {
+    std::vector<TControl*> all, stops;
+    GetTabOrderControls(all);
+    for (TControl* c : all)
+        if (IsStop(c) && (!siblingsOnly || (cur && c->Parent() == cur->Parent()))) stops.push_back(c);
+    if (stops.empty()) return nullptr;
+    auto it = std::find(stops.begin(), stops.end(), cur);
+    if (it == stops.end()) return forward ? stops.front() : stops.back();
+    std::size_t k = static_cast<std::size_t>(it - stops.begin()), n = stops.size();
+    return stops[forward ? (k + 1) % n : (k + n - 1) % n];
+}
+
+void TCustomForm::FocusStop(TControl* c) {
+    auto* next = dynamic_cast<TWinControl*>(c);
+    if (!next) {
+        SetKeyControl(c);
+        return;
+    }
+    SetKeyControl(nullptr);
     next->SetFocus();
-    // An edit box reached by Tab selects its whole text, as in dialogs.
-    if (SendMessageA(next->WindowHandle(), WM_GETDLGCODE, 0, 0) & DLGC_HASSETSEL)
+    // An edit box reached by Tab selects its whole text, as in dialogs; a
+    // document (a multi-line box) keeps its caret and place.
+    if ((SendMessageA(next->WindowHandle(), WM_GETDLGCODE, 0, 0) & DLGC_HASSETSEL) &&
+        !(GetWindowLongA(next->WindowHandle(), GWL_STYLE) & ES_MULTILINE))
         SendMessageA(next->WindowHandle(), EM_SETSEL, 0, -1);
 }
 
+void TCustomForm::SelectNext(TWinControl* cur, bool forward) {
+    if (TWinControl* next = FindNextControl(cur, forward)) FocusStop(next);
+}
+
 bool TCustomForm::DialogKey(const MSG& msg) {
+    // Alt shows the focus marks too, as it does the accelerator underlines.
+    if (msg.message == WM_SYSKEYDOWN && msg.wParam == VK_MENU) ShowFocusCues();
     if (msg.message != WM_KEYDOWN) return false;
     WPARAM vk = msg.wParam;
-    if (vk != VK_TAB && vk != VK_RETURN && vk != VK_ESCAPE) return false;
+    bool arrow = vk == VK_LEFT || vk == VK_RIGHT || vk == VK_UP || vk == VK_DOWN;
+    if (vk != VK_TAB && vk != VK_RETURN && vk != VK_ESCAPE && vk != VK_SPACE && !arrow) return false;
     TShiftState shift = KeyboardShift();
     if (shift & (ssCtrl | ssAlt)) return false;
     LRESULT code = SendMessageA(msg.hwnd, WM_GETDLGCODE, vk, reinterpret_cast<LPARAM>(&msg));
     if (code & DLGC_WANTMESSAGE) return false;
-    if (vk == VK_TAB) {
-        if (code & DLGC_WANTTAB) return false;
-        TWinControl* cur = ControlOfWindow(GetFocus());
-        if (!FindNextControl(cur, !(shift & ssShift))) return false;
-        SelectNext(cur, !(shift & ssShift));
+    // A windowless control with the focus: its parent window has the keys.
+    TControl* key = keyControl_ && keyControl_->KeyboardFocused() ? keyControl_ : nullptr;
+    if (vk == VK_TAB || arrow) {
+        if (vk == VK_TAB && (code & DLGC_WANTTAB)) return false;
+        if (arrow && ((code & DLGC_WANTARROWS) || !key)) return false;
+        TControl* cur = key ? key : static_cast<TControl*>(ControlOfWindow(GetFocus()));
+        bool forward = vk == VK_TAB ? !(shift & ssShift) : vk == VK_RIGHT || vk == VK_DOWN;
+        TControl* next = FindNextStop(cur, forward, arrow);
+        if (!next) return false;
+        ShowFocusCues();
+        FocusStop(next);
         return true;
     }
+    if (key && (vk == VK_RETURN || vk == VK_SPACE)) {
+        // Held down, the key repeats: one press, one click.
+        if (msg.lParam & (1 << 30)) return true;
+        return key->KeyboardPress(static_cast<WORD>(vk));
+    }
+    if (vk == VK_SPACE) return false;
     TButton* button = nullptr;
     if (vk == VK_RETURN) {
         button = dynamic_cast<TButton*>(ControlOfWindow(GetFocus()));

@@ -88,6 +88,25 @@ public:
     void FocusChanged(TWinControl* c);
     void ControlRemoved(TControl* c);
 
+    // The windowless control that has the keyboard focus while its parent
+    // window has the platform's, or null. Setting one focuses its parent
+    // window; the focus going to another window clears it.
+    TControl* KeyControl() const { return keyControl_; }
+    void SetKeyControl(TControl* c);
+    // Tab's next (or previous) stop after cur among windows and windowless
+    // controls alike; within cur's parent only when siblingsOnly (the arrow
+    // keys). Null when there is none.
+    TControl* FindNextStop(TControl* cur, bool forward, bool siblingsOnly = false) const;
+    // Gives the keyboard focus to a stop (a window or a windowless control).
+    void FocusStop(TControl* c);
+    // Focus cues (focus marks) as the platform keeps them for the window
+    // (WM_QUERYUISTATE): hidden for a user of the mouse until a key is
+    // pressed, unless the user's setting always shows them.
+    bool FocusCuesShown() const;
+    void ShowFocusCues();
+    // Called by controls: w got or lost the platform's focus.
+    void KeyFocusWindowChanged(TWinControl* w);
+
     int ClientWidth() const override;
     int ClientHeight() const override;
     void SetClientWidth(int v) override;
@@ -149,6 +168,7 @@ protected:
     bool closing_ = false;
     bool updating_ = false;
     TMainMenu* menu_ = nullptr;
+    TControl* keyControl_ = nullptr;
 };
 
 using TForm = TCustomForm;
@@ -236,7 +256,11 @@ public:
     void HandleException(TObject* sender);
     void ShowException(const std::exception& e);
     TExceptionEvent OnException;
+    // The platform's message box over the active form (or the main form);
+    // once it is gone, no capture its loop left behind stays, and its owner
+    // is active again if nothing else is.
     int MessageBox(const std::string& text, const std::string& caption, UINT flags);
+    void RecoverFromBox(HWND owner);
 
     // Hints.
     bool ShowHint = true;

@@ -1,5 +1,6 @@
 #include "Graphics.h"
 
+#include <algorithm>
 #include <cstring>
 #include <limits>
 #include <vector>
@@ -18,6 +19,23 @@ COLORREF ColorToRGB(TColor c) {
     auto u = static_cast<std::uint32_t>(c);
     if ((u & 0xFF000000u) == 0xFF000000u) return GetSysColor(static_cast<int>(u & 0xFF));
     return u & 0x00FFFFFF;
+}
+
+namespace {
+int CALLBACK CollectFamily(const LOGFONTA* lf, const TEXTMETRICA*, DWORD, LPARAM lp) {
+    if (lf->lfFaceName[0] != '@') reinterpret_cast<std::vector<std::string>*>(lp)->push_back(lf->lfFaceName);
+    return 1;
+}
+}  // namespace
+
+std::vector<std::string> FontFamilies(HDC dc) {
+    std::vector<std::string> names;
+    LOGFONTA lf{};
+    lf.lfCharSet = DEFAULT_CHARSET;
+    EnumFontFamiliesExA(dc, &lf, CollectFamily, reinterpret_cast<LPARAM>(&names), 0);
+    std::sort(names.begin(), names.end());
+    names.erase(std::unique(names.begin(), names.end()), names.end());
+    return names;
 }
 
 int ScreenColorDepth() {

@@ -254,3 +254,7 @@ private:
 
 // The screen's colour depth (bits per pixel times planes).
 int ScreenColorDepth();
+
+// The font families a device context offers, by name, sorted, without the
+// vertical ("@") forms.
+std::vector<std::string> FontFamilies(HDC dc);

@@ -6,6 +6,7 @@
 
 #include "Forms.h"
 #include "ImgList.h"
+#include "WideText.h"
 
 // ---------------------------------------------------------------- shortcuts
 
@@ -288,10 +289,14 @@ std::string TMenuItem::DisplayCaption() const {
 
 bool TMenuItem::IsOwnerDrawn() const {
     if (parent_ && parent_->bar_) return false;  // the bar keeps the platform's look
-    if (OnMeasureItem || OnDrawItem || OnAdvancedDrawItem) return true;
-    if (IsLine()) return false;  // the platform's separator
-    // With pictures every item of the menu is drawn, so that captions and
-    // shortcuts line up whether an item has a picture or not.
+    return OnMeasureItem || OnDrawItem || OnAdvancedDrawItem;
+}
+
+bool TMenuItem::DrawsPicture() const {
+    if ((parent_ && parent_->bar_) || IsLine() || IsOwnerDrawn()) return false;
+    // With pictures every item of the menu has the picture column, so that
+    // captions line up whether an item has a picture or not, and check marks
+    // are drawn in that column too.
     TMenu* m = ParentMenu();
     return m && (m->OwnerDraw || m->images_);
 }
@@ -330,29 +335,49 @@ bool TMenuItem::Sync() {
         if (i->Count() > 0) i->Handle();
         want += std::to_string(i->command_) + (i->Checked ? "c" : "") + (i->Enabled ? "" : "g") +
                 (i->Default ? "d" : "") + (i->IsLine() ? "-" : "") + (i->IsOwnerDrawn() ? "o" : "") +
-                (i->Count() > 0 ? "p" : "") + "|" + i->DisplayCaption() + '\0';
+                (i->DrawsPicture() ? "b" : "") + (i->Count() > 0 ? "p" : "") + "|" + i->DisplayCaption() + '\0';
     }
     if (stale_ || want != built_) {
         HMENU h = handle_.Get();
         while (GetMenuItemCount(h) > 0) RemoveMenu(h, 0, MF_BYPOSITION);
+        bool pictures = false;
         UINT pos = 0;
         for (TMenuItem* i : shown) {
-            std::string text = i->DisplayCaption();
-            MENUITEMINFOA mi{};
+            // Every item keeps its caption and shortcut in the platform menu,
+            // so that other programs (a screen reader) read it and the
+            // platform finds its "&" letter; only pictures, check marks in
+            // the picture column and wholly drawn items are the program's.
+            std::wstring text = WideFromAnsi(i->DisplayCaption());
+            MENUITEMINFOW mi{};
             mi.cbSize = sizeof mi;
             mi.fMask = MIIM_ID | MIIM_FTYPE | MIIM_STATE | MIIM_DATA | MIIM_SUBMENU;
-            bool drawn = i->IsOwnerDrawn();
+            const bool drawn = i->IsOwnerDrawn();
             mi.fType = drawn ? MFT_OWNERDRAW : i->IsLine() ? MFT_SEPARATOR : MFT_STRING;
-            if (!drawn && !i->IsLine()) {
+            if (!i->IsLine()) {
                 mi.fMask |= MIIM_STRING;
                 mi.dwTypeData = text.data();
+            }
+            if (i->DrawsPicture()) {
+                mi.fMask |= MIIM_BITMAP;
+                mi.hbmpItem = HBMMENU_CALLBACK;
+                pictures = true;
             }
             mi.fState = (i->Checked ? MFS_CHECKED : 0u) | (i->Enabled ? 0u : MFS_GRAYED) |
                         (i->Default ? MFS_DEFAULT : 0u);
             mi.wID = i->command_;
             mi.dwItemData = i->command_;
             mi.hSubMenu = i->Count() > 0 ? i->handle_.Get() : nullptr;
-            InsertMenuItemA(h, pos++, TRUE, &mi);
+            InsertMenuItemW(h, pos++, TRUE, &mi);
+        }
+        if (!bar_) {
+            // The picture column takes the place of the platform's check
+            // column: the check mark of an item there is drawn with its
+            // picture (the item's checked state stays the platform's).
+            MENUINFO info{};
+            info.cbSize = sizeof info;
+            info.fMask = MIM_STYLE;
+            info.dwStyle = pictures ? MNS_NOCHECK : 0;
+            SetMenuInfo(h, &info);
         }
         built_ = want;
         stale_ = false;
@@ -364,6 +389,15 @@ bool TMenuItem::Sync() {
 }
 
 void TMenuItem::MeasureItem(MEASUREITEMSTRUCT& m) {
+    TMenu* menu = ParentMenu();
+    TCustomImageList* images = menu ? menu->Images() : nullptr;
+    if (!IsOwnerDrawn()) {
+        // The picture column: a picture and the space before the caption.
+        // The platform adds a pixel above and below.
+        m.itemWidth = static_cast<UINT>((images ? images->Width() : 16) + kGutter - 16);
+        m.itemHeight = static_cast<UINT>((images ? images->Height() : 16) + 2);
+        return;
+    }
     WindowDc dc(nullptr);
     TCanvas c;
     c.SetHandle(dc);
@@ -377,9 +411,7 @@ void TMenuItem::MeasureItem(MEASUREITEMSTRUCT& m) {
         DrawTextA(dc, Caption.c_str(), -1, &r, DT_CALCRECT | DT_SINGLELINE);
         w = kGutter + (r.right - r.left) + 12;
         if (ShortCut) w += 24 + c.TextWidth(ShortCutToText(ShortCut));
-        int picture = 16;
-        if (TMenu* menu = ParentMenu(); menu && menu->Images()) picture = menu->Images()->Height();
-        h = std::max<int>(r.bottom - r.top + 4, picture + 4);
+        h = std::max<int>(r.bottom - r.top + 4, (images ? images->Height() : 16) + 4);
     }
     if (OnMeasureItem) OnMeasureItem(this, &c, w, h);
     c.SetHandle(nullptr);
@@ -399,70 +431,70 @@ void TMenuItem::DrawItem(const DRAWITEMSTRUCT& d) {
     if (d.itemState & ODS_INACTIVE) st |= odInactive;
     if (d.itemState & ODS_NOACCEL) st |= odNoAccel;
     if (d.itemState & ODS_NOFOCUSRECT) st |= odNoFocusRect;
+    if (!IsOwnerDrawn()) {
+        DrawPicture(d, !Enabled || (st & (odGrayed | odDisabled)) != 0);
+        return;
+    }
     TCanvas c;
     c.SetHandle(d.hDC);
     PrepareMenuCanvas(c, Default);
-    bool selected = (st & odSelected) != 0;
-    bool disabled = (st & (odGrayed | odDisabled)) != 0;
+    const bool selected = (st & odSelected) != 0;
     if (selected) {
         c.Brush.SetColor(clHighlight);
         c.Font.SetColor(clHighlightText);
     }
-    if (disabled) c.Font.SetColor(clGrayText);
+    if (st & (odGrayed | odDisabled)) c.Font.SetColor(clGrayText);
     c.RequireObjects();
-    const RECT r = d.rcItem;
-    if (OnAdvancedDrawItem) {
-        OnAdvancedDrawItem(this, &c, r, st);
-    } else if (OnDrawItem) {
-        OnDrawItem(this, &c, r, selected);
-    } else {
-        c.FillRect(r);
-        if (IsLine()) {
-            RECT line{r.left + 2, (r.top + r.bottom) / 2 - 1, r.right - 2, (r.top + r.bottom) / 2 + 1};
-            DrawEdge(d.hDC, &line, EDGE_ETCHED, BF_TOP);
-        } else {
-            TMenu* menu = ParentMenu();
-            TCustomImageList* images = menu ? menu->Images() : nullptr;
-            int gutterMid = r.left + kGutter / 2, mid = (r.top + r.bottom) / 2;
-            if (images && ImageIndex >= 0 && ImageIndex < images->Count()) {
-                int x = gutterMid - images->Width() / 2, y = mid - images->Height() / 2;
-                if (Checked) {
-                    RECT box{x - 2, y - 2, x + images->Width() + 2, y + images->Height() + 2};
-                    DrawEdge(d.hDC, &box, BDR_SUNKENOUTER, BF_RECT);
-                }
-                images->Draw(c, x, y, ImageIndex, !disabled);
-            } else if (Checked) {
-                int cw = GetSystemMetrics(SM_CXMENUCHECK), ch = GetSystemMetrics(SM_CYMENUCHECK);
-                RECT box{gutterMid - cw / 2, mid - ch / 2, gutterMid - cw / 2 + cw, mid - ch / 2 + ch};
-                // The check glyph is drawn black on white into a mask, then in the text colour.
-                HDC mem = CreateCompatibleDC(d.hDC);
-                UniqueBitmap bits(CreateBitmap(cw, ch, 1, 1, nullptr));
-                HGDIOBJ old = SelectObject(mem, bits.Get());
-                RECT all{0, 0, cw, ch};
-                DrawFrameControl(mem, &all, DFC_MENU, DFCS_MENUCHECK);
-                COLORREF oldText = SetTextColor(d.hDC, RGB(0, 0, 0));
-                COLORREF oldBk = SetBkColor(d.hDC, RGB(255, 255, 255));
-                UniqueBrush ink(CreateSolidBrush(ColorToRGB(c.Font.Color())));
-                HGDIOBJ oldBrush = SelectObject(d.hDC, ink.Get());
-                // Where the mask is black, paint the ink; keep the rest.
-                BitBlt(d.hDC, box.left, box.top, cw, ch, mem, 0, 0, 0x00B8074A);
-                SelectObject(d.hDC, oldBrush);
-                SetTextColor(d.hDC, oldText);
-                SetBkColor(d.hDC, oldBk);
-                SelectObject(mem, old);
-                DeleteDC(mem);
-            }
-            SetBkMode(d.hDC, TRANSPARENT);
-            RECT text{r.left + kGutter + 4, r.top, r.right - 8, r.bottom};
-            UINT flags = DT_SINGLELINE | DT_VCENTER | ((st & odNoAccel) ? DT_HIDEPREFIX : 0);
-            DrawTextA(d.hDC, Caption.c_str(), -1, &text, flags | DT_LEFT);
-            if (ShortCut) {
-                std::string sc = ShortCutToText(ShortCut);
-                DrawTextA(d.hDC, sc.c_str(), -1, &text, DT_SINGLELINE | DT_VCENTER | DT_RIGHT | DT_NOPREFIX);
-            }
-        }
-    }
+    if (OnAdvancedDrawItem) OnAdvancedDrawItem(this, &c, d.rcItem, st);
+    else if (OnDrawItem) OnDrawItem(this, &c, d.rcItem, selected);
+    else c.FillRect(d.rcItem);
     c.SetHandle(nullptr);
+}
+
+void TMenuItem::DrawPicture(const DRAWITEMSTRUCT& d, bool disabled) {
+    // The platform has drawn the row (its background, caption and shortcut);
+    // this is the picture column on it, see-through.
+    TMenu* menu = ParentMenu();
+    TCustomImageList* images = menu ? menu->Images() : nullptr;
+    const RECT r = d.rcItem;
+    // The picture at the column's start (the rest of it is the space before
+    // the caption), a check mark where the picture would be.
+    const int width = images ? images->Width() : 16;
+    const int midX = r.left + width / 2, midY = (r.top + r.bottom) / 2;
+    if (images && ImageIndex >= 0 && ImageIndex < images->Count()) {
+        const int x = r.left, y = midY - images->Height() / 2;
+        if (Checked) {
+            RECT box{x - 2, y - 2, x + images->Width() + 2, y + images->Height() + 2};
+            DrawEdge(d.hDC, &box, BDR_SUNKENOUTER, BF_RECT);
+        }
+        TCanvas c;
+        c.SetHandle(d.hDC);
+        images->Draw(c, x, y, ImageIndex, !disabled);
+        c.SetHandle(nullptr);
+        return;
+    }
+    if (!Checked) return;
+    const bool selected = (d.itemState & ODS_SELECTED) != 0;
+    const TColor ink = disabled ? clGrayText : selected ? clHighlightText : clMenuText;
+    const int cw = GetSystemMetrics(SM_CXMENUCHECK), ch = GetSystemMetrics(SM_CYMENUCHECK);
+    const RECT box{midX - cw / 2, midY - ch / 2, midX - cw / 2 + cw, midY - ch / 2 + ch};
+    // The check glyph is drawn black on white into a mask, then in the ink.
+    HDC mem = CreateCompatibleDC(d.hDC);
+    UniqueBitmap bits(CreateBitmap(cw, ch, 1, 1, nullptr));
+    HGDIOBJ old = SelectObject(mem, bits.Get());
+    RECT all{0, 0, cw, ch};
+    DrawFrameControl(mem, &all, DFC_MENU, DFCS_MENUCHECK);
+    COLORREF oldText = SetTextColor(d.hDC, RGB(0, 0, 0));
+    COLORREF oldBk = SetBkColor(d.hDC, RGB(255, 255, 255));
+    UniqueBrush brush(CreateSolidBrush(ColorToRGB(ink)));
+    HGDIOBJ oldBrush = SelectObject(d.hDC, brush.Get());
+    // Where the mask is black, paint the ink; keep the rest.
+    BitBlt(d.hDC, box.left, box.top, cw, ch, mem, 0, 0, 0x00B8074A);
+    SelectObject(d.hDC, oldBrush);
+    SetTextColor(d.hDC, oldText);
+    SetBkColor(d.hDC, oldBk);
+    SelectObject(mem, old);
+    DeleteDC(mem);
 }
 
 // ---------------------------------------------------------------- TMenu
@@ -595,7 +627,8 @@ bool DispatchMenuMessage(TMessage& m) {
         return true;
     }
     case WM_MENUCHAR: {
-        // Drawn items have no platform caption: their "&" letters are found here.
+        // The platform leaves the "&" letters of wholly drawn items to the
+        // window: they are found here.
         TMenuItem* parent = TMenuItem::FindHandle(reinterpret_cast<HMENU>(m.lParam));
         if (!parent) return false;
         char ch = static_cast<char>(LOWORD(m.wParam));

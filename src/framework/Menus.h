@@ -1,5 +1,8 @@
 // Menus: items with captions, shortcuts, checks, pictures and click
-// handlers, shown as a form's main menu or as a popup menu.
+// handlers, shown as a form's main menu or as a popup menu. The platform
+// menus hold every item's caption and shortcut as text, so that other
+// programs (screen readers) can read them; the framework draws only the
+// pictures (the platform's bitmap callback) and items with draw events.
 //
 // Every item holds one command id for its whole life, so the platform menus
 // built from the items (and the commands they send while they are open) keep
@@ -89,18 +92,24 @@ public:
     TMenuItem* FindShortCut(TShortCut s);
     // The caption the platform shows: the caption, then the shortcut after a tab.
     std::string DisplayCaption() const;
-    // Drawn by the framework (owner-draw events, or a menu with pictures or
-    // OwnerDraw); separators stay the platform's unless they have events.
+    // Wholly drawn by the window (the item has owner-draw events); the
+    // platform menu still holds its caption.
     bool IsOwnerDrawn() const;
+    // The platform draws the caption and the framework the picture column
+    // (the picture, or the check mark of an item without one): an item of a
+    // menu with pictures or OwnerDraw, not a separator, not on the bar.
+    bool DrawsPicture() const;
 
     static TMenuItem* FindCommand(UINT id);
     static TMenuItem* FindHandle(HMENU menu);
 
-    // The platform's owner-draw requests for this item.
+    // The platform's requests for this item: the whole item when it is
+    // owner-drawn, else its picture column.
     void MeasureItem(MEASUREITEMSTRUCT& m);
     void DrawItem(const DRAWITEMSTRUCT& d);
 
 private:
+    void DrawPicture(const DRAWITEMSTRUCT& d, bool disabled);
     friend class TMenu;
     void ChildrenChanged();
     std::vector<TMenuItem*> items_;
@@ -123,7 +132,7 @@ public:
     HMENU Handle() { return items_->Handle(); }
     TCustomImageList* Images() const { return images_; }
     void SetImages(TCustomImageList* list);
-    // Every item drawn by the framework (and by the items' draw events).
+    // Every item has the framework's picture column, pictures or not.
     bool OwnerDraw = false;
     // The first visible item with this shortcut, or null.
     TMenuItem* FindShortCut(TShortCut s) { return items_->FindShortCut(s); }

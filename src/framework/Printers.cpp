@@ -279,6 +279,17 @@ void TPrinter::FreeDc() {
     if (canvas_) canvas_->SetHandle(nullptr);
     if (dc_) DeleteDC(dc_);
     dc_ = nullptr;
+    fonts_.clear();
+    fontsRead_ = false;
+}
+
+const std::vector<std::string>& TPrinter::Fonts() {
+    if (!fontsRead_) {
+        HDC dc = HandleIfAny();
+        fonts_ = dc ? FontFamilies(dc) : std::vector<std::string>{};
+        fontsRead_ = dc != nullptr;
+    }
+    return fonts_;
 }
 
 HDC TPrinter::Handle() {

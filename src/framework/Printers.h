@@ -81,6 +81,9 @@ public:
     // The same, or null when there is no printer or it cannot be used (it
     // went away): for what falls back to the screen without a printer.
     HDC HandleIfAny();
+    // The font families the current printer offers (FontFamilies of its
+    // context; none without a printer), read once while the context stays.
+    const std::vector<std::string>& Fonts();
     TCanvas& Canvas();
 
 protected:
@@ -101,6 +104,8 @@ private:
     std::string device_, driver_, port_;
     HGLOBAL devMode_ = nullptr;
     HDC dc_ = nullptr;
+    std::vector<std::string> fonts_;
+    bool fontsRead_ = false;
     std::unique_ptr<TCanvas> canvas_;
     bool printing_ = false;
     bool aborted_ = false;

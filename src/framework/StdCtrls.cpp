@@ -1,5 +1,7 @@
 #include "StdCtrls.h"
 
+#include <oleacc.h>
+
 #include <commctrl.h>
 
 #include <algorithm>
@@ -21,6 +23,8 @@ TCustomEdit::TCustomEdit(TComponent* owner) : TWinControl(owner) {
     color_ = clWindow;
     ControlStyle &= ~csSetCaption;
 }
+
+long TCustomEdit::AccessibleRole() const { return ROLE_SYSTEM_TEXT; }
 
 void TCustomEdit::CreateParams(TCreateParams& p) {
     TWinControl::CreateParams(p);

@@ -19,6 +19,7 @@ public:
     int MaxLength() const { return maxLength_; }
     void SetMaxLength(int v);
     TNotifyEvent OnChange;
+    long AccessibleRole() const override;  // editable text
 
 protected:
     void CreateParams(TCreateParams& p) override;

@@ -2,6 +2,8 @@
 // are the book's read-only documents.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "ComCtrls.h"
 #include "TestUtil.h"
 #include "about/unitAbout.h"
@@ -43,6 +45,32 @@ TEST(About, TheChosenTabAndPageStayBetweenShowings) {
     about->TabControl1->SetTabIndex(-1);
     about->TabControl1Change(about->TabControl1);
     EXPECT_TRUE(about->richeditCopyright->Visible());
+    delete about;
+}
+
+// The Author page opens with the author's portrait: its colours are on the
+// screen, not an empty area where the picture would be (a metafile picture
+// under Wine).
+TEST(About, TheAuthorPageShowsThePortrait) {
+    auto* about = new TfrmAbout(Application);
+    about->LoadLayout();
+    about->DoCreate();
+    about->Show();
+    Pump(300);
+    POINT origin = about->richeditAuthor->ClientToScreen(POINT{0, 0});
+    int coloured = 0;
+    HDC screen = GetDC(nullptr);
+    for (int y = 0; y < 160; y += 2)
+        for (int x = 0; x < 340; x += 2) {
+            COLORREF c = GetPixel(screen, origin.x + x, origin.y + y);
+            int r = GetRValue(c), g = GetGValue(c), b = GetBValue(c);
+            if (std::max({r, g, b}) - std::min({r, g, b}) > 24) ++coloured;
+        }
+    ReleaseDC(nullptr, screen);
+    // The portrait is 154 x 144 pixels, mostly sky, sea and coat: about
+    // 5,500 of the points read here; the page's text is black and grey.
+    EXPECT_GT(coloured, 3000);
+    about->Hide();
     delete about;
 }
 

@@ -1,6 +1,6 @@
 // A window with every button style in every state and the panel cases, saved
 // as a bitmap for looking at. Runs when CODEXIA_SHOT_DIR names a folder
-// (tests/buttons/shoot.sh sets it and turns the result into PNG files).
+// (tests/shoot.sh buttons sets it and turns the result into PNG files).
 #include <cstdlib>
 
 #include "ButtonFixtures.h"
@@ -38,7 +38,9 @@ TLabel* Label(TWinControl* parent, int l, int t, const std::string& text) {
 
 }  // namespace
 
-TEST(Gallery, AllStylesStatesAndPanels) {
+// Every button style and state and every panel in one picture: a tool for
+// looking, not a check, run by tests/shoot.sh buttons.
+TEST(Gallery, DISABLED_AllStylesStatesAndPanels) {
     const char* dir = std::getenv("CODEXIA_SHOT_DIR");
     if (!dir || !*dir) GTEST_SKIP() << "set CODEXIA_SHOT_DIR to save the gallery";
     auto* f = NewForm(900, 560);

@@ -116,6 +116,37 @@ HWND BookProcess::FindWindowOf(const std::string& className, bool visibleOnly) c
     return s.found;
 }
 
+namespace {
+struct ShownState {
+    DWORD pid;
+    std::string text;
+};
+BOOL CALLBACK ShownProc(HWND w, LPARAM lp) {
+    auto* s = reinterpret_cast<ShownState*>(lp);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(w, &pid);
+    if (pid != s->pid || !IsWindowVisible(w)) return TRUE;
+    char cls[256] = {}, caption[256] = {};
+    GetClassNameA(w, cls, sizeof cls);
+    GetWindowTextA(w, caption, sizeof caption);
+    s->text += std::string(cls) + " \"" + caption + "\"";
+    if (HWND label = GetDlgItem(w, 0xFFFF)) {
+        char said[1024] = {};
+        GetWindowTextA(label, said, sizeof said);
+        s->text += std::string(": ") + said;
+    }
+    s->text += "\n";
+    return TRUE;
+}
+}  // namespace
+
+std::string BookProcess::Shown() const {
+    if (!Running()) return "(the process has ended)\n";
+    ShownState s{pi_.dwProcessId, {}};
+    EnumWindows(ShownProc, reinterpret_cast<LPARAM>(&s));
+    return s.text.empty() ? "(no visible window)\n" : s.text;
+}
+
 HWND BookProcess::WaitForWindow(const std::string& className, int ms) const {
     DWORD end = GetTickCount() + static_cast<DWORD>(ms);
     for (;;) {
@@ -149,6 +180,12 @@ void CloseCommand::Send(HWND skin, WPARAM wParam) const {
     PostMessageA(skin, msg, wParam, 0);
 }
 
+void CloseCommand::SendAndWait(HWND skin, WPARAM wParam) const {
+    UINT msg = RegisterWindowMessageA("CodexiaMessageConstant");
+    DWORD_PTR result = 0;
+    SendMessageTimeoutA(skin, msg, wParam, 0, SMTO_NORMAL, 10000, &result);
+}
+
 bool PointerTo(int x, int y) {
     for (DWORD start = GetTickCount(); GetTickCount() - start < 3000;) {
         SetCursorPos(x, y);
@@ -175,7 +212,16 @@ bool WaitUntil(const std::function<bool()>& cond, int ms) {
     DWORD end = GetTickCount() + static_cast<DWORD>(ms);
     while (!cond()) {
         if (static_cast<int>(end - GetTickCount()) <= 0) return false;
-        Sleep(20);
+        // The test's own windows answer while it waits: a program that
+        // sends a message to every top-level window (the platform does so
+        // for settings, the clipboard and at exit) would otherwise wait for
+        // this process, and the book under test would seem to hang.
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
+        MSG msg;
+        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&msg);
+            DispatchMessageA(&msg);
+        }
     }
     return true;
 }
@@ -190,6 +236,74 @@ std::string ReadFile(const std::string& path) {
 void WriteFile(const std::string& path, const std::string& text) {
     std::ofstream f(path, std::ios::binary);
     f << text;
+}
+
+std::string CopyFolder(const std::string& from) {
+    std::string dir = MakeTempDir();
+    for (const std::string& f : FilesIn(from)) {
+        std::string path = from + "\\" + f;
+        if (GetFileAttributesA(path.c_str()) & FILE_ATTRIBUTE_DIRECTORY) continue;
+        CopyFileA(path.c_str(), (dir + "\\" + f).c_str(), FALSE);
+    }
+    return dir;
+}
+
+void SetMetaField(const std::string& dir, const std::string& field, const std::string* value) {
+    std::istringstream in(ReadFile(dir + "\\book.meta"));
+    std::string out;
+    bool found = false;
+    for (std::string l; std::getline(in, l);) {
+        if (l.rfind(field + " ", 0) == 0 || l.rfind(field + "=", 0) == 0) {
+            found = true;
+            if (!value) continue;
+            l = field + " = " + *value;
+        }
+        out += l + "\n";
+    }
+    if (!found && value) out += field + " = " + *value + "\n";
+    WriteFile(dir + "\\book.meta", out);
+}
+
+ProgramRun RunProgram(const std::string& exe, const std::string& args, const std::string& dir) {
+    SECURITY_ATTRIBUTES sa{sizeof sa, nullptr, TRUE};
+    HANDLE outR, outW, errR, errW;
+    CreatePipe(&outR, &outW, &sa, 0);
+    CreatePipe(&errR, &errW, &sa, 0);
+    SetHandleInformation(outR, HANDLE_FLAG_INHERIT, 0);
+    SetHandleInformation(errR, HANDLE_FLAG_INHERIT, 0);
+    STARTUPINFOA si{};
+    si.cb = sizeof si;
+    si.dwFlags = STARTF_USESTDHANDLES;
+    si.hStdOutput = outW;
+    si.hStdError = errW;
+    si.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+    std::string cmd = "\"" + exe + "\" " + args;
+    std::vector<char> buf(cmd.begin(), cmd.end());
+    buf.push_back('\0');
+    PROCESS_INFORMATION pi{};
+    ProgramRun run;
+    BOOL started = CreateProcessA(exe.c_str(), buf.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr,
+                                  dir.c_str(), &si, &pi);
+    CloseHandle(outW);
+    CloseHandle(errW);
+    if (started) {
+        auto drain = [](HANDLE h, std::string& into) {
+            char chunk[4096];
+            DWORD got = 0;
+            while (::ReadFile(h, chunk, sizeof chunk, &got, nullptr) && got) into.append(chunk, got);
+        };
+        drain(outR, run.out);
+        drain(errR, run.err);
+        WaitForSingleObject(pi.hProcess, 60000);
+        GetExitCodeProcess(pi.hProcess, &run.exitCode);
+        CloseHandle(pi.hProcess);
+        CloseHandle(pi.hThread);
+    } else {
+        run.exitCode = 999;
+    }
+    CloseHandle(outR);
+    CloseHandle(errR);
+    return run;
 }
 
 }  // namespace e2e

@@ -33,11 +33,27 @@ public:
     // A visible top-level window of the process with this class (any when empty).
     HWND FindWindowOf(const std::string& className = "", bool visibleOnly = true) const;
     HWND WaitForWindow(const std::string& className, int ms = 15000) const;
+    // The process's visible top-level windows, as class "caption" lines, with
+    // a message box's text: what a failed wait reports.
+    std::string Shown() const;
     void Kill();
 
 private:
     PROCESS_INFORMATION pi_{};
 };
+
+// A copy of a folder's files (not its sub-folders) in a new directory.
+std::string CopyFolder(const std::string& from);
+// A book folder's book.meta with one field's value changed, added, or
+// (value null) its line removed.
+void SetMetaField(const std::string& dir, const std::string& field, const std::string* value);
+
+// A console program run to its end: its exit code and what it wrote.
+struct ProgramRun {
+    DWORD exitCode = 0;
+    std::string out, err;
+};
+ProgramRun RunProgram(const std::string& exe, const std::string& args, const std::string& dir);
 
 // Polls until cond holds; false once ms have passed. Generous by default (a
 // start on a busy machine takes seconds): waits end as soon as cond holds.
@@ -62,6 +78,8 @@ public:
     void WriteText(const std::string& bytes);  // raw bytes, no terminator added
     std::string ReadText() const;              // up to the first NUL
     void Send(HWND skin, WPARAM wParam) const;
+    // The same, sent: back once the book has handled it (or after 10 s).
+    void SendAndWait(HWND skin, WPARAM wParam) const;
 
 private:
     HANDLE mapping_ = nullptr;

@@ -74,8 +74,13 @@ public:
         if (!skin) return false;
         RECT r;
         GetWindowRect(skin, &r);
-        ClickScreen(r.left + 92, r.top + 353);
-        return WaitUntil([&] { return (read = book.FindWindowOf("TfrmRead")) != nullptr; });
+        // Under Wine a click soon after the start is sometimes lost: pressed
+        // again after 5 s (one press opens it on Windows).
+        for (int press = 0; press < 2 && !read; ++press) {
+            ClickScreen(r.left + 92, r.top + 353);
+            WaitUntil([&] { return (read = book.FindWindowOf("TfrmRead")) != nullptr; }, press == 0 ? 5000 : 30000);
+        }
+        return read != nullptr;
     }
     HWND CheckBox() const { return Child(read, "Cx.BUTTON", "Save Settings"); }
     bool Checked() const { return SendMessageA(CheckBox(), BM_GETCHECK, 0, 0) == BST_CHECKED; }
@@ -124,8 +129,9 @@ TEST_F(ReaderE2E, CheckedCloseWritesTheTemplateWithAllKeysAndTheNotes) {
     auto v = IniValues(Ini());
     EXPECT_EQ(v["SaveSettings"], "True");
     EXPECT_EQ(v["WindowState"], "wsNormal");
-    EXPECT_EQ(v["ReadingFont"], "MS Sans Serif");
-    EXPECT_EQ(v["ReadingFontSize"], "8");
+    // Nothing chosen: the book's body face and size (not the layout's).
+    EXPECT_EQ(v["ReadingFont"], "Times New Roman");
+    EXPECT_EQ(v["ReadingFontSize"], "12");
     EXPECT_EQ(v["ReadingBackground"], "clWindow");
     EXPECT_EQ(v["ReadingBookmark"], "0");
     EXPECT_EQ(v["Notepad"], "False");
@@ -142,7 +148,7 @@ TEST_F(ReaderE2E, SaveSettingsFalseAppliesNothingAndCloseDeletesTheFile) {
     Reader r(dir);
     ASSERT_TRUE(r.Open());
     EXPECT_FALSE(r.Checked());
-    EXPECT_EQ(TextOf(Child(r.read, "Cx.EDIT")), "8");
+    EXPECT_EQ(TextOf(Child(r.read, "Cx.EDIT")), "12");
     r.CloseReading();
     ASSERT_TRUE(r.Quit());
     EXPECT_TRUE(FilesIn(dir).empty());
@@ -165,7 +171,7 @@ TEST_F(ReaderE2E, SwitchesAreSavedBackAndLowerCaseSwitchesDoNothing) {
     EXPECT_EQ(savedWith("/RFArial /RI14", "14"), "Arial/14");
     // A face of more than one word comes quoted, as a launcher passes it.
     EXPECT_EQ(savedWith("/RF\"Courier New\" \"/RI12\"", "12"), "Courier New/12");
-    EXPECT_EQ(savedWith("/rfArial /ri14", "8"), "MS Sans Serif/8");
+    EXPECT_EQ(savedWith("/rfArial /ri14", "12"), "Times New Roman/12");
 }
 
 TEST_F(ReaderE2E, TheSettingsFileOverridesMaximized) {
@@ -330,7 +336,12 @@ std::vector<Band> TextBands(HWND view) {
         }
         if (dark && start < 0) start = y;
         if (!dark && start >= 0) {
-            bands.push_back({start, y - start});
+            // A sliver just under a row is the faint foot of its letters
+            // (a descender's thin stroke drawn lighter), not a row of its own.
+            if (y - start <= 2 && !bands.empty() && start - (bands.back().top + bands.back().height) <= 2)
+                bands.back().height = y - bands.back().top;
+            else
+                bands.push_back({start, y - start});
             start = -1;
         }
     }
@@ -415,7 +426,7 @@ TEST_F(ReaderE2E, ThreePressesOfPlusMakeTheBodyTallerAndAHeadingStaysTaller) {
     ASSERT_TRUE(WaitUntil([&] { return InView(view, heading); }));
     std::vector<Band> before = TextBands(view);
     for (int k = 0; k < 3; ++k) {
-        std::string want = std::to_string(9 + k);
+        std::string want = std::to_string(13 + k);
         PressBarButton(r.read, 150);
         ASSERT_TRUE(WaitUntil([&] { return TextOf(Child(r.read, "Cx.EDIT")) == want; })) << want;
     }
@@ -429,7 +440,7 @@ TEST_F(ReaderE2E, ThreePressesOfPlusMakeTheBodyTallerAndAHeadingStaysTaller) {
     EXPECT_GT(after.front().height, MedianHeight(after));
     r.CloseReading();
     ASSERT_TRUE(r.Quit());
-    EXPECT_EQ(IniValues(Ini())["ReadingFontSize"], "11");
+    EXPECT_EQ(IniValues(Ini())["ReadingFontSize"], "15");
 }
 
 TEST_F(ReaderE2E, TheSavedFaceAndSizeShowAgainAfterARestartAtTheSavedPlace) {
@@ -481,10 +492,9 @@ TEST_F(ReaderE2E, TheSavedFaceAndSizeShowAgainAfterARestartAtTheSavedPlace) {
     }
 }
 
-// A saved face that is the layout's own (the book's faces) rules over a
-// launcher's face switch, as every saved setting does: the page shows the
-// book's faces, not the switch's.
-TEST_F(ReaderE2E, ASavedLayoutFaceRulesOverAFaceSwitch) {
+// A saved face applies whatever it is, the layout's own "MS Sans Serif"
+// too, and rules over a launcher's face switch.
+TEST_F(ReaderE2E, ASavedFaceAppliesWhateverItIsAndRulesOverAFaceSwitch) {
     int middle = (OffsetInBook("Chapter Five") + OffsetInBook("Chapter Six")) / 2;
     ASSERT_GT(middle, 0);
     auto page = [&](const std::string& settings, const std::string& args) {
@@ -494,16 +504,146 @@ TEST_F(ReaderE2E, ASavedLayoutFaceRulesOverAFaceSwitch) {
         if (!r.Open()) return bands;
         HWND view = BookView(r.read);
         if (view && WaitUntil([&] { return InView(view, middle); })) bands = TextBands(view);
+        r.SetChecked(true);
         r.CloseReading();
         r.Quit();
         return bands;
     };
     std::vector<Band> bookFaces = page("", "");
     std::vector<Band> courier = page("", "\"/RFCourier New\"");
-    std::vector<Band> saved = page("ReadingFont=MS Sans Serif\r\n", "\"/RFCourier New\"");
+    std::vector<Band> sans = page("ReadingFont=MS Sans Serif\r\n", "");
+    EXPECT_EQ(IniValues(Ini())["ReadingFont"], "MS Sans Serif");
+    // The file as the program saved it, read at the next start.
+    std::vector<Band> sansAgain = page("ReadingFont=MS Sans Serif\r\n", "\"/RFCourier New\"");
     ASSERT_FALSE(bookFaces.empty());
     EXPECT_FALSE(SameBands(courier, bookFaces)) << "the switch alone changes the face";
-    EXPECT_TRUE(SameBands(saved, bookFaces)) << "the saved face rules over the switch";
+    EXPECT_FALSE(SameBands(sans, bookFaces)) << "the saved layout face is put on the book";
+    EXPECT_TRUE(SameBands(sansAgain, sans)) << "the saved face rules over the switch";
+}
+
+// The first start, nothing saved: the book as its author set it, its body
+// size in the box, its first line whole at the top, whether Read comes while
+// the book still streams in or after.
+TEST_F(ReaderE2E, AFirstStartShowsTheBodySizeAndTheFirstLineWholeAtTheTop) {
+    for (int wait : {0, 3000}) {
+        SCOPED_TRACE(wait);
+        Reader r(dir);
+        Sleep(wait);
+        ASSERT_TRUE(r.Open());
+        EXPECT_EQ(TextOf(Child(r.read, "Cx.EDIT")), "12");
+        HWND view = BookView(r.read);
+        ASSERT_NE(view, nullptr);
+        EXPECT_EQ(SendMessageA(view, EM_GETFIRSTVISIBLELINE, 0, 0), 0);
+        // The old form of the question (a character index, the place packed
+        // in the answer) crosses processes.
+        LRESULT at = SendMessageA(view, EM_POSFROMCHAR, 0, 0);
+        EXPECT_GE(static_cast<short>(HIWORD(at)), 0);
+        EXPECT_LE(static_cast<short>(HIWORD(at)), 2);
+        std::vector<Band> bands = TextBands(view);
+        ASSERT_GT(bands.size(), 3u);
+        EXPECT_GT(bands.front().top, 0) << "the title's top edge is inside the view";
+        r.CloseReading();
+        ASSERT_TRUE(r.Quit());
+    }
+}
+
+// A size switch and a saved size: the page shown at once is the page the
+// finished load shows, with no jump.
+TEST_F(ReaderE2E, AChosenSizeShowsAtOnceWithNoJumpWhenTheLoadEnds) {
+    for (bool saved : {false, true}) {
+        SCOPED_TRACE(saved);
+        if (saved) WriteFile(Ini(), "[CodexiaBook]\r\nSaveSettings=True\r\nReadingFontSize=15\r\n");
+        Reader r(dir, saved ? "" : "/RI15");
+        ASSERT_TRUE(r.Open());
+        EXPECT_EQ(TextOf(Child(r.read, "Cx.EDIT")), "15");
+        HWND view = BookView(r.read);
+        ASSERT_NE(view, nullptr);
+        std::vector<Band> early = TextBands(view);
+        Sleep(3000);
+        std::vector<Band> late = TextBands(view);
+        EXPECT_GT(early.size(), 3u);
+        EXPECT_TRUE(SameBands(early, late));
+        r.CloseReading();
+        ASSERT_TRUE(r.Quit());
+    }
+}
+
+namespace {
+
+struct Ink {
+    long dark = 0, red = 0;
+};
+// The ink on the view's rows from..to (screen pixels of the view's client area).
+Ink InkIn(HWND view, int from, int to) {
+    RECT r;
+    GetClientRect(view, &r);
+    POINT o{0, 0};
+    ClientToScreen(view, &o);
+    HDC screen = GetDC(nullptr);
+    Ink ink;
+    for (int y = from; y < to && y < r.bottom; ++y)
+        for (int x = 4; x < r.right - 20; ++x) {
+            COLORREF c = GetPixel(screen, o.x + x, o.y + y);
+            int R = GetRValue(c), G = GetGValue(c), B = GetBValue(c);
+            if (R + G + B < 3 * 110 || (R > 150 && G < 90 && B < 90)) ++ink.dark;
+            if (R > 150 && G < 90 && B < 90) ++ink.red;
+        }
+    ReleaseDC(nullptr, screen);
+    return ink;
+}
+
+// In another process's font dialog: the item of a combo box whose data is
+// wanted, chosen as a click in its list would.
+bool ChooseByData(HWND dlg, int id, LRESULT want, const std::function<bool(LRESULT, LRESULT)>& match) {
+    HWND combo = GetDlgItem(dlg, id);
+    LRESULT n = SendMessageA(combo, CB_GETCOUNT, 0, 0);
+    for (LRESULT k = 0; k < n; ++k)
+        if (match(SendMessageA(combo, CB_GETITEMDATA, static_cast<WPARAM>(k), 0), want)) {
+            SendMessageA(combo, CB_SETCURSEL, static_cast<WPARAM>(k), 0);
+            SendMessageA(dlg, WM_COMMAND, MAKEWPARAM(id, CBN_SELCHANGE), reinterpret_cast<LPARAM>(combo));
+            return true;
+        }
+    return false;
+}
+
+}  // namespace
+
+// The Font dialog's colour and bold, chosen there and confirmed with its OK
+// button: the body text turns red and bolder, the heading keeps its colour
+// and stays larger.
+TEST_F(ReaderE2E, TheFontDialogsColourAndBoldReachTheBodyAndAHeadingStaysLarger) {
+    int heading = OffsetInBook("The Crossing to Inchmore", "Chapter Five");
+    ASSERT_GT(heading, 0);
+    WriteFile(Ini(), Settings(heading));
+    Reader r(dir);
+    ASSERT_TRUE(r.Open());
+    HWND view = BookView(r.read);
+    ASSERT_TRUE(WaitUntil([&] { return InView(view, heading); }));
+    std::vector<Band> before = TextBands(view);
+    ASSERT_GT(before.size(), 4u);
+    int bodyFrom = before[1].top, bodyTo = before.back().top;
+    Ink plain = InkIn(view, bodyFrom, bodyTo);
+    PressBarButton(r.read, 95);
+    HWND dlg = nullptr;
+    ASSERT_TRUE(WaitUntil([&] { return (dlg = r.book.FindWindowOf("#32770")) != nullptr; }));
+    // The style list's items carry weight and italic, the colour list's the colour.
+    EXPECT_TRUE(ChooseByData(dlg, 0x471, FW_BOLD, [](LRESULT d, LRESULT w) { return LOWORD(d) == w && !HIWORD(d); }));
+    EXPECT_TRUE(ChooseByData(dlg, 0x473, RGB(255, 0, 0), [](LRESULT d, LRESULT w) { return d == w; }));
+    RECT ok;
+    GetWindowRect(GetDlgItem(dlg, IDOK), &ok);
+    ClickScreen((ok.left + ok.right) / 2, (ok.top + ok.bottom) / 2);
+    ASSERT_TRUE(WaitUntil([&] { return r.book.FindWindowOf("#32770") == nullptr; }));
+    ASSERT_TRUE(WaitUntil([&] { return InView(view, heading); }));
+    std::vector<Band> after = TextBands(view);
+    ASSERT_GT(after.size(), 4u);
+    Ink chosen = InkIn(view, after[1].top, after.back().top);
+    EXPECT_GT(chosen.red, chosen.dark / 2) << "the body text is red";
+    EXPECT_GT(chosen.dark * 10, plain.dark * 11) << "and bolder: more ink on the same lines";
+    Ink head = InkIn(view, after.front().top, after.front().top + after.front().height);
+    EXPECT_LT(head.red, head.dark / 10) << "the heading keeps its own colour";
+    EXPECT_GT(after.front().height, MedianHeight(after)) << "and stays larger";
+    r.CloseReading();
+    ASSERT_TRUE(r.Quit());
 }
 
 // About right after the start, while the book is still coming in behind the

@@ -43,12 +43,17 @@ std::string DismissBox(BookProcess& book) {
 }
 
 // Presses Read on the cover with real input; the reading window it opens.
-HWND PressRead(BookProcess& book, HWND skin) {
+// Read clicked on the cover; the reading window or none. Under Wine a press
+// soon after a start is now and then lost, and a reader presses again: so
+// does this, after five seconds, unless the first press is what is tested.
+HWND PressRead(BookProcess& book, HWND skin, bool again = true) {
     RECT r;
     GetWindowRect(skin, &r);
-    ClickScreen(r.left + 92, r.top + 353);
     HWND read = nullptr;
-    WaitUntil([&] { return (read = book.FindWindowOf("TfrmRead")) != nullptr; });
+    for (int press = 0; press < (again ? 2 : 1) && !read; ++press) {
+        ClickScreen(r.left + 92, r.top + 353);
+        WaitUntil([&] { return (read = book.FindWindowOf("TfrmRead")) != nullptr; }, again && press == 0 ? 5000 : 30000);
+    }
     return read;
 }
 
@@ -190,7 +195,7 @@ TEST_F(SafetyE2E, AfterABadSwitchReadAndAboutOpenOnTheFirstClick) {
             Sleep(static_cast<DWORD>(pause));
             HWND skin = book.WaitForWindow("TForm1", kPatience);
             ASSERT_NE(skin, nullptr);
-            HWND read = PressRead(book, skin);
+            HWND read = PressRead(book, skin, false);
             EXPECT_NE(read, nullptr) << "Read: " << ThreadState(book);
             if (read) {
                 PostMessageA(read, WM_CLOSE, 0, 0);
@@ -547,11 +552,13 @@ struct ReadingRun {
             });
     }
     // Closes the reading window, then the book; each may take up to ms.
-    bool Close(int ms = kPatience) {
+    testing::AssertionResult Close(int ms = kPatience) {
         PostMessageA(read, WM_CLOSE, 0, 0);
-        if (!WaitUntil([&] { return !IsWindowVisible(read); }, ms)) return false;
+        if (!WaitUntil([&] { return !IsWindowVisible(read); }, ms))
+            return testing::AssertionFailure() << "the reading window stays; shown:\n" << book.Shown();
         PostMessageA(skin, WM_CLOSE, 0, 0);
-        return book.WaitForExit(ms);
+        if (!book.WaitForExit(ms)) return testing::AssertionFailure() << "the book runs on; shown:\n" << book.Shown();
+        return testing::AssertionSuccess();
     }
     BookProcess book;
     HWND skin = nullptr, read = nullptr, pane = nullptr;

@@ -50,23 +50,25 @@ TEST_F(ShellTest, OtherTextsAndOtherParametersAreIgnored) {
     BookProcess book(dir);
     HWND skin = book.WaitForWindow("TForm1");
     ASSERT_NE(skin, nullptr);
+    // Each message is sent, not posted: the block is rewritten for the next
+    // one only once the book has read it for this one.
     const std::string texts[] = {"c", "C ", "CLOSE", "", std::string(300, 'C')};
     for (const auto& t : texts) {
         cmd.WriteText(t);
-        cmd.Send(skin, 1);
-        Sleep(400);
+        cmd.SendAndWait(skin, 1);
+        Sleep(300);  // time for a wrong close to show
         EXPECT_TRUE(book.Running()) << "closed by text '" << t.substr(0, 10) << "' (" << t.size() << " bytes)";
     }
     // 300 characters with no NUL anywhere in the first 2000 bytes' reach of the reader.
     cmd.WriteText(std::string(2000, 'C'));
-    cmd.Send(skin, 1);
-    Sleep(400);
+    cmd.SendAndWait(skin, 1);
+    Sleep(300);
     EXPECT_TRUE(book.Running());
 
     cmd.WriteText("C");
     for (WPARAM w : {WPARAM(0), WPARAM(2)}) {
-        cmd.Send(skin, w);
-        Sleep(400);
+        cmd.SendAndWait(skin, w);
+        Sleep(300);
         EXPECT_TRUE(book.Running()) << "closed by wParam " << w;
     }
     cmd.Send(skin, 1);

@@ -135,6 +135,53 @@ TEST(Controls, MouseInputReachesTheWindowlessControlUnderIt) {
     delete f;
 }
 
+namespace {
+HWND g_boxOwner = nullptr;
+// Takes the mouse for the box's owner from inside the box's loop, as a
+// press whose release the box swallowed would, then answers the box.
+void CALLBACK CaptureThenAnswer(HWND, UINT, UINT_PTR id, DWORD) {
+    HWND box = FindWindowA("#32770", "Capture left behind");
+    if (!box) return;
+    KillTimer(nullptr, id);
+    SetCapture(g_boxOwner);
+    PostMessageA(box, WM_COMMAND, IDOK, 0);
+}
+}  // namespace
+
+// A capture that nothing tracks any longer (taken while a box's loop ran,
+// its release lost) neither outlives the box nor keeps the window's
+// windowless controls from their clicks.
+TEST(Controls, ACaptureLeftBehindDoesNotSwallowTheNextClicks) {
+    auto* f = NewForm();
+    auto* spot = new TSpot(f);
+    spot->SetBounds(50, 50, 60, 40);
+    spot->SetParent(f);
+    int clicks = 0;
+    spot->OnClick = [&](TObject*) { ++clicks; };
+    f->Show();
+    Pump(50);
+    POINT in = ScreenOf(spot, 10, 10);
+
+    // Left behind in the window's own handling: the next press reaches the control.
+    SetCapture(f->Handle());
+    ClickAt(in.x, in.y);
+    EXPECT_EQ(clicks, 1);
+    EXPECT_EQ(GetCapture(), nullptr);
+    ClickAt(in.x, in.y);
+    EXPECT_EQ(clicks, 2);
+
+    // Left behind by a box's loop: gone once the box is.
+    g_boxOwner = f->Handle();
+    UINT_PTR timer = SetTimer(nullptr, 0, 50, CaptureThenAnswer);
+    Application->MessageBox("A box", "Capture left behind", MB_OK);
+    KillTimer(nullptr, timer);
+    EXPECT_EQ(GetCapture(), nullptr);
+    EXPECT_EQ(GetActiveWindow(), f->Handle());
+    ClickAt(in.x, in.y);
+    EXPECT_EQ(clicks, 3);
+    delete f;
+}
+
 TEST(Controls, HintShowsTheShortPartAndCursorFollowsTheControl) {
     auto* f = NewForm();
     auto* spot = new TSpot(f);

@@ -168,6 +168,7 @@ struct PlatformItem {
     UINT id = 0, type = 0, state = 0;
     HMENU sub = nullptr;
     std::string text;
+    HBITMAP picture = nullptr;
 };
 
 std::vector<PlatformItem> ReadMenu(HMENU m) {
@@ -176,11 +177,11 @@ std::vector<PlatformItem> ReadMenu(HMENU m) {
         char text[128] = {};
         MENUITEMINFOA mi{};
         mi.cbSize = sizeof mi;
-        mi.fMask = MIIM_ID | MIIM_FTYPE | MIIM_STATE | MIIM_SUBMENU | MIIM_STRING;
+        mi.fMask = MIIM_ID | MIIM_FTYPE | MIIM_STATE | MIIM_SUBMENU | MIIM_STRING | MIIM_BITMAP;
         mi.dwTypeData = text;
         mi.cch = sizeof text;
         GetMenuItemInfoA(m, static_cast<UINT>(k), TRUE, &mi);
-        out.push_back({mi.wID, mi.fType, mi.fState, mi.hSubMenu, text});
+        out.push_back({mi.wID, mi.fType, mi.fState, mi.hSubMenu, text, mi.hbmpItem});
     }
     return out;
 }
@@ -299,14 +300,20 @@ TEST(Menus, AnOpenMenuShowsTheItemsAsTheyAreJustBeforeItOpens) {
     const auto& items = seen[0];
     ASSERT_EQ(items.size(), 6u);  // Load is hidden
     EXPECT_EQ(items[0].id, w.Get<TMenuItem>("mnuSave")->Command());
-    EXPECT_TRUE(items[0].type & MFT_OWNERDRAW);  // it has a picture
+    // Every item keeps its caption and shortcut as text; a menu with
+    // pictures has the program draw only the picture column.
+    EXPECT_FALSE(items[0].type & MFT_OWNERDRAW);
+    EXPECT_EQ(items[0].text, "&Save and Exit\tCtrl+S");
+    EXPECT_EQ(items[0].picture, HBMMENU_CALLBACK);
     EXPECT_TRUE(items[1].type & MFT_SEPARATOR);
     EXPECT_EQ(items[2].id, w.Get<TMenuItem>("mnuPrint")->Command());
-    EXPECT_TRUE(items[2].type & MFT_OWNERDRAW);  // drawn like its neighbours with pictures
-    EXPECT_TRUE(items[2].state & MFS_GRAYED);    // disabled by File's click as it opened
+    EXPECT_EQ(items[2].text, "&Print\tCtrl+P");
+    EXPECT_EQ(items[2].picture, HBMMENU_CALLBACK);  // a column like its neighbours with pictures
+    EXPECT_TRUE(items[2].state & MFS_GRAYED);        // disabled by File's click as it opened
     EXPECT_EQ(items[3].sub, w.Get<TMenuItem>("mnuRecent")->Handle());
     EXPECT_TRUE(GetMenuState(items[3].sub, 0, MF_BYPOSITION) & MF_CHECKED);
-    EXPECT_TRUE(items[4].type & MFT_OWNERDRAW);
+    EXPECT_TRUE(items[4].type & MFT_OWNERDRAW);  // its own draw events
+    EXPECT_EQ(items[4].text, "&Colour");
     EXPECT_TRUE(items[5].state & MFS_DEFAULT);
     // The same ids at the second opening.
     ASSERT_EQ(seen[1].size(), items.size());
@@ -321,7 +328,7 @@ TEST(Menus, AnOpenMenuShowsTheItemsAsTheyAreJustBeforeItOpens) {
     menu->SetImages(nullptr);
     auto plain = ReadMenu(file->Handle());
     ASSERT_EQ(plain.size(), 6u);
-    EXPECT_FALSE(plain[0].type & MFT_OWNERDRAW);
+    EXPECT_EQ(plain[0].picture, nullptr);
     EXPECT_EQ(plain[0].text, "&Save and Exit\tCtrl+S");
     EXPECT_EQ(plain[2].text, "&Print\tCtrl+P");
     EXPECT_EQ(plain[5].text, "E&xit");

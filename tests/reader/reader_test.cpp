@@ -53,10 +53,13 @@ protected:
 }  // namespace
 
 TEST_F(ReaderTest, SizeCommandsStepByOneAndStopAtTheirTexts) {
-    ASSERT_EQ(SizeBox(), "8");
+    // Nothing chosen: the box shows the book's body size (the stored
+    // layout's "8" would name a size the text is not at).
+    ASSERT_EQ(SizeBox(), "12");
+    ASSERT_EQ(BookSize(), 12);
     for (int k = 0; k < 7; ++k) form->btnIncreaseFontClick(nullptr);
-    EXPECT_EQ(SizeBox(), "15");
-    EXPECT_EQ(BookSize(), 15);
+    EXPECT_EQ(SizeBox(), "19");
+    EXPECT_EQ(BookSize(), 19);
     form->editFontSize->SetText("71");
     form->btnIncreaseFontClick(nullptr);
     EXPECT_EQ(SizeBox(), "72");
@@ -118,8 +121,10 @@ TEST_F(ReaderTest, SizeCommandsAtThe32BitLimitsRaiseInsteadOfWrapping) {
 TEST_F(ReaderTest, CancelledDialogsStillApplyTheirCurrentValues) {
     TCommonDialog::OnDialogShown = [](HWND dlg) { PostMessageA(dlg, WM_COMMAND, IDCANCEL, 0); };
     form->editFontSize->SetText("12");
+    // The dialog opens on the page's font: cancelled, the page keeps it.
+    const std::string face = form->RichEdit2->Font()->Name();
     form->btnFontClick(nullptr);
-    EXPECT_EQ(form->RichEdit2->Font()->Name(), "MS Sans Serif");
+    EXPECT_EQ(form->RichEdit2->Font()->Name(), face);
     EXPECT_EQ(BookSize(), 12);
     form->RichEdit2->SetColor(clYellow);
     form->btnBackgroundClick(nullptr);
@@ -214,6 +219,7 @@ struct Look {
     std::string face;
     int twips = 0;
     DWORD effects = 0;
+    COLORREF color = 0;
 };
 
 Look LookAt(TwwCustomRichEdit* e, int position) {
@@ -226,7 +232,7 @@ Look LookAt(TwwCustomRichEdit* e, int position) {
     f.cbSize = sizeof f;
     SendMessageA(w, EM_GETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&f));
     SendMessageA(w, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&saved));
-    return {f.szFaceName, static_cast<int>(f.yHeight), f.dwEffects};
+    return {f.szFaceName, static_cast<int>(f.yHeight), f.dwEffects, f.crTextColor};
 }
 
 // The height on screen of the line that holds the position: the distance to the next line.
@@ -248,31 +254,130 @@ int LineOf(TwwCustomRichEdit* e, int position) {
 
 }  // namespace
 
-TEST_F(ReaderTest, SizeCommandsScaleTheWholeBookAndHeadingsStayLarger) {
+TEST_F(ReaderTest, SizeCommandsSetTrueSizesOnEveryRunAndHeadingsStayLarger) {
     form->Show();
     Pump(50);
     TwwDBRichEdit* book = form->RichEdit2;
     int heading = book->FindText("The Crossing to Inchmore", Find(book, "Chapter Five"), book->GetTextLen(), stMatchCase);
     ASSERT_GT(heading, 0);
     int body = heading + 200;
-    // The size box's "8" is the body text's size: the book's own 12-point body shows at 8.
+    int italic = Find(book, "a novel");
+    // The book as its author set it: no zoom, its own sizes.
     WPARAM num = 0;
     LPARAM den = 0;
     SendMessageA(book->Handle(), EM_GETZOOM, reinterpret_cast<WPARAM>(&num), reinterpret_cast<LPARAM>(&den));
-    EXPECT_EQ(num * 240, static_cast<WPARAM>(160 * den)) << num << "/" << den;
+    EXPECT_TRUE(num == 0 || static_cast<LPARAM>(num) == den) << num << "/" << den;
+    ASSERT_EQ(LookAt(book, body).twips, 240);
+    ASSERT_EQ(LookAt(book, heading).twips, 360);
     int bodyBefore = LineHeightAt(book, body);
     for (int k = 0; k < 3; ++k) form->btnIncreaseFontClick(nullptr);
-    EXPECT_EQ(SizeBox(), "11");
-    EXPECT_EQ(BookSize(), 11);
+    EXPECT_EQ(SizeBox(), "15");
+    EXPECT_EQ(BookSize(), 15);
+    // Every run at a true size: the body at 15, the rest in proportion,
+    // to the half point (the 18-point heading at 22.5, the 14-point
+    // subtitle at 17.5); bold and italics stay.
+    EXPECT_EQ(LookAt(book, body).twips, 300);
+    EXPECT_EQ(LookAt(book, heading).twips, 450);
+    EXPECT_EQ(LookAt(book, italic).twips, 350);
+    EXPECT_TRUE(LookAt(book, heading).effects & CFE_BOLD);
+    EXPECT_TRUE(LookAt(book, italic).effects & CFE_ITALIC);
+    SendMessageA(book->Handle(), EM_GETZOOM, reinterpret_cast<WPARAM>(&num), reinterpret_cast<LPARAM>(&den));
+    EXPECT_TRUE(num == 0 || static_cast<LPARAM>(num) == den) << "no zoom: " << num << "/" << den;
     Pump(30);
     int bodyAfter = LineHeightAt(book, body);
     EXPECT_GT(bodyAfter, bodyBefore + 2) << "three sizes larger shows on the page";
     EXPECT_GT(LineHeightAt(book, heading), bodyAfter) << "a heading stays taller than the body";
-    // The document's own sizes are untouched: headings keep their proportion.
-    EXPECT_GT(LookAt(book, heading).twips, LookAt(book, body).twips);
+    // Down to 8 and back to 12: the book's own sizes again, no drift.
+    for (int k = 0; k < 7; ++k) form->btnDecreaseFontClick(nullptr);
+    EXPECT_EQ(LookAt(book, body).twips, 160);
+    EXPECT_EQ(LookAt(book, heading).twips, 240);
+    for (int k = 0; k < 4; ++k) form->btnIncreaseFontClick(nullptr);
+    EXPECT_EQ(LookAt(book, body).twips, 240);
+    EXPECT_EQ(LookAt(book, heading).twips, 360);
+    EXPECT_EQ(LookAt(book, italic).twips, 280);
     form->Hide();
 }
 
+TEST_F(ReaderTest, AtTheStartTheFirstLineStaysAtTheTopThroughSizeChanges) {
+    form->Show();
+    Pump(50);
+    TwwDBRichEdit* book = form->RichEdit2;
+    // The view scrolled to its very start (the book opens with an empty
+    // spacer line of fixed height, whose text may stand above it).
+    auto firstLineTop = [&] {
+        POINT at{-1, -1};
+        SendMessageA(book->Handle(), EM_GETSCROLLPOS, 0, reinterpret_cast<LPARAM>(&at));
+        return at.y + FirstVisibleLine(book);
+    };
+    EXPECT_EQ(firstLineTop(), 0);
+    for (const char* size : {"8", "30", "15", "2"}) {
+        form->editFontSize->SetText(size);
+        form->btnIncreaseFontClick(nullptr);
+        EXPECT_EQ(firstLineTop(), 0) << size;
+        form->btnDecreaseFontClick(nullptr);
+        EXPECT_EQ(firstLineTop(), 0) << size;
+    }
+    form->Hide();
+}
+
+TEST_F(ReaderTest, TheFontDialogsStyleAndColourGoOnTheBodyAndTheBookKeepsItsOwn) {
+    TwwDBRichEdit* book = form->RichEdit2;
+    int heading = book->FindText("The Crossing to Inchmore", Find(book, "Chapter Five"), book->GetTextLen(), stMatchCase);
+    int body = heading + 200;
+    int italic = Find(book, "a novel");
+    int dot = Find(book, "\xb7");
+    Look headingBefore = LookAt(book, heading), dotBefore = LookAt(book, dot);
+    ASSERT_FALSE(LookAt(book, body).effects & (CFE_BOLD | CFE_ITALIC | CFE_UNDERLINE));
+    ASSERT_NE(headingBefore.color, RGB(200, 0, 0));
+    // The dialog opens on the page's font and, cancelled, applies it as it is.
+    TCommonDialog::OnDialogShown = [](HWND dlg) { PostMessageA(dlg, WM_COMMAND, IDCANCEL, 0); };
+    form->RichEdit2->Font()->SetStyle(fsBold | fsUnderline);
+    form->RichEdit2->Font()->SetColor(static_cast<TColor>(RGB(200, 0, 0)));
+    form->btnFontClick(nullptr);
+    Look b = LookAt(book, body);
+    EXPECT_TRUE(b.effects & CFE_BOLD);
+    EXPECT_TRUE(b.effects & CFE_UNDERLINE);
+    EXPECT_FALSE(b.effects & CFE_AUTOCOLOR);
+    EXPECT_EQ(b.color, RGB(200, 0, 0)) << "the body takes the colour";
+    EXPECT_EQ(LookAt(book, heading).color, headingBefore.color) << "a coloured heading keeps its colour";
+    EXPECT_EQ(LookAt(book, dot).color, dotBefore.color);
+    EXPECT_TRUE(LookAt(book, italic).effects & CFE_ITALIC) << "the book's italics stay";
+    EXPECT_TRUE(LookAt(book, italic).effects & CFE_BOLD);
+    EXPECT_GT(LookAt(book, heading).twips, b.twips) << "the heading stays larger";
+    // Chosen no more: the book's own effects and colour come back.
+    form->RichEdit2->Font()->SetStyle(0);
+    form->RichEdit2->Font()->SetColor(clWindowText);
+    form->btnFontClick(nullptr);
+    b = LookAt(book, body);
+    EXPECT_FALSE(b.effects & (CFE_BOLD | CFE_UNDERLINE));
+    EXPECT_TRUE(b.effects & CFE_AUTOCOLOR);
+    EXPECT_TRUE(LookAt(book, heading).effects & CFE_BOLD) << "the heading's own bold stays";
+    EXPECT_TRUE(LookAt(book, italic).effects & CFE_ITALIC);
+    EXPECT_FALSE(LookAt(book, italic).effects & CFE_BOLD);
+}
+
+TEST_F(ReaderTest, TheFormatMapCoversTheBookInOrderAndNamesItsBody) {
+    reader::TReadingView& v = form->View();
+    ASSERT_TRUE(v.Measure());
+    EXPECT_EQ(v.BodyTwips(), 240);
+    EXPECT_EQ(v.BodyFace(), "Times New Roman");
+    const auto& runs = v.Runs();
+    ASSERT_GT(runs.size(), 100u);
+    EXPECT_EQ(runs.front().from, 0);
+    for (std::size_t k = 1; k < runs.size(); ++k) {
+        ASSERT_EQ(runs[k].from, runs[k - 1].to) << k;
+        ASSERT_LT(runs[k].from, runs[k].to) << k;
+    }
+    TwwDBRichEdit* book = form->RichEdit2;
+    GETTEXTLENGTHEX g{GTL_NUMCHARS | GTL_PRECISE, CP_ACP};
+    EXPECT_EQ(runs.back().to, SendMessageA(book->Handle(), EM_GETTEXTLENGTHEX, reinterpret_cast<WPARAM>(&g), 0));
+    // A run is what the window holds there.
+    for (std::size_t k = 0; k < runs.size(); k += 37) {
+        Look l = LookAt(book, runs[k].from);
+        EXPECT_EQ(l.twips, runs[k].twips) << k;
+        EXPECT_EQ(l.face, runs[k].face) << k;
+    }
+}
 TEST_F(ReaderTest, TheFontCommandPutsItsFaceOnEveryRunKeepingSizesAndItalics) {
     TwwDBRichEdit* book = form->RichEdit2;
     int heading = book->FindText("The Crossing to Inchmore", Find(book, "Chapter Five"), book->GetTextLen(), stMatchCase);
@@ -294,7 +399,7 @@ TEST_F(ReaderTest, TheFontCommandPutsItsFaceOnEveryRunKeepingSizesAndItalics) {
     EXPECT_EQ(LookAt(book, heading).twips, headingBefore.twips);
     EXPECT_EQ(LookAt(book, heading).effects & CFE_BOLD, headingBefore.effects & CFE_BOLD);
     EXPECT_TRUE(LookAt(book, italic).effects & CFE_ITALIC) << "italics stay";
-    EXPECT_EQ(SizeBox(), "8");
+    EXPECT_EQ(SizeBox(), "12");
 }
 
 TEST_F(ReaderTest, TheLineAtTheTopStaysThroughSizeChangesAndTheBookmarkComesIntoView) {
@@ -316,6 +421,16 @@ TEST_F(ReaderTest, TheLineAtTheTopStaysThroughSizeChangesAndTheBookmarkComesInto
     EXPECT_EQ(book->SelStart(), place + 700);
     EXPECT_EQ(FirstVisibleLine(book), LineOf(book, place + 700));
     form->Hide();
+}
+
+TEST(ReadingView, OtherSizesFollowTheBodyToTheHalfPoint) {
+    EXPECT_EQ(reader::ScaledTwips(360, 240, 300), 450);   // 18 pt with a 12-pt body at 15: 22.5
+    EXPECT_EQ(reader::ScaledTwips(440, 240, 300), 550);   // 22 -> 27.5
+    EXPECT_EQ(reader::ScaledTwips(200, 240, 160), 130);   // 10 -> 6.67, to 6.5
+    EXPECT_EQ(reader::ScaledTwips(360, 240, 240), 360);   // the book's own
+    EXPECT_EQ(reader::ScaledTwips(200, 240, 20), 20);     // 10 -> 0.83, to 1
+    EXPECT_EQ(reader::ScaledTwips(200, 240, 10), 10) << "never below half a point";
+    EXPECT_EQ(reader::ScaledTwips(1920, 240, 1440), 11520) << "72 with a 12-pt body";
 }
 
 TEST(ReadingView, TheBodySizeIsTheMostCommonOne) {

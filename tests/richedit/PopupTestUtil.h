@@ -60,6 +60,14 @@ private:
 inline void RawClick(int x, int y) {
     testsupport::SendMouseInput(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, x, y);
     SetCursorPos(x, y);
+    // On a fresh display the pointer can spring back once: put it back.
+    for (int tries = 0; tries < 5; ++tries) {
+        POINT p{};
+        GetCursorPos(&p);
+        if (p.x == x && p.y == y) break;
+        Sleep(10);
+        SetCursorPos(x, y);
+    }
     testsupport::SendMouseInput(MOUSEEVENTF_LEFTDOWN);
     testsupport::SendMouseInput(MOUSEEVENTF_LEFTUP);
 }
@@ -172,12 +180,19 @@ inline MenuResult RightClickMenu(POINT at, std::vector<std::string> path, const 
     int ticks = 0, seenTicks = 0;
     std::size_t depth = 0;
     HMENU current = nullptr;
+    int closingTicks = 0;
     Watcher w([&]() -> bool {
         ++ticks;
         auto menus = ThreadWindows("#32768");
         if (menus.empty()) {
             if (ticks > 200) finished = true;  // no menu came
             return finished;
+        }
+        if (finished) {
+            // The last key or click was lost: the menu's modal loop would
+            // hold the caller for ever, so end it as the platform would.
+            if (++closingTicks > 40) EndMenu();
+            return false;
         }
         if (!result.opened) {
             // Give the menu a tick to be laid out and painted.
@@ -192,7 +207,7 @@ inline MenuResult RightClickMenu(POINT at, std::vector<std::string> path, const 
         if (depth >= path.size()) {
             RawKeyPress(VK_ESCAPE);
             finished = true;
-            return true;
+            return false;
         }
         if (depth > 0) {
             // The sub-menu opened by the last step: its window shows its menu.
@@ -201,7 +216,10 @@ inline MenuResult RightClickMenu(POINT at, std::vector<std::string> path, const 
                 HMENU h = reinterpret_cast<HMENU>(SendMessageW(m, MN_GETHMENU, 0, 0));
                 if (PositionOf(h, path[depth]) >= 0) sub = h;
             }
-            if (!sub) return ++seenTicks > 100 && (finished = true);
+            if (!sub) {
+                if (++seenTicks > 100) finished = true;
+                return false;
+            }
             if (++seenTicks < 3) return false;
             current = sub;
         }
@@ -210,13 +228,13 @@ inline MenuResult RightClickMenu(POINT at, std::vector<std::string> path, const 
         if (pos < 0 || !GetMenuItemRect(nullptr, current, static_cast<UINT>(pos), &r)) {
             RawKeyPress(VK_ESCAPE);
             finished = true;
-            return true;
+            return false;
         }
         ++depth;
         seenTicks = 0;
         RawClick((r.left + r.right) / 2, (r.top + r.bottom) / 2);
         if (depth >= path.size()) finished = true;
-        return finished;
+        return false;
     });
     testsupport::MouseMoveTo(at.x, at.y);
     testsupport::MouseDown(true);

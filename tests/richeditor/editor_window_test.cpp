@@ -7,8 +7,10 @@
 #include <dlgs.h>
 
 #include <algorithm>
+#include <array>
 #include <atomic>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <sstream>
 #include <thread>
@@ -104,6 +106,20 @@ BOOL CALLBACK FindFileDialog(HWND w, LPARAM lp) {
 }
 
 // The user at the keyboard and mouse, on the driver thread.
+// Under Wine the X server's pointer, where it was before the first
+// synthesized move (the middle of a fresh display), can come back after it:
+// the move is made again until the pointer stays put, as a user's hand would
+// bring it there.
+void MoveTo(int x, int y) {
+    for (int k = 0; k < 5; ++k) {
+        SendMouseInput(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, x, y);
+        Sleep(30);
+        POINT now{};
+        GetCursorPos(&now);
+        if (now.x == x && now.y == y) break;
+    }
+}
+
 struct Driver {
     const UiCall& ui;
     TwwRichEditForm* form;
@@ -158,7 +174,7 @@ struct Driver {
     }
     void Click(TControl* c, int x, int y) const {
         POINT p = On([&] { return c->ClientToScreen(POINT{x, y}); });
-        SendMouseInput(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, p.x, p.y);
+        MoveTo(p.x, p.y);
         SendMouseInput(MOUSEEVENTF_LEFTDOWN);
         SendMouseInput(MOUSEEVENTF_LEFTUP);
         Settle();
@@ -289,12 +305,17 @@ protected:
             if (form) {
                 d.window = d.On([&] { return form->WindowHandle(); });
                 d.thread = GetWindowThreadProcessId(d.window, nullptr);
+                // Keys go to the foreground window: the editor's, once the
+                // platform has activated it (later under load).
+                d.Until([&] { return GetForegroundWindow() == d.window; }, 5000);
                 body(d);
                 d.Do([&] {
                     if (!gone) EndMenu();
                     if (!gone && form->ModalResult == mrNone) {
                         form->RichEdit1->SetModified(false);
                         form->ModalResult = mrCancel;
+                        // Wakes the window's loop, which waits for a posted message.
+                        PostMessageA(form->WindowHandle(), WM_NULL, 0, 0);
                     }
                 });
             }
@@ -387,6 +408,66 @@ TEST_F(EditorWindowTest, SaveAsAloneAmongTheFileCommandsHidesTheFirstSeparator) 
     std::vector<std::string> file;
     Edit([&](Driver& d) { file = d.OpenMenu('F', 0); });
     EXPECT_EQ(file, (std::vector<std::string>{"Save &As", "&Print", "-", "E&xit"}));
+}
+
+// What a screen reader reads: the platform menus of the window, read with
+// the platform's own calls (not through the framework's items), hold every
+// caption with its shortcut after a tab, none of them drawn by the program
+// as a whole; pictures are the platform's bitmap callback. (Under Wine menus
+// are private to their process: they are read here from the driver thread.)
+// The "&" letters are the platform's own: Alt+F, L opens the Open dialog.
+TEST_F(EditorWindowTest, TheMenusHoldTheirCaptionsAndShortcutsAsTextAndTheirLettersWork) {
+    struct Read {
+        std::vector<std::wstring> text;
+        std::vector<bool> drawn, picture;
+    };
+    auto read = [](HMENU m) {
+        Read r;
+        for (int k = 0; k < GetMenuItemCount(m); ++k) {
+            wchar_t text[128] = {};
+            GetMenuStringW(m, static_cast<UINT>(k), text, 128, MF_BYPOSITION);
+            MENUITEMINFOW mi{};
+            mi.cbSize = sizeof mi;
+            mi.fMask = MIIM_FTYPE | MIIM_BITMAP;
+            GetMenuItemInfoW(m, static_cast<UINT>(k), TRUE, &mi);
+            r.text.push_back((mi.fType & MFT_SEPARATOR) ? L"-" : text);
+            r.drawn.push_back((mi.fType & MFT_OWNERDRAW) != 0);
+            r.picture.push_back(mi.hbmpItem == HBMMENU_CALLBACK);
+        }
+        return r;
+    };
+    Read file, edit, colours;
+    bool opened = false;
+    Edit([&](Driver& d) {
+        HMENU bar = GetMenu(d.window);
+        file = read(GetSubMenu(bar, 0));
+        edit = read(GetSubMenu(bar, 1));
+        colours = read(d.On([&] { return d.form->PopupMenu1->Handle(); }));
+        d.MenuKey('F');
+        d.Press('L');
+        if (HWND dlg = d.WaitForDialog()) {
+            opened = true;
+            PostMessageA(dlg, WM_COMMAND, IDCANCEL, 0);
+            d.Until([&] { return !IsWindowVisible(dlg); });
+        }
+    });
+    // The captions and shortcuts of the window's stored layout.
+    EXPECT_EQ(file.text, (std::vector<std::wstring>{L"&Load", L"Save &As", L"&Save and Exit\tCtrl+S", L"-",
+                                                    L"&Print\tCtrl+P", L"Page Set&up", L"-", L"E&xit"}));
+    EXPECT_EQ(file.picture, (std::vector<bool>{true, true, true, false, true, true, false, true}));
+    ASSERT_GE(edit.text.size(), 3u);
+    EXPECT_EQ(edit.text[0], L"&Undo\tCtrl+Z");
+    EXPECT_EQ(edit.text[1], L"&Redo\tCtrl+Y");
+    EXPECT_EQ(edit.text.back(), L"R&eplace\tCtrl+H");
+    for (const Read* r : {&file, &edit})
+        for (bool drawn : r->drawn) EXPECT_FALSE(drawn);
+    // The colour menu is drawn whole (its swatches), and still holds its names.
+    ASSERT_EQ(colours.text.size(), 17u);
+    EXPECT_EQ(colours.text.front(), L"Black");
+    EXPECT_EQ(colours.text.back(), L"Automatic");
+    EXPECT_TRUE(colours.drawn.front());
+    EXPECT_TRUE(opened) << "Alt+F, L did not open the Open dialog";
+    EXPECT_EQ(TakeErrors(), "");
 }
 
 TEST_F(EditorWindowTest, AReadOnlyWindowOffersNoChangesAndEscapeClosesWithoutAQuestion) {
@@ -601,7 +682,7 @@ TEST_F(EditorWindowTest, SaveAsTextWritesPlainTextAndTheEditorStaysRich) {
     const std::string txt = dir + "\\notes.txt", rtfName = dir + "\\notes.rtf";
     // The save dialog comes up with the name and filter chosen, and takes OK.
     bool plainAfter = true;
-    std::string overwriteQuestion, keptAfterNo, errorsAfterHeld, keptAfterFailure, loaded;
+    std::string errorsAfterHeld, keptAfterFailure, loaded;
     Edit([&](Driver& d) {
         auto saveAs = [&](const std::string& name, int filter) {
             d.Do([&] {
@@ -617,19 +698,12 @@ TEST_F(EditorWindowTest, SaveAsTextWritesPlainTextAndTheEditorStaysRich) {
         plainAfter = d.On([&] { return d.form->RichEdit1->PlainText(); });
         saveAs(rtfName, 1);
         d.Until([&] { return GetFileAttributesA(rtfName.c_str()) != INVALID_FILE_ATTRIBUTES; });
-        // The same name again: asked before it is overwritten; No keeps it.
+        // Yes to the overwrite question while another program holds the
+        // file: the save fails and the file stays as it was.
         d.Do([&] {
             d.form->RichEdit1->SelectAll();
             d.form->RichEdit1->SetSelText("replaced");
         });
-        saveAs(rtfName, 1);
-        if (HWND box = d.MessageBoxWindow()) {
-            overwriteQuestion = Driver::BoxText(box);
-            d.Press('N');
-        }
-        keptAfterNo = ReadFile(rtfName);
-        // Yes while another program holds the file: the save fails and the
-        // file stays as it was.
         HANDLE held = CreateFileA(rtfName.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
         saveAs(rtfName, 1);
         if (d.MessageBoxWindow()) d.Press('Y');
@@ -650,8 +724,6 @@ TEST_F(EditorWindowTest, SaveAsTextWritesPlainTextAndTheEditorStaysRich) {
     std::string rtf = ReadFile(rtfName);
     EXPECT_EQ(rtf.rfind("{\\rtf", 0), 0u) << rtf;
     EXPECT_NE(rtf.find("\\b bold"), std::string::npos) << rtf;
-    EXPECT_EQ(overwriteQuestion, "OK to overwrite " + rtfName);
-    EXPECT_EQ(keptAfterNo, rtf);
     EXPECT_NE(errorsAfterHeld.find("Cannot write"), std::string::npos) << errorsAfterHeld;
     EXPECT_EQ(keptAfterFailure, rtf);
     EXPECT_EQ(loaded.rfind("Plain bold words", 0), 0u) << loaded;
@@ -699,9 +771,9 @@ TEST_F(EditorWindowTest, TheColourMenuColoursTheSelectionAndCapsLockShowsInTheSt
     EXPECT_EQ(capOff, "");
 }
 
-// Pictures of the window for looking at (and for the documentation): run
-// with CODEXIA_EDITOR_SHOTS set to a directory (a Windows path).
-TEST_F(EditorWindowTest, Screenshots) {
+// Pictures of the window for looking at (and for the documentation): a
+// tool, not a check, run by tests/shoot.sh editor.
+TEST_F(EditorWindowTest, DISABLED_Screenshots) {
     const char* shots = std::getenv("CODEXIA_EDITOR_SHOTS");
     if (!shots) GTEST_SKIP() << "CODEXIA_EDITOR_SHOTS not set";
     const std::string out = shots;
@@ -754,6 +826,19 @@ TEST_F(EditorWindowTest, Screenshots) {
         SaveScreenBmp(out + "\\editor-edit-menu.bmp");
         d.Press(VK_ESCAPE);
         d.Press(VK_ESCAPE);
+        // The File menu, the View menu's check marks, and the Format menu
+        // with the caret in the list (Bullet Style checked).
+        for (const auto& [letter, name] :
+             {std::pair<char, const char*>{'F', "file"}, {'V', "view"}, {'O', "format"}}) {
+            if (letter == 'O')
+                d.Do([&] { d.form->RichEdit1->SetSelStart(static_cast<int>(d.form->RichEdit1->Perform(EM_LINEINDEX, 4))); });
+            d.MenuKey(letter);
+            Sleep(100);
+            SaveScreenBmp(out + "\\editor-" + name + "-menu.bmp");
+            d.Press(VK_ESCAPE);
+            d.Press(VK_ESCAPE);
+        }
+        d.Do([&] { d.form->RichEdit1->SetSelStart(62); });
         // The paragraph dialog, opened from the Format menu over the window.
         HWND paragraph = nullptr;
         TwwRichParagraphDialog::OnDialogShown = [&](TwwRichParagraphDialog& dlg) { paragraph = dlg.Handle(); };
@@ -815,36 +900,6 @@ TEST_F(EditorWindowTest, HintsGoToTheStatusBarOnlyWithTheHintOption) {
     EXPECT_TRUE(restored);
 }
 
-TEST_F(EditorWindowTest, TheViewMenuHidesTheRulerAndTheEditorMovesUp) {
-    control->Lines()->SetText("view");
-    control->EditorOptions = kNotepadOptions & ~unsigned{reoCloseOnEscape};
-    int topBefore = 0, topAfter = 0, rulerHeight = 0;
-    bool rulerShown = true, checked = true;
-    std::string afterEscape;
-    Edit([&](Driver& d) {
-        d.Do([&] {
-            topBefore = d.form->RichEdit1->Top();
-            rulerHeight = d.form->Ruler->Height();
-        });
-        d.MenuKey('V');
-        d.Press('R');
-        d.Do([&] {
-            topAfter = d.form->RichEdit1->Top();
-            rulerShown = d.form->Ruler->Visible();
-            checked = d.form->RulerItem->Checked;
-        });
-        // Without close-on-Escape, Escape undoes.
-        d.Press(VK_END, true);
-        d.Type("x");
-        d.Press(VK_ESCAPE);
-        afterEscape = d.EditorText();
-    });
-    EXPECT_FALSE(rulerShown);
-    EXPECT_FALSE(checked);
-    EXPECT_EQ(topBefore - topAfter, rulerHeight + 2);
-    EXPECT_EQ(afterEscape, "view");
-}
-
 namespace {
 
 // The selection of the editor control, as the platform has it.
@@ -882,7 +937,7 @@ HWND SearchDialog(const Driver& d, int ms = 5000) {
 void ClickWindow(const Driver& d, HWND w) {
     RECT r{};
     GetWindowRect(w, &r);
-    SendMouseInput(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, (r.left + r.right) / 2, (r.top + r.bottom) / 2);
+    MoveTo((r.left + r.right) / 2, (r.top + r.bottom) / 2);
     SendMouseInput(MOUSEEVENTF_LEFTDOWN);
     SendMouseInput(MOUSEEVENTF_LEFTUP);
     d.Settle();
@@ -1320,5 +1375,639 @@ TEST_F(EditorWindowTest, TurningThePaperInPageSetupLaysThePageOutAgain) {
     // The ruler's page is the application's printer's, as Page Setup left it.
     EXPECT_GT(turned.ruler, upright.ruler);
     EXPECT_EQ(turned.ruler, std::int64_t{Printer()->PhysicalSize().cx} * 1440 / Printer()->XDpi());
+    EXPECT_EQ(TakeErrors(), "");
+}
+
+// ---------------------------------------------------------------- commands and their states, by table
+
+namespace {
+
+// The platform states (MF_GRAYED, MF_CHECKED) of items of the menu bar's
+// menu opened with Alt and its letter, read while it shows: what the user
+// sees once the window has set them for the opening.
+std::vector<UINT> MenuStates(const Driver& d, char menu, const std::vector<TMenuItem*>& items) {
+    d.MenuKey(menu);
+    std::vector<UINT> states = d.On([&] {
+        std::vector<UINT> s;
+        HMENU bar = GetMenu(d.window);
+        for (TMenuItem* i : items) s.push_back(GetMenuState(bar, i->Command(), MF_BYCOMMAND));
+        return s;
+    });
+    d.Press(VK_ESCAPE);
+    d.Press(VK_ESCAPE);
+    return states;
+}
+
+constexpr UINT kNoItem = static_cast<UINT>(-1);
+bool MenuEnabled(UINT state) { return state != kNoItem && !(state & (MF_GRAYED | MF_DISABLED)); }
+bool MenuChecked(UINT state) { return state != kNoItem && (state & MF_CHECKED); }
+
+// Puts text on the clipboard (none: empties it).
+void SetClipboardText(HWND owner, const char* text) {
+    ASSERT_TRUE(OpenClipboard(owner));
+    EmptyClipboard();
+    if (text) {
+        const std::size_t size = std::strlen(text) + 1;
+        HGLOBAL g = GlobalAlloc(GMEM_MOVEABLE, size);
+        std::memcpy(GlobalLock(g), text, size);
+        GlobalUnlock(g);
+        SetClipboardData(CF_TEXT, g);
+    }
+    CloseClipboard();
+}
+
+void WriteText(const std::string& path, const std::string& text) {
+    std::ofstream(path, std::ios::binary) << text;
+}
+
+}  // namespace
+
+// New asks "Clear entire text?": Cancel keeps the notes; OK empties them and
+// counts as a change, so that Save and Exit hands the empty document back to
+// the control.
+TEST_F(EditorWindowTest, NewAsksBeforeClearingAndOnlyOKEmptiesTheNotes) {
+    struct Row {
+        const char* answer;
+        WORD key;
+        bool clears;
+    };
+    const Row rows[] = {{"Cancel", VK_ESCAPE, false}, {"OK", VK_RETURN, true}};
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.answer);
+        control->Lines()->SetText("Notes of the reader");
+        control->SetModified(false);
+        std::string question, shown;
+        bool saved = Edit([&](Driver& d) {
+            d.Click(d.form->NewButton, 11, 11);
+            if (HWND box = d.MessageBoxWindow()) {
+                question = Driver::BoxText(box);
+                d.Press(row.key);
+                d.Until([&] { return !IsWindow(box) || !IsWindowVisible(box); });
+            }
+            shown = d.EditorText();
+            d.Press('S', true);  // Save and Exit
+        });
+        EXPECT_EQ(question, "Clear entire text?");
+        EXPECT_EQ(shown, row.clears ? "" : "Notes of the reader");
+        EXPECT_TRUE(saved);
+        EXPECT_EQ(control->Text(), row.clears ? "" : "Notes of the reader");
+        EXPECT_EQ(control->Modified(), row.clears);
+    }
+}
+
+// The format bar: Left, Center, Right and Justify set the paragraph's
+// alignment and leave exactly their own button down (also when clicked while
+// down already); the Bullets button and Format, Bullet Style switch bullets in
+// turn and show the same state; Highlight down marks the selection, up takes
+// the mark away.
+TEST_F(EditorWindowTest, TheFormatBarSetsAlignmentBulletsAndHighlightAndShowsThem) {
+    control->Lines()->SetText("A paragraph to format");
+    control->EditorOptions = kNotepadOptions | reoShowJustifyButton;
+    control->EditorPosition()->Width = 0;  // the whole format bar shows
+    control->EditorPosition()->Height = 0;
+    int steps = 0;
+    Edit([&](Driver& d) {
+        TwwRichEditForm* f = d.form;
+        HWND editor = d.On([&] { return f->RichEdit1->WindowHandle(); });
+        auto paragraph = [&] {
+            return d.On([&] {
+                PARAFORMAT2 p{};
+                p.cbSize = sizeof p;
+                SendMessageA(editor, EM_GETPARAFORMAT, 0, reinterpret_cast<LPARAM>(&p));
+                return p;
+            });
+        };
+        TSpeedButton* const alignButtons[] = {f->LeftButton, f->CenterButton, f->RightButton, f->JustifyButton};
+        struct Align {
+            const char* click;
+            TSpeedButton* button;
+            WORD alignment;
+        };
+        const Align aligns[] = {{"Center", f->CenterButton, PFA_CENTER},
+                                {"Center again", f->CenterButton, PFA_CENTER},
+                                {"Right", f->RightButton, PFA_RIGHT},
+                                {"Justify", f->JustifyButton, PFA_JUSTIFY},
+                                {"Justify again", f->JustifyButton, PFA_JUSTIFY},
+                                {"Left", f->LeftButton, PFA_LEFT},
+                                {"Left again", f->LeftButton, PFA_LEFT}};
+        for (const Align& a : aligns) {
+            SCOPED_TRACE(a.click);
+            d.Click(a.button, 11, 11);
+            EXPECT_EQ(paragraph().wAlignment, a.alignment);
+            std::vector<TSpeedButton*> down = d.On([&] {
+                std::vector<TSpeedButton*> v;
+                for (TSpeedButton* b : alignButtons)
+                    if (b->Down()) v.push_back(b);
+                return v;
+            });
+            EXPECT_EQ(down, std::vector<TSpeedButton*>{a.button});
+            ++steps;
+        }
+
+        struct Bullets {
+            const char* by;
+            bool menu, on;
+        };
+        const Bullets bullets[] = {{"Bullets button", false, true},
+                                   {"Bullet Style item", true, false},
+                                   {"Bullet Style item", true, true},
+                                   {"Bullets button", false, false}};
+        for (const Bullets& b : bullets) {
+            SCOPED_TRACE(std::string(b.by) + (b.on ? " on" : " off"));
+            if (b.menu) {
+                d.MenuKey('O');
+                d.Press('B');
+            } else {
+                d.Click(f->BulletButton, 11, 11);
+            }
+            EXPECT_EQ(paragraph().wNumbering == PFN_BULLET, b.on);
+            EXPECT_EQ(d.On([&] { return f->BulletButton->Down(); }), b.on);
+            EXPECT_EQ(MenuChecked(MenuStates(d, 'O', {f->BulletStyleItem})[0]), b.on);
+            ++steps;
+        }
+
+        // Highlight on the whole text, then off again; read with the whole
+        // text selected once more.
+        for (bool on : {true, false}) {
+            SCOPED_TRACE(on ? "Highlight down" : "Highlight up");
+            d.Press('A', true);
+            d.Click(f->HighlightButton, 11, 11);
+            d.Press('A', true);
+            CHARFORMAT2A cf = d.On([&] {
+                CHARFORMAT2A c{};
+                c.cbSize = sizeof c;
+                SendMessageA(editor, EM_GETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&c));
+                return c;
+            });
+            const bool marked = (cf.dwMask & CFM_BACKCOLOR) && !(cf.dwEffects & CFE_AUTOBACKCOLOR) &&
+                                cf.crBackColor == RGB(255, 255, 0);
+            EXPECT_EQ(marked, on);
+            EXPECT_EQ(d.On([&] { return f->HighlightButton->Down(); }), on);
+            ++steps;
+        }
+    });
+    EXPECT_EQ(steps, 13);
+    EXPECT_EQ(TakeErrors(), "");
+}
+
+// Undo and Redo by the Edit menu, the tool buttons and the keys (Escape
+// undoes where it does not close the window): each takes the last typing
+// back or brings it back, and the menu items and buttons are enabled as the
+// control answers EM_CANUNDO and EM_CANREDO.
+TEST_F(EditorWindowTest, UndoAndRedoByMenuButtonsAndKeysFollowTheControl) {
+    control->Lines()->SetText("base");
+    control->EditorOptions = kNotepadOptions & ~unsigned{reoCloseOnEscape};
+    control->EditorPosition()->Width = 0;
+    control->EditorPosition()->Height = 0;
+    using Act = std::function<void(const Driver&)>;
+    struct Way {
+        const char* name;
+        Act undo, redo;
+    };
+    const Way ways[] = {
+        {"Edit menu",
+         [](const Driver& d) {
+             d.MenuKey('E');
+             d.Press('U');
+         },
+         [](const Driver& d) {
+             d.MenuKey('E');
+             d.Press('R');
+         }},
+        {"tool buttons", [](const Driver& d) { d.Click(d.form->UndoButton, 11, 11); },
+         [](const Driver& d) { d.Click(d.form->RedoButton, 11, 11); }},
+        {"Ctrl+Z and Ctrl+Y", [](const Driver& d) { d.Press('Z', true); }, [](const Driver& d) { d.Press('Y', true); }},
+        {"Escape and Ctrl+Y", [](const Driver& d) { d.Press(VK_ESCAPE); }, [](const Driver& d) { d.Press('Y', true); }},
+    };
+    int checks = 0;
+    Edit([&](Driver& d) {
+        TwwRichEditForm* f = d.form;
+        // What the control answers, and the buttons and menu items as shown.
+        auto states = [&](const char* when, int canUndo, int canRedo) {
+            SCOPED_TRACE(when);
+            struct Control {
+                bool undo = false, redo = false, undoButton = false, redoButton = false;
+            } c = d.On([&] {
+                HWND e = f->RichEdit1->WindowHandle();
+                return Control{SendMessageA(e, EM_CANUNDO, 0, 0) != 0, SendMessageA(e, EM_CANREDO, 0, 0) != 0,
+                               f->UndoButton->Enabled(), f->RedoButton->Enabled()};
+            });
+            if (canUndo >= 0) {
+                EXPECT_EQ(c.undo, canUndo != 0);
+            }
+            if (canRedo >= 0) {
+                EXPECT_EQ(c.redo, canRedo != 0);
+            }
+            EXPECT_EQ(c.undoButton, c.undo);
+            EXPECT_EQ(c.redoButton, c.redo);
+            std::vector<UINT> menu = MenuStates(d, 'E', {f->UndoItem, f->RedoItem});
+            EXPECT_EQ(MenuEnabled(menu[0]), c.undo);
+            EXPECT_EQ(MenuEnabled(menu[1]), c.redo);
+            ++checks;
+        };
+        states("a new window", 0, 0);
+        char letter = 'a';
+        for (const Way& way : ways) {
+            SCOPED_TRACE(way.name);
+            const std::string before = d.EditorText();
+            d.Press(VK_END, true);
+            d.Type(std::string(1, letter++));
+            const std::string typed = d.EditorText();
+            EXPECT_EQ(typed, before + static_cast<char>(letter - 1));
+            states("typed", 1, 0);
+            way.undo(d);
+            EXPECT_EQ(d.EditorText(), before);
+            states("undone", -1, 1);
+            way.redo(d);
+            EXPECT_EQ(d.EditorText(), typed);
+            states("redone", 1, 0);
+        }
+    });
+    EXPECT_EQ(checks, 13);
+    EXPECT_EQ(TakeErrors(), "");
+}
+
+// Cut, Copy, Clear, Paste, Select All, Find, Find Next and Replace in the
+// Edit menu, and the tool buttons of those that have one, are enabled by
+// the text, the selection, the clipboard, a search made and read-only.
+TEST_F(EditorWindowTest, TheEditCommandsAreEnabledByTextSelectionClipboardAndReadOnly) {
+    enum { Cut, Copy, Clear, Paste, SelectAll, Find, FindNext, Replace, Count };
+    struct Row {
+        const char* situation;
+        const char* text;
+        const char* clipboard;
+        enum { None, ShiftEnd, Search } select;
+        bool readOnly;
+        std::array<int, Count> enabled;
+    };
+    const Row rows[] = {
+        // Shift+End finds nothing to select there.
+        {"an empty document", "", "pasted", Row::ShiftEnd, false, {0, 0, 0, 1, 0, 0, 0, 0}},
+        {"text, no selection, nothing to paste", "Some notes", nullptr, Row::None, false, {0, 0, 0, 0, 1, 1, 0, 1}},
+        {"text selected by a search", "Some notes", "pasted", Row::Search, false, {1, 1, 1, 1, 1, 1, 1, 1}},
+        {"read-only, text selected", "Some notes", "pasted", Row::ShiftEnd, true, {0, 1, 0, 0, 1, 1, 0, 0}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.situation);
+        control->Lines()->SetText(row.text);
+        control->SetReadOnly(row.readOnly);
+        SetClipboardText(host->Handle(), row.clipboard);
+        std::vector<UINT> menu;
+        struct Buttons {
+            bool shown = false, cut = false, copy = false, paste = false, find = false;
+        } buttons;
+        std::string selected;
+        Edit([&](Driver& d) {
+            TwwRichEditForm* f = d.form;
+            d.Press(VK_HOME, true);
+            if (row.select == Row::ShiftEnd) d.Press(VK_END, false, false, true);
+            if (row.select == Row::Search) {
+                d.Press('F', true);
+                if (HWND dlg = SearchDialog(d)) {
+                    d.Type("notes");
+                    d.Press(VK_RETURN);
+                    d.Press(VK_ESCAPE);
+                    d.Until([&] { return !IsWindowVisible(dlg); });
+                }
+                d.Until([&] { return GetForegroundWindow() == d.window; });
+            }
+            selected = d.On([&] { return f->RichEdit1->SelText(); });
+            buttons = d.On([&] {
+                return Buttons{f->Toolbar->Showing(), f->CutButton->Enabled(), f->CopyButton->Enabled(),
+                               f->PasteButton->Enabled(), f->FindButton->Enabled()};
+            });
+            menu = MenuStates(d, 'E',
+                              {f->CutItem, f->CopyItem, f->ClearItem, f->PasteItem, f->SelectAllItem, f->FindItem,
+                               f->FindNextItem, f->ReplaceItem});
+        });
+        EXPECT_EQ(selected, row.select == Row::None ? "" : row.select == Row::Search ? "notes" : row.text);
+        ASSERT_EQ(menu.size(), std::size_t{Count});
+        const char* names[] = {"Cut", "Copy", "Clear", "Paste", "Select All", "Find", "Find Next", "Replace"};
+        for (int k = 0; k < Count; ++k) EXPECT_EQ(MenuEnabled(menu[k]), row.enabled[k] != 0) << names[k];
+        // The read-only window has no tool bar.
+        EXPECT_EQ(buttons.shown, !row.readOnly);
+        if (buttons.shown) {
+            EXPECT_EQ(buttons.cut, row.enabled[Cut] != 0);
+            EXPECT_EQ(buttons.copy, row.enabled[Copy] != 0);
+            EXPECT_EQ(buttons.paste, row.enabled[Paste] != 0);
+            EXPECT_EQ(buttons.find, row.enabled[Find] != 0);
+        }
+    }
+    SetClipboardText(host->Handle(), nullptr);
+    EXPECT_EQ(TakeErrors(), "");
+}
+
+// The editor control's context menu, opened with a right click on the
+// selected text, shows Cut, Copy, Paste and Bullet Style as the Edit menu
+// and the buttons show them: one rule for each command, also when read-only.
+TEST_F(EditorWindowTest, TheContextMenuShowsTheStatesOfTheEditMenuAndTheButtons) {
+    struct Row {
+        const char* situation;
+        bool readOnly;
+        std::array<int, 3> enabled;  // Cut, Copy, Paste
+    };
+    const Row rows[] = {{"a bulleted line selected, something to paste", false, {1, 1, 1}},
+                        {"read-only, text selected", true, {0, 1, 0}}};
+    control->EditorPosition()->Width = 0;  // the whole format bar shows
+    control->EditorPosition()->Height = 0;
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.situation);
+        control->Lines()->SetText("Some notes");
+        control->SetReadOnly(row.readOnly);
+        SetClipboardText(host->Handle(), "pasted");
+        std::vector<UINT> popup, menu;
+        bool bulletsDown = false, shown = false;
+        std::string selected;
+        Edit([&](Driver& d) {
+            TwwRichEditForm* f = d.form;
+            d.Press(VK_HOME, true);
+            d.Press(VK_END, false, false, true);
+            if (!row.readOnly) d.Click(f->BulletButton, 11, 11);
+            bulletsDown = d.On([&] { return f->BulletButton->Down(); });
+            menu = MenuStates(d, 'E', {f->CutItem, f->CopyItem, f->PasteItem});
+            TwwCustomRichEdit* e = f->RichEdit1;
+            POINT p = d.On([&] { return e->ClientToScreen(POINT{12, 8}); });
+            MoveTo(p.x, p.y);
+            SendMouseInput(MOUSEEVENTF_RIGHTDOWN);
+            SendMouseInput(MOUSEEVENTF_RIGHTUP);
+            for (int k = 0; k < 300 && !MenuShowing(); ++k) Sleep(10);
+            shown = MenuShowing();
+            d.Settle();
+            popup = d.On([&] {
+                std::vector<UINT> v;
+                HMENU h = e->BuiltInPopupMenu()->Handle();
+                for (int i : {2, 3, 4, 11}) v.push_back(GetMenuState(h, e->BuiltInPopupItem(i)->Command(), MF_BYCOMMAND));
+                return v;
+            });
+            d.Press(VK_ESCAPE);
+            selected = d.On([&] { return e->SelText(); });
+        });
+        ASSERT_TRUE(shown);
+        EXPECT_EQ(selected, "Some notes");
+        ASSERT_EQ(popup.size(), 4u);
+        const char* names[] = {"Cut", "Copy", "Paste"};
+        for (int k = 0; k < 3; ++k) {
+            EXPECT_EQ(MenuEnabled(popup[k]), row.enabled[k] != 0) << names[k];
+            EXPECT_EQ(MenuEnabled(menu[k]), row.enabled[k] != 0) << names[k];
+        }
+        // Bullet Style: checked with its button down; the read-only menu has none.
+        EXPECT_EQ(bulletsDown, !row.readOnly);
+        if (row.readOnly) EXPECT_EQ(popup[3], kNoItem);
+        else EXPECT_TRUE(MenuChecked(popup[3]));
+    }
+    SetClipboardText(host->Handle(), nullptr);
+    EXPECT_EQ(TakeErrors(), "");
+}
+
+// The four View items hide and show their bars, each keeps its check mark
+// with its bar, and the editor control takes the space a bar leaves (above
+// it for the bars over the text, below for the status bar) and gives it back.
+TEST_F(EditorWindowTest, TheViewItemsHideAndShowTheirBarsAndTheEditorFillsTheSpace) {
+    control->Lines()->SetText("view");
+    struct Row {
+        const char* name;
+        char letter;
+        TMenuItem* TwwRichEditForm::*item;
+        TWinControl* (*bar)(TwwRichEditForm*);
+        bool above;  // over the text, with a two-pixel line
+    };
+    const Row rows[] = {
+        {"Toolbar", 'T', &TwwRichEditForm::ToolbarItem, [](TwwRichEditForm* f) -> TWinControl* { return f->Toolbar; },
+         true},
+        {"Format Bar", 'F', &TwwRichEditForm::FormatBarItem,
+         [](TwwRichEditForm* f) -> TWinControl* { return f->FormatBar; }, true},
+        {"Ruler", 'R', &TwwRichEditForm::RulerItem, [](TwwRichEditForm* f) -> TWinControl* { return f->Ruler; }, true},
+        {"Status Bar", 'S', &TwwRichEditForm::StatusBarItem,
+         [](TwwRichEditForm* f) -> TWinControl* { return f->StatusBar; }, false},
+    };
+    struct Look {
+        RECT editor{}, client{};
+        int bar = 0, status = 0;  // heights; the status bar's while it shows
+        bool shown = false, checked = false;
+    };
+    int rowsDone = 0;
+    Edit([&](Driver& d) {
+        TwwRichEditForm* f = d.form;
+        for (const Row& row : rows) {
+            SCOPED_TRACE(row.name);
+            auto look = [&] {
+                Look l = d.On([&] {
+                    Look s;
+                    GetWindowRect(f->RichEdit1->WindowHandle(), &s.editor);
+                    MapWindowPoints(nullptr, d.window, reinterpret_cast<POINT*>(&s.editor), 2);
+                    GetClientRect(d.window, &s.client);
+                    HWND bar = row.bar(f)->WindowHandle();
+                    RECT r{};
+                    GetWindowRect(bar, &r);
+                    s.bar = r.bottom - r.top;
+                    s.shown = IsWindowVisible(bar) != FALSE;
+                    HWND status = f->StatusBar->WindowHandle();
+                    GetWindowRect(status, &r);
+                    s.status = IsWindowVisible(status) ? r.bottom - r.top : 0;
+                    return s;
+                });
+                l.checked = MenuChecked(MenuStates(d, 'V', {f->*row.item})[0]);
+                // The editor fills the width, and the height down to the status bar.
+                EXPECT_EQ(l.editor.left, 0);
+                EXPECT_EQ(l.editor.right, l.client.right);
+                EXPECT_EQ(l.editor.bottom, l.client.bottom - l.status);
+                return l;
+            };
+            auto toggle = [&] {
+                d.MenuKey('V');
+                d.Press(static_cast<WORD>(row.letter));
+            };
+            const Look before = look();
+            EXPECT_TRUE(before.shown && before.checked);
+            toggle();
+            const Look hidden = look();
+            EXPECT_FALSE(hidden.shown);
+            EXPECT_FALSE(hidden.checked);
+            if (row.above) {
+                EXPECT_EQ(hidden.editor.top, before.editor.top - before.bar - 2);
+                EXPECT_EQ(hidden.editor.bottom, before.editor.bottom);
+            } else {
+                EXPECT_EQ(hidden.editor.top, before.editor.top);
+                EXPECT_EQ(hidden.editor.bottom, before.editor.bottom + before.bar);
+            }
+            toggle();
+            const Look again = look();
+            EXPECT_TRUE(again.shown && again.checked);
+            EXPECT_TRUE(EqualRect(&again.editor, &before.editor));
+            ++rowsDone;
+        }
+    });
+    EXPECT_EQ(rowsDone, 4);
+}
+
+// A handler of the owning control's Load, Save As, Print or Save and Exit
+// event that clears the do-the-default flag stops the command: no dialog
+// shows, nothing is read or written and the window stays open. A handler
+// that leaves the flag lets the command go on.
+TEST_F(EditorWindowTest, TheOwnersHandlersCanStopLoadSaveAsPrintAndSaveAndExit) {
+    // With a printer a Print that went on would show its dialog (without
+    // one the row shows only that the handler was asked).
+    const bool printer = !printtest::EnsureFilePrinter().empty();
+    struct Remove {
+        bool printer;
+        ~Remove() {
+            Printer()->OutputFile.clear();
+            if (printer) printtest::RemoveFilePrinter();
+            Printer()->Refresh();
+        }
+    } remove{printer};
+    Printer()->Refresh();
+    Printer()->SetPrinterIndex(-1);
+    control->Lines()->SetText("Kept notes");
+    const std::string loadable = dir + "\\other.rtf", saved = dir + "\\saved.rtf", printed = dir + "\\printed.ps";
+    WriteText(loadable, "{\\rtf1\\ansi Loaded words\\par}");
+    Printer()->OutputFile = printed;
+    struct Row {
+        const char* command;
+        TwwRTFNotifyEvent TwwCustomRichEdit::*event;
+        char item;  // in the File menu
+    };
+    const Row rows[] = {{"Load", &TwwCustomRichEdit::OnMenuLoadClick, 'L'},
+                        {"Save As", &TwwCustomRichEdit::OnMenuSaveAsClick, 'A'},
+                        {"Print", &TwwCustomRichEdit::OnMenuPrintClick, 'P'},
+                        {"Save and Exit", &TwwCustomRichEdit::OnMenuSaveAndExitClick, 'S'}};
+    // Heard on the window's thread: which event, and whether it named the
+    // window and its editor control.
+    std::vector<std::string> heard;
+    TwwRichEditForm* window = nullptr;
+    bool named = true;
+    for (const Row& row : rows)
+        control->*row.event = [&, command = row.command](TForm* f, TwwCustomRichEdit* e, bool& doDefault) {
+            heard.push_back(command);
+            named = named && window && f == window && e == window->RichEdit1;
+            doDefault = false;
+        };
+    int rowsDone = 0;
+    bool result = Edit([&](Driver& d) {
+        d.Do([&] {
+            window = d.form;
+            d.form->OpenDialog1->FileName = loadable;
+            d.form->SaveDialog1->FileName = saved;
+        });
+        for (const Row& row : rows) {
+            SCOPED_TRACE(row.command);
+            if (d.Closed()) break;
+            d.Do([&] { heard.clear(); });
+            d.MenuKey('F');
+            d.Press(static_cast<WORD>(row.item));
+            HWND dlg = d.WaitForDialog(1000);
+            HWND box = d.MessageBoxWindow(200);
+            EXPECT_EQ(dlg, nullptr);
+            EXPECT_EQ(box, nullptr) << Driver::BoxText(box);
+            if (dlg) PostMessageA(dlg, WM_COMMAND, IDCANCEL, 0);
+            if (box) PostMessageA(box, WM_COMMAND, IDCANCEL, 0);
+            d.Settle();
+            EXPECT_EQ(d.On([&] { return heard; }), std::vector<std::string>{row.command});
+            EXPECT_TRUE(d.On([&] { return !d.gone && d.form->ModalResult == mrNone && IsWindowVisible(d.window); }));
+            EXPECT_EQ(d.EditorText(), "Kept notes");
+            ++rowsDone;
+        }
+        d.Do([&] {
+            control->OnMenuSaveAndExitClick = [&](TForm*, TwwCustomRichEdit*, bool&) { heard.push_back("go on"); };
+        });
+        d.Type("x");
+        d.Press('S', true);
+    });
+    EXPECT_EQ(rowsDone, 4);
+    EXPECT_TRUE(named);
+    EXPECT_TRUE(result);
+    EXPECT_EQ(control->Text(), "xKept notes");
+    EXPECT_EQ(GetFileAttributesA(saved.c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_EQ(GetFileAttributesA(printed.c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_EQ(TakeErrors(), "");
+}
+
+// The control's EditorPosition places the window: a width or height of 0
+// keeps the stored layout's (610 by 455), a left or top below 1 centres the
+// window that way in the work area.
+TEST_F(EditorWindowTest, TheEditorPositionPlacesTheWindowOrCentresIt) {
+    RECT area{};
+    ASSERT_TRUE(SystemParametersInfoA(SPI_GETWORKAREA, 0, &area, 0));
+    constexpr int kCentred = -1;
+    struct Row {
+        int left, top, width, height;  // as set
+        int x, y, w, h;                // as shown
+    };
+    const Row rows[] = {
+        {0, 0, 0, 0, kCentred, kCentred, 610, 455},     {40, 30, 500, 350, 40, 30, 500, 350},
+        {-20, 50, 0, 320, kCentred, 50, 610, 320},     {60, 0, 450, 0, 60, kCentred, 450, 455},
+        {1, 1, 420, 310, 1, 1, 420, 310},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(testing::Message() << row.left << "," << row.top << " " << row.width << "x" << row.height);
+        TwwFormPosition* pos = control->EditorPosition();
+        pos->Left = row.left;
+        pos->Top = row.top;
+        pos->Width = row.width;
+        pos->Height = row.height;
+        RECT shown{};
+        Edit([&](Driver& d) {
+            shown = d.On([&] {
+                RECT r{};
+                GetWindowRect(d.window, &r);
+                return r;
+            });
+        });
+        const int x = row.x == kCentred ? area.left + (area.right - area.left - row.w) / 2 : row.x;
+        const int y = row.y == kCentred ? area.top + (area.bottom - area.top - row.h) / 2 : row.y;
+        EXPECT_EQ(shown.left, x);
+        EXPECT_EQ(shown.top, y);
+        EXPECT_EQ(shown.right - shown.left, row.w);
+        EXPECT_EQ(shown.bottom - shown.top, row.h);
+    }
+}
+
+// Save As onto a file that exists asks "OK to overwrite <name>"; No and
+// Cancel leave the file as it was, Yes writes the document over it.
+TEST_F(EditorWindowTest, SaveAsOverAnExistingFileAsksAndOnlyYesWrites) {
+    control->Lines()->SetText("New words");
+    const std::string name = dir + "\\existing.rtf";
+    struct Row {
+        const char* answer;
+        WORD key;
+        bool writes;
+    };
+    const Row rows[] = {{"No", 'N', false}, {"Cancel", VK_ESCAPE, false}, {"Yes", 'Y', true}};
+    int rowsDone = 0;
+    Edit([&](Driver& d) {
+        for (const Row& row : rows) {
+            SCOPED_TRACE(row.answer);
+            WriteText(name, "old contents");
+            d.Do([&] {
+                d.form->SaveDialog1->FileName = name;
+                d.form->SaveDialog1->FilterIndex = 1;
+            });
+            d.MenuKey('F');
+            d.Press('A');
+            EXPECT_TRUE(d.AcceptFileDialog());
+            std::string question;
+            if (HWND box = d.MessageBoxWindow()) {
+                question = Driver::BoxText(box);
+                d.Press(row.key);
+                d.Until([&] { return !IsWindow(box) || !IsWindowVisible(box); });
+            }
+            d.Settle();
+            EXPECT_EQ(question, "OK to overwrite " + name);
+            const std::string now = ReadFile(name);
+            if (row.writes) {
+                EXPECT_EQ(now.rfind("{\\rtf", 0), 0u) << now;
+                EXPECT_NE(now.find("New words"), std::string::npos) << now;
+            } else {
+                EXPECT_EQ(now, "old contents");
+            }
+            EXPECT_FALSE(d.Closed());
+            ++rowsDone;
+        }
+    });
+    EXPECT_EQ(rowsDone, 3);
+    WIN32_FIND_DATAA fd;
+    HANDLE h = FindFirstFileA((dir + "\\*.~*").c_str(), &fd);
+    EXPECT_EQ(h, INVALID_HANDLE_VALUE);  // no temporary file left beside it
+    if (h != INVALID_HANDLE_VALUE) FindClose(h);
     EXPECT_EQ(TakeErrors(), "");
 }

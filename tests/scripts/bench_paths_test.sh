@@ -2,11 +2,13 @@
 # The startup benchmark takes the book by any path a person types: relative
 # to the current folder, as a Windows path, and as the Linux path.
 #   bench_paths_test.sh <build dir> <book identifier>
-# Runs inside a test session (scripts/test.sh): its display and prefix.
+# Runs inside a test session (scripts/test.sh): its display and prefix (its
+# desktop lane's, under CTest).
 set -u
 build=$(cd "$1" && pwd) identifier=$2
 root=$(cd "$(dirname "$0")/../.." && pwd)
 . "$root/scripts/wine-env.sh"
+codexia_lane
 : "${WINEPREFIX:?run through scripts/test.sh}"
 cmake --build "$build" --target bench_startup bench_minimal_window >/dev/null || { echo "FAILED: the benchmark did not build"; exit 1; }
 exe=$build/bin/$identifier.Exe

@@ -3,11 +3,13 @@
 # opens the reading window: every start, with the skin window active and with
 # another program's window holding the focus at the moment of the click.
 #   first_click_test.sh <build dir> <book identifier> [starts per case, default 5]
-# Runs inside a test session (scripts/test.sh): its display and prefix.
+# Runs inside a test session (scripts/test.sh): its display and prefix (its
+# desktop lane's, under CTest).
 set -u
 build=$(cd "$1" && pwd) identifier=$2 starts=${3:-5}
 root=$(cd "$(dirname "$0")/../.." && pwd)
 . "$root/scripts/wine-env.sh"
+codexia_lane
 : "${WINEPREFIX:?run through scripts/test.sh}"
 : "${DISPLAY:?run through scripts/test.sh}"
 exe=$build/bin/$identifier.Exe

@@ -10,6 +10,8 @@
 set -u
 build=$1 identifier=$2 cover=$3 quick_exe=$4
 . "$(dirname "$0")/case-lib.sh"
+. "$root/scripts/wine-env.sh"
+codexia_lane
 export CODEXIA_WINEPREFIX=${WINEPREFIX:?run through scripts/test.sh}
 export CODEXIA_START_TIMEOUT=120
 unset DISPLAY CODEXIA_BOOK_DIR

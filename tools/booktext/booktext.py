@@ -14,7 +14,7 @@ Blocks are separated by blank lines.  A block's first characters say what it is:
     * * *                      section break
     = text                     centred lines (line breaks kept); "=18 text" sets 18 pt
     - text                     list entries with a hanging indent, one per "- " line
-    !picture FILE W H          a 24-bit BMP, embedded as a metafile picture W x H twips
+    !picture FILE W H          a 24-bit BMP, embedded as a 32-bit DIB picture W x H twips
     !space N                   an empty paragraph N points high
     anything else              body paragraph (first-line indent, none after a heading)
 
@@ -22,8 +22,16 @@ Inline:  *italic*  **bold**  ^small caps^  `typewriter`  {colour:text}
          "quotes" and 'quotes' become curly ones, -- or --- an em dash, ... an ellipsis,
          a backslash takes the next character literally.
 
-Every character must exist in Windows code page 1252; the RTF written is 7-bit
-with \\'xx escapes.
+Any Unicode character may be used, and the RTF written is 7-bit.  Characters of
+Windows code page 1252 (the document's \\ansicpg1252) are written as ASCII, a
+named control word or a \\'xx escape; every other character is a \\uN? escape,
+N being the UTF-16 code unit as a signed 16-bit number (values above 32767 are
+written negative), and a character beyond U+FFFF being its surrogate pair, two
+escapes.  The document sets \\uc1: a reader that knows \\u skips the one "?"
+after each escape, an older one shows it.  The fonts are declared \\fcharset0,
+which governs only \\'xx bytes: RichEdit 2 and later take the character from \\uN
+and draw it in the run's face (Times New Roman, Arial and Courier New have
+Greek and Cyrillic), binding another font only where the face lacks the script.
 """
 
 import os
@@ -67,8 +75,15 @@ def rtf_char(ch):
     try:
         b = ch.encode("cp1252")
     except UnicodeEncodeError:
-        raise BookTextError("character %r (U+%04X) is not in code page 1252" % (ch, o))
+        return unicode_escape(ch)
     return "\\'%02x" % b[0]
+
+
+def unicode_escape(ch):
+    """\\uN? for one character: signed UTF-16 code units, each with a "?" fallback."""
+    o = ord(ch)
+    units = [o] if o < 0x10000 else [0xD800 + ((o - 0x10000) >> 10), 0xDC00 + (o & 0x3FF)]
+    return "".join("\\u%d?" % (u - 0x10000 if u > 0x7FFF else u) for u in units)
 
 
 def typographic(text):
@@ -179,10 +194,14 @@ class Inline:
 
 
 # ---------------------------------------------------------------------------
-# Pictures: a 24-bit BMP wrapped in a Windows metafile with one StretchDIB record
+# Pictures: a 24-bit BMP stored as a device-independent bitmap (\dibitmap0) of
+# 32 bits a pixel.  The rich edit draws that form under Wine as on Windows; a
+# metafile or enhanced metafile picture only takes its space under Wine, PNG
+# and \wbitmap pictures are dropped, and a 24-bit \dibitmap comes out with
+# its colours shifted.
 
 def read_bmp24(path):
-    """Returns (width, height, BITMAPINFOHEADER bytes, pixel bytes) of a 24-bit BI_RGB BMP."""
+    """Returns (width, height, pixel bytes) of a 24-bit BI_RGB BMP, bottom row first."""
     with open(path, "rb") as f:
         data = f.read()
     if data[:2] != b"BM":
@@ -195,44 +214,27 @@ def read_bmp24(path):
     bits = data[off:off + stride * abs(h)]
     if len(bits) != stride * abs(h):
         raise BookTextError("%s: pixel data cut short" % path)
-    header = struct.pack("<IiiHHIIiiII", 40, w, h, 1, 24, 0, len(bits), 3780, 3780, 0, 0)
-    return w, abs(h), header, bits
+    rows = [bits[y * stride:y * stride + w * 3] for y in range(abs(h))]
+    if h < 0:
+        rows.reverse()
+    return w, abs(h), b"".join(rows)
 
 
-def wmf_with_dib(width, height, dib_header, bits):
-    """A placeable-free (memory) Windows metafile that draws one DIB over its window."""
-    records = []
-
-    def record(function, params):
-        size_words = 3 + len(params) // 2
-        records.append(struct.pack("<IH", size_words, function) + params)
-
-    record(0x020B, struct.pack("<hh", 0, 0))                 # META_SETWINDOWORG (y, x)
-    record(0x020C, struct.pack("<hh", height, width))        # META_SETWINDOWEXT (y, x)
-    dib = dib_header + bits
-    if len(dib) % 2:
-        dib += b"\0"
-    params = struct.pack("<IHhhhhhhhh", 0x00CC0020, 0,          # SRCCOPY, DIB_RGB_COLORS
-                         height, width, 0, 0,                   # source height, width, y, x
-                         height, width, 0, 0) + dib             # destination height, width, y, x
-    record(0x0F43, params)                                   # META_STRETCHDIB
-    record(0x0000, b"")                                      # META_EOF
-    body = b"".join(records)
-    max_record = max(struct.unpack_from("<I", r, 0)[0] for r in records)
-    total_words = (18 + len(body)) // 2
-    header = struct.pack("<HHHIHIH", 1, 9, 0x0300, total_words, 0, max_record, 0)
-    return header + body
+def dib32(width, height, bgr):
+    """A packed DIB (BITMAPINFOHEADER, then the pixels) of 32 bits a pixel from
+    bottom-up rows of 3-byte blue-green-red pixels."""
+    out = bytearray(width * height * 4)
+    out[0::4], out[1::4], out[2::4] = bgr[0::3], bgr[1::3], bgr[2::3]
+    header = struct.pack("<IiiHHIIiiII", 40, width, height, 1, 32, 0, len(out), 3780, 3780, 0, 0)
+    return header + bytes(out)
 
 
 def picture_rtf(path, goal_w_twips, goal_h_twips):
-    w, h, hdr, bits = read_bmp24(path)
-    wmf = wmf_with_dib(w, h, hdr, bits)
-    hexed = wmf.hex()
+    w, h, bgr = read_bmp24(path)
+    hexed = dib32(w, h, bgr).hex()
     lines = [hexed[i:i + 128] for i in range(0, len(hexed), 128)]
-    himetric_w = round(goal_w_twips * 2540 / 1440)
-    himetric_h = round(goal_h_twips * 2540 / 1440)
-    return ("{\\pict\\wmetafile8\\picw%d\\pich%d\\picwgoal%d\\pichgoal%d\n%s}"
-            % (himetric_w, himetric_h, goal_w_twips, goal_h_twips, "\n".join(lines)))
+    return ("{\\pict\\dibitmap0\\picw%d\\pich%d\\picwgoal%d\\pichgoal%d\n%s}"
+            % (w, h, goal_w_twips, goal_h_twips, "\n".join(lines)))
 
 
 # ---------------------------------------------------------------------------

@@ -5,9 +5,13 @@
 
 Checks: only 7-bit bytes; starts with {\\rtf1\\ansi and declares \\ansicpg1252;
 braces balance and the document group closes exactly at the end; every \\'xx
-escape has two hex digits; picture data is an even run of hex digits; a
-\\wmetafile picture parses as a metafile whose records fill it exactly.
-Prints each problem and exits 1 if there is any.
+escape has two hex digits; every \\u escape (a character outside the code page,
+as a UTF-16 code unit, signed or not) has a 16-bit number; picture data is an
+even run of hex digits; every picture is a \\dibitmap0 of 32 bits a pixel whose
+header and pixels fill it exactly (the one form the rich edit draws both under
+Wine and on Windows: metafile and enhanced metafile pictures only take their
+space under Wine, PNG, JPEG and \\wbitmap pictures are dropped, a 24-bit DIB
+shows with shifted colours).  Prints each problem and exits 1 if there is any.
 """
 
 import re
@@ -23,36 +27,27 @@ SKIP_DESTINATIONS = {b"fonttbl", b"colortbl", b"stylesheet", b"pict", b"info",
 TOKEN = re.compile(rb"\\([a-zA-Z]+)(-?\d+)? ?|\\'([0-9a-fA-F]{2})|\\(.)|([{}])|([^\\{}]+)", re.S)
 
 
-def _check_wmf(data):
-    """Problems of a memory metafile's bytes (header, records, EOF record)."""
-    if len(data) < 18:
-        return ["metafile shorter than its header"]
-    mtype, hsize, version, size_words, _objs, max_rec, _members = struct.unpack_from("<HHHIHIH", data)
-    out = []
-    if mtype not in (1, 2) or hsize != 9:
-        out.append("metafile header: type %d, header size %d" % (mtype, hsize))
-    if size_words * 2 != len(data):
-        out.append("metafile header says %d bytes, picture has %d" % (size_words * 2, len(data)))
-    pos = 18
-    biggest = 0
-    functions = []
-    while pos + 6 <= len(data):
-        size, func = struct.unpack_from("<IH", data, pos)
-        if size < 3 or pos + size * 2 > len(data):
-            out.append("metafile record at byte %d has a bad size %d" % (pos, size))
-            return out
-        biggest = max(biggest, size)
-        functions.append(func)
-        pos += size * 2
-        if func == 0:
-            break
-    if not functions or functions[-1] != 0:
-        out.append("metafile has no end record")
-    if pos != len(data):
-        out.append("metafile has %d bytes after its end record" % (len(data) - pos))
-    if biggest != max_rec:
-        out.append("metafile header's largest record %d, found %d" % (max_rec, biggest))
-    return out
+PICTURE_FORMS = {b"wmetafile", b"emfblip", b"pngblip", b"jpegblip", b"wbitmap", b"dibitmap",
+                 b"macpict", b"pmmetafile"}
+
+
+def _check_picture(form, data):
+    """Problems of one picture, given its form's control word and its bytes."""
+    if form != b"dibitmap":
+        what = "\\" + form.decode() if form else "no form"
+        return ["a picture stored as %s does not show in the reader under Wine; "
+                "store it as \\dibitmap0 of 32 bits a pixel (booktext's !picture)" % what]
+    if len(data) < 40:
+        return ["DIB picture shorter than its header"]
+    hsize, w, h, planes, bpp, comp = struct.unpack_from("<IiiHHI", data)
+    if hsize != 40 or planes != 1 or comp != 0 or w <= 0 or h == 0:
+        return ["DIB picture header: size %d, %d x %d, planes %d, compression %d"
+                % (hsize, w, h, planes, comp)]
+    if bpp != 32:
+        return ["DIB picture has %d bits a pixel; under Wine only 32 show their true colours" % bpp]
+    if len(data) != 40 + w * abs(h) * 4:
+        return ["DIB picture of %d x %d needs %d bytes, has %d" % (w, abs(h), 40 + w * abs(h) * 4, len(data))]
+    return []
 
 
 def problems(data):
@@ -69,9 +64,9 @@ def problems(data):
     closed_at = None
     pict_depth = None
     pict_hex = []
-    pict_wmf = False
+    pict_form = None
     for m in TOKEN.finditer(data):
-        word, _, hexesc, sym, brace, text = m.groups()
+        word, number, hexesc, sym, brace, text = m.groups()
         if closed_at is not None and not (text and not text.strip()):
             out.append("content after the document group closed (offset %d)" % m.start())
             break
@@ -82,10 +77,10 @@ def problems(data):
                 hexdata = re.sub(rb"\s", b"", b"".join(pict_hex))
                 if not re.fullmatch(rb"[0-9a-fA-F]*", hexdata) or len(hexdata) % 2:
                     out.append("picture data is not an even run of hex digits")
-                elif pict_wmf:
-                    out.extend(_check_wmf(bytes.fromhex(hexdata.decode())))
+                else:
+                    out.extend(_check_picture(pict_form, bytes.fromhex(hexdata.decode())))
                 pict_depth = None
-                pict_wmf = False
+                pict_form = None
                 pict_hex = []
             depth -= 1
             if depth < 0:
@@ -95,12 +90,14 @@ def problems(data):
                 closed_at = m.end()
         elif word == b"pict":
             pict_depth = depth
-        elif word == b"wmetafile" and pict_depth is not None:
-            pict_wmf = True
+        elif word in PICTURE_FORMS and pict_depth is not None:
+            pict_form = word
         elif text is not None and pict_depth is not None:
             pict_hex.append(text)
         elif sym == b"'":
             out.append("bad \\' escape at offset %d" % m.start())
+        elif word == b"u" and not (number and -32768 <= int(number) <= 65535):
+            out.append("\\u without a 16-bit number at offset %d" % m.start())
     if depth > 0:
         out.append("%d group(s) left open at the end" % depth)
     if closed_at is None and depth == 0:
@@ -113,20 +110,34 @@ def plain_text(data):
     out = []
     stack = []
     skipping = False
+    uc = 1              # fallback characters after each \\u, set by \\ucN for its group
+    fallback = 0        # fallback characters still to skip
     for m in TOKEN.finditer(data):
-        word, _, hexesc, sym, brace, text = m.groups()
-        if brace == b"{":
-            stack.append(skipping)
+        word, number, hexesc, sym, brace, text = m.groups()
+        if brace is not None:
+            fallback = 0
+            if brace == b"{":
+                stack.append((skipping, uc))
+            else:
+                skipping, uc = stack.pop() if stack else (False, 1)
             continue
-        if brace == b"}":
-            skipping = stack.pop() if stack else False
+        if fallback and text is None:
+            fallback -= 1           # a control word or symbol counts as one character
             continue
+        if fallback:
+            text = text.replace(b"\r", b"").replace(b"\n", b"")
+            text, fallback = text[fallback:], max(0, fallback - len(text))
         if sym == b"*":
             skipping = True
             continue
         if word is not None:
             if word in SKIP_DESTINATIONS:
                 skipping = True
+            elif word == b"uc" and number is not None:
+                uc = int(number)
+            elif word == b"u" and number is not None and not skipping:
+                out.append(chr(int(number) & 0xFFFF))
+                fallback = uc
             elif not skipping and word in NAMED:
                 out.append(NAMED[word])
             continue
@@ -138,7 +149,8 @@ def plain_text(data):
             out.append({b"~": "\u00a0", b"_": "-", b"-": ""}.get(sym, sym.decode("latin-1")))
         elif text is not None:
             out.append(text.replace(b"\r", b"").replace(b"\n", b"").decode("ascii", "replace"))
-    return "".join(out)
+    # surrogate pairs, written as two \\u escapes, become one character
+    return "".join(out).encode("utf-16-le", "surrogatepass").decode("utf-16-le", "replace")
 
 
 def main(argv):

@@ -6,8 +6,8 @@
 Writes BOOKDIR/text/portrait.bmp: 154 x 144 pixels, 24 bits, uncompressed.
 The portrait is a stylised painting of a woman by a harbour at dusk, drawn
 four times larger with ImageMagick and reduced, with a light painterly pass.
-tools/booktext/build_docs.py then embeds it in author.rtf as a Windows
-metafile (the "!picture" line of text/author.txt).
+tools/booktext/build_docs.py then embeds it in author.rtf as a 32-bit
+device-independent bitmap (the "!picture" line of text/author.txt).
 """
 
 import os

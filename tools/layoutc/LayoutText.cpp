@@ -6,7 +6,7 @@
 
 #include "../../src/framework/core/BmpFile.h"
 #include "../../src/framework/core/Convert.h"
-#include "../../src/framework/core/RegionBands.h"
+#include "../../src/components/imageform/core/RegionBands.h"
 
 namespace layouttext {
 

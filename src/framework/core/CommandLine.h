@@ -67,4 +67,24 @@ std::vector<std::basic_string<Ch>> Split(std::basic_string_view<Ch> line) {
     return out;
 }
 
+// One argument written so that Split reads it back unchanged: as it is when
+// it has no blank or quote, else in quotes with each quote and the
+// backslashes before a quote (or before the closing quote) doubled up.
+inline std::string Quote(const std::string& arg) {
+    if (!arg.empty() && arg.find_first_of(" \t\"") == std::string::npos) return arg;
+    std::string out = "\"";
+    std::size_t slashes = 0;
+    for (char c : arg) {
+        if (c == '\\') {
+            ++slashes;
+            continue;
+        }
+        out.append(c == '"' ? 2 * slashes + 1 : slashes, '\\');
+        slashes = 0;
+        out += c;
+    }
+    out.append(2 * slashes, '\\');
+    return out + "\"";
+}
+
 }  // namespace cmdline

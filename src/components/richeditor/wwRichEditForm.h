@@ -1,0 +1,195 @@
+// The rich text editor window: the full editor a rich text control opens
+// modally on a private copy of its document (EditInWindow). Menus, a tool
+// bar, a format bar, the ruler, the editor control "RichEdit1" and a status
+// bar; which of them exist follows the control's EditorOptions. On save the
+// edited document goes back to the control.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include <array>
+#include <string>
+
+#include "Buttons.h"
+#include "ComCtrls.h"
+#include "Dialogs.h"
+#include "ExtCtrls.h"
+#include "Forms.h"
+#include "ImgList.h"
+#include "Menus.h"
+#include "StdCtrls.h"
+#include "richedit/wwRichEdit.h"
+
+class TwwRulerPanel;
+
+class TwwRichEditForm : public TForm {
+    CX_DECLARE_CLASS()
+public:
+    explicit TwwRichEditForm(TComponent* owner);
+    ~TwwRichEditForm() override;
+
+    // The stored layout and the windows of its components, which no control
+    // changes: made once, ahead of any control when a spare is made.
+    void Build();
+    // The menu items and buttons as the options show them: each one the
+    // options govern shown or hidden, by the command table (objects: the
+    // control can insert objects).
+    void ShowCommandsFor(unsigned options, bool readOnly, bool objects);
+    // The window's size as its stored layout gives it (after Build).
+    SIZE LayoutSize() const { return layoutSize_; }
+    // Builds the window for a control: the layout and its windows (Build,
+    // when not done yet), the editor control with the control's settings, the
+    // ruler. The document is copied in when it shows.
+    void Prepare(TwwCustomRichEdit& control);
+
+    // The control that opened the window, its copy and the ruler.
+    TwwCustomRichEdit* OwnerEdit = nullptr;
+    TwwCustomRichEdit* RichEdit1 = nullptr;
+    TwwRulerPanel* Ruler = nullptr;
+
+    // Components of the stored layout.
+    TBevel *ToolBarBevel = nullptr, *FormatBarBevel = nullptr, *RulerBevel = nullptr;
+    TPanel *Toolbar = nullptr, *FormatBar = nullptr;
+    TSpeedButton *NewButton = nullptr, *PrintButton = nullptr, *FindButton = nullptr, *SpellButton = nullptr,
+                 *CutButton = nullptr, *CopyButton = nullptr, *PasteButton = nullptr, *UndoButton = nullptr,
+                 *RedoButton = nullptr, *LoadButton1 = nullptr, *SaveAsButton = nullptr;
+    TBevel *PrintSeparator = nullptr, *FindSeparator = nullptr, *PasteSeparator = nullptr,
+           *UserButtonBevel = nullptr, *AlignSeparator = nullptr, *JustifySeparator = nullptr;
+    TComboBox *FontNameCombo = nullptr, *FontSizeCombo = nullptr;
+    TSpeedButton *BoldButton = nullptr, *ItalicButton = nullptr, *UnderlineButton = nullptr, *ColorButton = nullptr,
+                 *LeftButton = nullptr, *CenterButton = nullptr, *RightButton = nullptr, *JustifyButton = nullptr,
+                 *BulletButton = nullptr, *HighlightButton = nullptr;
+    TStatusBar* StatusBar = nullptr;
+    TPrintDialog* PrintDialog1 = nullptr;
+    TOpenDialog* OpenDialog1 = nullptr;
+    TSaveDialog* SaveDialog1 = nullptr;
+    TImageList* ImageList1 = nullptr;
+    TMainMenu* MainMenu1 = nullptr;
+    TPopupMenu* PopupMenu1 = nullptr;
+    TMenuItem *FileMenu = nullptr, *LoadItem = nullptr, *SaveAsItem = nullptr, *SaveExitItem = nullptr,
+              *FileSep1 = nullptr, *PrintItem = nullptr, *PageSetupItem = nullptr, *FileSep2 = nullptr,
+              *ExitItem = nullptr;
+    TMenuItem *EditMenu = nullptr, *UndoItem = nullptr, *RedoItem = nullptr, *CutItem = nullptr, *CopyItem = nullptr,
+              *PasteItem = nullptr, *ClearItem = nullptr, *SelectAllItem = nullptr, *FindItem = nullptr,
+              *FindNextItem = nullptr, *ReplaceItem = nullptr;
+    TMenuItem *ViewMenu = nullptr, *ToolbarItem = nullptr, *FormatBarItem = nullptr, *StatusBarItem = nullptr,
+              *RulerItem = nullptr, *OptionsItem = nullptr;
+    TMenuItem *InsertMenu = nullptr, *DateTimeItem = nullptr, *ObjectItem = nullptr;
+    TMenuItem *FormatMenu = nullptr, *FontItem = nullptr, *BulletStyleItem = nullptr, *ParagraphItem = nullptr,
+              *TabsItem = nullptr;
+    TMenuItem *HelpMenu = nullptr, *ToolsMenu = nullptr, *SpellingItem = nullptr;
+    TMenuItem* AutomaticColorItem = nullptr;
+
+    // The states of the menu items, buttons and context-menu items, by the
+    // command table from a snapshot of the editor, and the font boxes: run
+    // after every command and selection change (wwRichEditFormState.cpp).
+    void UpdateState();
+    // The same without what depends on the selection's format (down and
+    // checked states of the format commands, the font boxes): the window's
+    // update step (idle, before a menu opens, after a menu command).
+    void UpdateCommandStates();
+    // Places the bars, the ruler, the editor control and the status bar.
+    void ResizeLayout();
+    // The CAP and NUM panels from the keyboard's lock states.
+    void UpdateLockPanels();
+
+    // Window events.
+    void FormShow(TObject* Sender);
+    void FormClose(TObject* Sender, TCloseAction& Action);
+    void FormResize(TObject* Sender);
+    void FormKeyDown(TObject* Sender, WORD& Key, TShiftState Shift);
+    void FormKeyUp(TObject* Sender, WORD& Key, TShiftState Shift);
+    void FormKeyPress(TObject* Sender, char& Key);
+    void FormUpdate(TObject* Sender);
+    void RichEditSelectionChange(TObject* Sender);
+
+    // Commands.
+    void NewButtonClick(TObject* Sender);
+    void LoadClick(TObject* Sender);
+    void SaveAsClick(TObject* Sender);
+    void SaveExitClick(TObject* Sender);
+    void PrintClick(TObject* Sender);
+    void PageSetupClick(TObject* Sender);
+    void ExitClick(TObject* Sender);
+    void EditMenuClick(TObject* Sender);
+    void UndoClick(TObject* Sender);
+    void RedoClick(TObject* Sender);
+    void CutClick(TObject* Sender);
+    void CopyClick(TObject* Sender);
+    void PasteClick(TObject* Sender);
+    void ClearClick(TObject* Sender);
+    void SelectAllClick(TObject* Sender);
+    void FindClick(TObject* Sender);
+    void FindNextClick(TObject* Sender);
+    void ReplaceClick(TObject* Sender);
+    void ToolbarItemClick(TObject* Sender);
+    void FormatBarItemClick(TObject* Sender);
+    void StatusBarItemClick(TObject* Sender);
+    void RulerItemClick(TObject* Sender);
+    void ObjectClick(TObject* Sender);
+    void FontClick(TObject* Sender);
+    void BulletStyleClick(TObject* Sender);
+    void ParagraphClick(TObject* Sender);
+    void TabsClick(TObject* Sender);
+    void SpellingClick(TObject* Sender);
+    void ToggleButtonMouseDown(TObject* Sender, TMouseButton Button, TShiftState Shift, int X, int Y);
+    void BoldButtonClick(TObject* Sender);
+    void ItalicButtonClick(TObject* Sender);
+    void UnderlineButtonClick(TObject* Sender);
+    void ColorButtonClick(TObject* Sender);
+    void LeftButtonClick(TObject* Sender);
+    void CenterButtonClick(TObject* Sender);
+    void RightButtonClick(TObject* Sender);
+    void JustifyButtonClick(TObject* Sender);
+    void BulletButtonClick(TObject* Sender);
+    void HighlightButtonClick(TObject* Sender);
+    void FontNameComboCloseUp(TObject* Sender);
+    void FontNameComboDropDown(TObject* Sender);
+    void FontSizeComboCloseUp(TObject* Sender);
+    // A size typed in the font size box and confirmed with Return.
+    void FontSizeComboConfirm();
+    void ColorItemClick(TObject* Sender);
+    void ColorItemMeasure(TObject* Sender, TCanvas* ACanvas, int& Width, int& Height);
+    void ColorItemDraw(TObject* Sender, TCanvas* ACanvas, const RECT& ARect, TOwnerDrawState State);
+
+    // Writes the editor's document to a file: plain text or RTF. The file is
+    // written beside the target under a temporary name and then put in its
+    // place, so a failed save leaves an existing file as it was.
+    void SaveDocumentTo(const std::string& fileName, bool plainText);
+
+protected:
+    // Return in the font size box's edit part applies the typed size.
+    bool PreTranslateMessage(MSG& msg) override;
+
+private:
+    bool built_ = false;
+    SIZE layoutSize_{};
+    std::vector<std::string> screenFonts_;  // the screen's font families, read once per window
+    void ApplyOptions();
+    void LayoutToolbar();
+    void PlaceUserButtons();
+    void SetCaptionsAndHints();
+    void FillFontNames();
+    void ScaleForScreen();
+    void GiveBackUserButtons();
+    void RestoreHintHandler();
+    void StyleCommand(TFontStyle effect, bool wasDown);
+    void ToggleBar(TControl* bar, TControl* line);
+    void SetAlignment(TEditAlignment a);
+    unsigned Options() const;
+    int ScreenPpi() const;
+    int Scaled(int v) const;
+
+    bool buttonWasDown_ = false;
+    bool resizing_ = false;
+    bool hintInstalled_ = false;
+    TNotifyEvent savedHint_;
+    std::array<TControl*, 2> userButtons_{nullptr, nullptr};
+    std::array<TWinControl*, 2> userButtonParents_{nullptr, nullptr};
+    int caret_ = 0;
+};
+
+// Opens the editor window on a control's document (the control's
+// EditInWindow): true when it closed with save.
+bool WwEditInWindow(TwwCustomRichEdit& control);
