@@ -605,7 +605,16 @@ TModalResult TCustomForm::ShowModal() {
             if (IsWindow(w)) EnableWindow(w, TRUE);
         modal_ = false;
         SetVisible(false);
-        if (previous && IsWindow(previous)) SetActiveWindow(previous);
+        // The window that was active before takes the activation back; where
+        // there was none (a start whose error box left nobody active), the
+        // main form does. Left to the platform, a hidden window can stay the
+        // active one under Wine, and a click on another of the program's
+        // windows is then eaten by the activation that fails.
+        HWND back = previous;
+        auto usable = [](HWND w) { return w && IsWindow(w) && IsWindowVisible(w) && IsWindowEnabled(w); };
+        if (!usable(back) && Application && Application->MainForm()) back = Application->MainForm()->WindowHandle();
+        if (usable(back) && back != wnd_) SetActiveWindow(back);
+        else if (previous && IsWindow(previous)) SetActiveWindow(previous);
     };
     try {
         Show();

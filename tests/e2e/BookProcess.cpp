@@ -3,6 +3,7 @@
 #include <fstream>
 #include <sstream>
 
+#include <cstdio>
 #include <cstring>
 #include <stdexcept>
 
@@ -206,6 +207,21 @@ void ClickScreen(int x, int y) {
     in[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
     in[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
     SendInput(2, in, sizeof(INPUT));
+}
+
+bool XServerClick(int x, int y) {
+    char cmd[160];
+    std::snprintf(cmd, sizeof cmd, "/usr/bin/xdotool mousemove %d %d sleep 0.1 mousedown 1 sleep 0.05 mouseup 1", x, y);
+    STARTUPINFOA si{};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi{};
+    if (!CreateProcessA(nullptr, cmd, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return false;
+    WaitForSingleObject(pi.hProcess, 10000);
+    DWORD code = 1;
+    GetExitCodeProcess(pi.hProcess, &code);
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+    return code == 0;
 }
 
 bool WaitUntil(const std::function<bool()>& cond, int ms) {

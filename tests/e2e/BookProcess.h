@@ -68,6 +68,10 @@ void WriteFile(const std::string& path, const std::string& text);
 bool PointerTo(int x, int y);
 // A left click with real input at a screen point, once the pointer is there.
 void ClickScreen(int x, int y);
+// A click made by the X server itself, as a reader's mouse makes it (Wine
+// runs the Linux tool from a Windows program); false where the tool is
+// missing.
+bool XServerClick(int x, int y);
 
 // The close command as a launcher sends it: the text into the shared block,
 // then the registered message to the skin window.
