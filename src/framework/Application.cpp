@@ -6,6 +6,7 @@
 
 #include "Dialogs.h"
 #include "Menus.h"
+#include "core/LauncherLink.h"
 
 TApplication* Application = nullptr;
 
@@ -129,7 +130,7 @@ void TApplication::Initialize() {
     wc.lpfnWndProc = AppWndProc;
     wc.hInstance = inst;
     wc.lpszClassName = "TApplication";
-    wc.hIcon = LoadIconA(inst, MAKEINTRESOURCEA(1));
+    wc.hIcon = LoadIconA(inst, MAKEINTRESOURCEA(launcher::kIconGroupId));
     RegisterClassExA(&wc);
     wnd_ = CreateWindowExA(0, "TApplication", title_.c_str(), WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, inst, nullptr);
 }

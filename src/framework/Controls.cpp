@@ -95,6 +95,15 @@ bool IsAccel(char ch, const std::string& caption) {
 
 // ---------------------------------------------------------------- TControl
 
+namespace {
+// The stored names of the cursors, by number: the name at k is cursor -k.
+const EnumNames kCursorNames = {"crDefault", "crNone", "crArrow", "crCross", "crIBeam", "crSize",
+                                "crSizeNESW", "crSizeNS", "crSizeNWSE", "crSizeWE", "crUpArrow",
+                                "crHourGlass", "crDrag", "crNoDrop", "crHSplit", "crVSplit",
+                                "crMultiDrag", "crSQLWait", "crNo", "crAppStart", "crHelp",
+                                "crHandPoint", "crSizeAll"};
+}  // namespace
+
 CX_IMPLEMENT_CLASS(TControl, TComponent, CX_ABSTRACT, {
     p.Int("Left", &TControl::Left, &TControl::SetLeft);
     p.Int("Top", &TControl::Top, &TControl::SetTop);
@@ -111,20 +120,10 @@ CX_IMPLEMENT_CLASS(TControl, TComponent, CX_ABSTRACT, {
              [](TControl& c) { return !c.ParentShowHint(); });
     p.Bool("ParentShowHint", &TControl::ParentShowHint, &TControl::SetParentShowHint, true);
     p.Custom("Cursor", [](TControl& c, TReader& r) {
-        static const EnumNames names = {"crDefault", "crNone", "crArrow", "crCross", "crIBeam", "crSize",
-                                        "crSizeNESW", "crSizeNS", "crSizeNWSE", "crSizeWE", "crUpArrow",
-                                        "crHourGlass", "crDrag", "crNoDrop", "crHSplit", "crVSplit",
-                                        "crMultiDrag", "crSQLWait", "crNo", "crAppStart", "crHelp",
-                                        "crHandPoint", "crSizeAll"};
-        c.SetCursor(-r.ReadEnum(names));
+        c.SetCursor(-r.ReadEnum(kCursorNames));
     });
     p.Custom("DragCursor", [](TControl& c, TReader& r) {
-        static const EnumNames names = {"crDefault", "crNone", "crArrow", "crCross", "crIBeam", "crSize",
-                                        "crSizeNESW", "crSizeNS", "crSizeNWSE", "crSizeWE", "crUpArrow",
-                                        "crHourGlass", "crDrag", "crNoDrop", "crHSplit", "crVSplit",
-                                        "crMultiDrag", "crSQLWait", "crNo", "crAppStart", "crHelp",
-                                        "crHandPoint", "crSizeAll"};
-        c.DragCursor = -r.ReadEnum(names);
+        c.DragCursor = -r.ReadEnum(kCursorNames);
     });
     p.Object("Font", [](TControl& c) -> TPersistent* { return c.Font(); });
     p.Bool("ParentFont", &TControl::ParentFont, &TControl::SetParentFont, true);

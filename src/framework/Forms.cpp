@@ -100,7 +100,7 @@ void TCustomForm::LoadLayout() {
     std::string name = ClassName();
     std::transform(name.begin(), name.end(), name.begin(), [](unsigned char c) { return std::toupper(c); });
     HMODULE mod = GetModuleHandleA(nullptr);
-    HRSRC res = FindResourceA(mod, name.c_str(), MAKEINTRESOURCEA(10) /* RT_RCDATA */);
+    HRSRC res = FindResourceA(mod, name.c_str(), RT_RCDATA);
     if (!res) throw EReadError(std::string("Layout of ") + ClassName() + ": resource not found");
     HGLOBAL g = LoadResource(mod, res);
     const void* data = g ? LockResource(g) : nullptr;

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "Files.h"
 #include "core/BookFolder.h"
 #include "core/BookResources.h"
 
@@ -100,7 +101,7 @@ BOOL CALLBACK AddLayoutText(HMODULE mod, LPCWSTR, LPWSTR name, LONG_PTR param) {
     std::wstring n = name;
     const std::wstring suffix = L"_LAYOUT";
     if (n.size() <= suffix.size() || n.compare(n.size() - suffix.size(), suffix.size(), suffix) != 0) return TRUE;
-    HRSRC r = FindResourceW(mod, name, MAKEINTRESOURCEW(10));
+    HRSRC r = FindResourceW(mod, name, MAKEINTRESOURCEW(bookmaker::kTypeData));
     HGLOBAL g = r ? LoadResource(mod, r) : nullptr;
     const char* data = g ? static_cast<const char*>(LockResource(g)) : nullptr;
     if (data)
@@ -110,7 +111,8 @@ BOOL CALLBACK AddLayoutText(HMODULE mod, LPCWSTR, LPWSTR name, LONG_PTR param) {
 }
 std::vector<bookmaker::LayoutSource> BookLayoutTexts() {
     std::vector<bookmaker::LayoutSource> out;
-    EnumResourceNamesW(nullptr, MAKEINTRESOURCEW(10), AddLayoutText, reinterpret_cast<LONG_PTR>(&out));
+    EnumResourceNamesW(nullptr, MAKEINTRESOURCEW(bookmaker::kTypeData), AddLayoutText,
+                       reinterpret_cast<LONG_PTR>(&out));
     return out;
 }
 
@@ -209,7 +211,7 @@ int Make(const std::vector<std::wstring>& args) {
     bookmaker::Book book;
     std::vector<std::string> problems = bookmaker::CheckBook(metaText, read, book);
     // The template is only looked for here; it is read when it is copied.
-    if (GetFileAttributesW(templ.c_str()) == INVALID_FILE_ATTRIBUTES)
+    if (!PathExists(templ))
         problems.push_back(Utf8(templ) + " (the reader template): missing");
     if (!problems.empty()) {
         for (const std::string& p : problems) Err(p);
@@ -235,7 +237,7 @@ int Make(const std::vector<std::wstring>& args) {
 
     progress.Step("checking the reader template");
     HMODULE tmpl = LoadLibraryExW(templ.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
-    if (!tmpl || !FindResourceW(tmpl, L"TWWRICHEDITFORM", MAKEINTRESOURCEW(10))) {
+    if (!tmpl || !FindResourceW(tmpl, L"TWWRICHEDITFORM", MAKEINTRESOURCEW(bookmaker::kTypeData))) {
         if (tmpl) FreeLibrary(tmpl);
         Err(Utf8(templ) + " (the reader template): not a Codexia reader template; nothing was written");
         return 1;
@@ -244,36 +246,41 @@ int Make(const std::vector<std::wstring>& args) {
     FreeLibrary(tmpl);
 
     // Written beside the output and moved over it at the end.
-    std::wstring dir = FolderOf(output);
-    wchar_t tmp[MAX_PATH * 4] = L"";
-    if (!GetTempFileNameW(dir.c_str(), L"cxm", 0, tmp)) {
-        Err("codexia-make: cannot write in " + Utf8(dir) + ": " + SystemMessage(GetLastError()) + "; nothing was written");
-        return 1;
-    }
-    auto fail = [&](const std::string& what) {
-        DWORD e = GetLastError();
-        DeleteFileW(tmp);
-        Err("codexia-make: " + what + ": " + SystemMessage(e) + "; nothing was written");
-        return 1;
+    const std::wstring dir = FolderOf(output);
+    auto fail = [](const std::string& what) {
+        Err("codexia-make: " + what + ": " + SystemMessage(GetLastError()) + "; nothing was written");
+        return false;
     };
-    progress.Step("copying the reader template");
-    if (!CopyFileW(templ.c_str(), tmp, FALSE)) return fail("cannot copy " + Utf8(templ));
-    progress.Step("putting in " + std::to_string(resources.size()) + " resources");
-    HANDLE update = BeginUpdateResourceW(tmp, FALSE);
-    if (!update) return fail("cannot open the copy of the template for writing");
-    bool ok = true;
-    for (const Resource& r : cleared) ok = ok && Put(update, r, true);
-    for (const Resource& r : resources) ok = ok && Put(update, r, false);
-    if (!ok) {
-        DWORD e = GetLastError();
-        EndUpdateResourceW(update, TRUE);
-        SetLastError(e);
-        return fail("cannot put the book's resources in");
+    const ReplaceOutcome outcome = ReplaceFileSafely(output, [&](const std::wstring& tmp) {
+        // The temporary file is made first: a folder that cannot be written
+        // in is said as such.
+        HANDLE made = CreateFileW(tmp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (made == INVALID_HANDLE_VALUE) return fail("cannot write in " + Utf8(dir));
+        CloseHandle(made);
+        progress.Step("copying the reader template");
+        if (!CopyFileW(templ.c_str(), tmp.c_str(), FALSE)) return fail("cannot copy " + Utf8(templ));
+        progress.Step("putting in " + std::to_string(resources.size()) + " resources");
+        HANDLE update = BeginUpdateResourceW(tmp.c_str(), FALSE);
+        if (!update) return fail("cannot open the copy of the template for writing");
+        bool ok = true;
+        for (const Resource& r : cleared) ok = ok && Put(update, r, true);
+        for (const Resource& r : resources) ok = ok && Put(update, r, false);
+        if (!ok) {
+            DWORD e = GetLastError();
+            EndUpdateResourceW(update, TRUE);
+            SetLastError(e);
+            return fail("cannot put the book's resources in");
+        }
+        if (!EndUpdateResourceW(update, FALSE)) return fail("cannot write the book's resources");
+        progress.Step("moving the book into place");
+        return true;
+    });
+    if (outcome.step == ReplaceOutcome::NotWritten) return 1;
+    if (outcome.step == ReplaceOutcome::NotMoved) {
+        Err("codexia-make: cannot write " + Utf8(output) + " (is the book running?): " + SystemMessage(outcome.error) +
+            "; nothing was written");
+        return 1;
     }
-    if (!EndUpdateResourceW(update, FALSE)) return fail("cannot write the book's resources");
-    progress.Step("moving the book into place");
-    if (!MoveFileExW(tmp, output.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED | MOVEFILE_WRITE_THROUGH))
-        return fail("cannot write " + Utf8(output) + " (is the book running?)");
     WIN32_FILE_ATTRIBUTE_DATA info{};
     GetFileAttributesExW(output.c_str(), GetFileExInfoStandard, &info);
     Out("codexia-make: made " + Utf8(output) + " (" + std::to_string(info.nFileSizeLow) + " bytes): " +

@@ -55,7 +55,8 @@ ShelfEntry ReadEntry(const std::string& folder, const std::string& fileName) {
         return e;
     }
     bool truncated = false;
-    auto strings = ReadStringBlock(ResourceBytes(m, MAKEINTRESOURCEA(1), RT_STRING), 1, &truncated);
+    const std::string block = ResourceBytes(m, MAKEINTRESOURCEA(launcher::kLinesBlock), RT_STRING);
+    auto strings = ReadStringBlock(block, launcher::kLinesBlock, &truncated);
     e.tags = ParseTags(strings);
     for (std::string* f : {&e.tags.author, &e.tags.title, &e.tags.year, &e.tags.series, &e.tags.rating})
         *f = Narrow(*f);
@@ -133,7 +134,7 @@ bool CloseCommand::Send(const ShelfEntry& e) {
     if (!skin || !view_) return false;
     ZeroMemory(view_, kMappingSize);
     view_[0] = 'C';
-    return PostMessageA(skin, RegisterWindowMessageA(kMessageName), 1, 0) != FALSE;
+    return PostMessageA(skin, RegisterWindowMessageA(kMessageName), launcher::kCommandWaiting, 0) != FALSE;
 }
 
 HBITMAP CoverThumbnail(const std::string& bmpFile, int side, COLORREF background) {

@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "ComCtrls.h"
+#include "Files.h"
 #include "IniFiles.h"
 #include "WideText.h"
 #include "shelf/unitStartOptions.h"
@@ -78,7 +79,7 @@ void TfrmShelf::FormCreate(TObject*) {
         LocalFree(argv);
     }
     if (folder.empty()) folder = TIniFile(SettingsFile()).ReadString("Shelf", "Folder", "");
-    if (folder.empty() || GetFileAttributesA(folder.c_str()) == INVALID_FILE_ATTRIBUTES) folder = ProgramFolder();
+    if (folder.empty() || !PathExists(folder)) folder = ProgramFolder();
     OpenFolder(folder);
     SetTimer(Handle(), kWatchTimer, 500, nullptr);
 }

@@ -7,6 +7,8 @@
 #include <cstring>
 #include <stdexcept>
 
+#include "Files.h"
+
 namespace e2e {
 
 std::string BookExe() { return BOOK_EXE_PATH; }
@@ -258,7 +260,7 @@ std::string CopyFolder(const std::string& from) {
     std::string dir = MakeTempDir();
     for (const std::string& f : FilesIn(from)) {
         std::string path = from + "\\" + f;
-        if (GetFileAttributesA(path.c_str()) & FILE_ATTRIBUTE_DIRECTORY) continue;
+        if (!FileExists(path)) continue;  // folders stay behind
         CopyFileA(path.c_str(), (dir + "\\" + f).c_str(), FALSE);
     }
     return dir;

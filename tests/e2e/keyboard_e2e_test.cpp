@@ -6,34 +6,22 @@
 #include <windows.h>
 
 #include <algorithm>
-#include <initializer_list>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "BookProcess.h"
+#include "TestUtil.h"
 
 using namespace e2e;
 
 namespace {
 
-void Keys(std::initializer_list<WORD> mods, WORD vk) {
-    std::vector<INPUT> in;
-    auto add = [&](WORD k, bool up) {
-        INPUT i{};
-        i.type = INPUT_KEYBOARD;
-        i.ki.wVk = k;
-        i.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
-        in.push_back(i);
-    };
-    for (WORD m : mods) add(m, false);
-    add(vk, false);
-    add(vk, true);
-    for (auto it = std::rbegin(mods); it != std::rend(mods); ++it) add(*it, true);
-    SendInput(static_cast<UINT>(in.size()), in.data(), sizeof(INPUT));
+// A key with Alt, Ctrl or Shift held, then time for the book to answer.
+void Key(WORD vk, bool alt = false, bool ctrl = false, bool shift = false) {
+    testsupport::SendKeyPressInput(vk, alt, ctrl, shift);
     Sleep(250);
 }
-void Key(WORD vk) { Keys({}, vk); }
 
 struct Element {
     std::string name;
@@ -245,7 +233,7 @@ TEST_F(KeyboardTest, SkinAreasAreNamedButtonsAndShowTheFocusOnlyAfterAKey) {
     Key(VK_RIGHT);
     Key(VK_RIGHT);
     EXPECT_EQ(FocusedChild(skin), 1) << "the arrows go round";
-    Keys({VK_SHIFT}, VK_TAB);
+    Key(VK_TAB, false, false, true);
     EXPECT_EQ(FocusedChild(skin), 4);
 }
 
@@ -312,7 +300,7 @@ TEST_F(KeyboardTest, DefaultActionsAndTheNamesOfTheOtherWindows) {
     ASSERT_EQ(t.DoDefault(2), S_OK);
     EXPECT_TRUE(WaitUntil([&] { return (t.Describe(2).state & STATE_SYSTEM_SELECTED) != 0; }, 5000));
     EXPECT_FALSE(t.Describe(1).state & STATE_SYSTEM_SELECTED);
-    Keys({VK_MENU}, 'C');
+    Key('C', true);
     EXPECT_TRUE(WaitUntil([&] { return !IsWindowVisible(about); }, 10000));
 }
 
@@ -350,12 +338,12 @@ TEST_F(KeyboardTest, AKeyboardOnlySession) {
     ASSERT_NE(view, nullptr);
     const int first = std::stoi(Text(size));
     LRESULT lines = SendMessageA(view, EM_GETLINECOUNT, 0, 0);
-    Keys({VK_CONTROL}, VK_OEM_PLUS);
+    Key(VK_OEM_PLUS, false, true);
     EXPECT_EQ(Text(size), std::to_string(first + 1));
     EXPECT_GT(SendMessageA(view, EM_GETLINECOUNT, 0, 0), lines) << "a larger page takes more lines";
-    Keys({VK_CONTROL}, VK_OEM_MINUS);
+    Key(VK_OEM_MINUS, false, true);
     EXPECT_EQ(Text(size), std::to_string(first));
-    Keys({VK_CONTROL}, VK_OEM_PLUS);
+    Key(VK_OEM_PLUS, false, true);
     EXPECT_EQ(Text(size), std::to_string(first + 1));
 
     // Notepad, Show, Save Settings, then Close.

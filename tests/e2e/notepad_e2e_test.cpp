@@ -10,6 +10,7 @@
 #include <sstream>
 
 #include "BookProcess.h"
+#include "TestUtil.h"
 
 using namespace e2e;
 
@@ -23,41 +24,15 @@ void ClickAt(HWND w, int x, int y) {
     ClickScreen(p.x, p.y);
 }
 
-void Key(WORD vk, bool ctrl = false) {
-    INPUT in[4] = {};
-    int n = 0;
-    auto add = [&](WORD k, bool up) {
-        in[n].type = INPUT_KEYBOARD;
-        in[n].ki.wVk = k;
-        in[n].ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
-        ++n;
-    };
-    if (ctrl) add(VK_CONTROL, false);
-    add(vk, false);
-    add(vk, true);
-    if (ctrl) add(VK_CONTROL, true);
-    SendInput(static_cast<UINT>(n), in, sizeof(INPUT));
+void Key(WORD vk, bool ctrl = false, bool shift = false) {
+    testsupport::SendKeyPressInput(vk, false, ctrl, shift);
     Sleep(20);
 }
 
 void Type(const std::string& text) {
     for (char ch : text) {
         SHORT scan = VkKeyScanA(ch);
-        bool shift = (HIBYTE(scan) & 1) != 0;
-        if (shift) {
-            INPUT s{};
-            s.type = INPUT_KEYBOARD;
-            s.ki.wVk = VK_SHIFT;
-            SendInput(1, &s, sizeof s);
-        }
-        Key(LOBYTE(scan));
-        if (shift) {
-            INPUT s{};
-            s.type = INPUT_KEYBOARD;
-            s.ki.wVk = VK_SHIFT;
-            s.ki.dwFlags = KEYEVENTF_KEYUP;
-            SendInput(1, &s, sizeof s);
-        }
+        Key(LOBYTE(scan), false, (HIBYTE(scan) & 1) != 0);
     }
 }
 

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "BookProcess.h"
+#include "TestUtil.h"
 
 using namespace e2e;
 
@@ -602,20 +603,7 @@ TEST_F(SafetyE2E, AProgramLinkInTheNotesStartsNothing) {
 namespace {
 
 // Types text as a keyboard in another layout would: one UTF-16 unit per key.
-void TypeUnicode(const std::wstring& text) {
-    std::vector<INPUT> in;
-    for (wchar_t c : text) {
-        INPUT down = {};
-        down.type = INPUT_KEYBOARD;
-        down.ki.wScan = c;
-        down.ki.dwFlags = KEYEVENTF_UNICODE;
-        INPUT up = down;
-        up.ki.dwFlags |= KEYEVENTF_KEYUP;
-        in.push_back(down);
-        in.push_back(up);
-    }
-    SendInput(static_cast<UINT>(in.size()), in.data(), sizeof(INPUT));
-}
+void TypeUnicode(const std::wstring& text) { testsupport::SendTextInput(text); }
 
 // The characters a stored rich text document holds as \uN escapes, in order.
 std::wstring EscapedCharacters(const std::string& rtf) {

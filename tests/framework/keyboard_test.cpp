@@ -40,15 +40,6 @@ void ShowAndFocus(TTestForm* f, TWinControl* c) {
     Pump(20);
 }
 
-// One key to the input queue without pumping (for use inside a modal loop).
-void QueueKey(WORD vk, bool up) {
-    INPUT in{};
-    in.type = INPUT_KEYBOARD;
-    in.ki.wVk = vk;
-    in.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
-    SendInput(1, &in, sizeof in);
-}
-
 // A plain container, as a panel.
 class TBoxForTabs : public TCustomControl {
     CX_DECLARE_CLASS()
@@ -175,8 +166,8 @@ TEST(Keyboard, ReturnAndEscapePressTheDefaultAndCancelButtonsOfAModalForm) {
     cancel->OnClick = [&](TObject*) { ++cancelClicks; };
     auto press = [&](WORD vk) {
         After(150, [vk] {
-            QueueKey(vk, false);
-            QueueKey(vk, true);
+            SendKeyInput(vk, false);
+            SendKeyInput(vk, true);
         });
         // A modal loop that the keys never reach must not hang the test.
         UINT_PTR guard = After(5000, [f] { f->ModalResult = mrAbort; });

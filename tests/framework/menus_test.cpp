@@ -16,15 +16,6 @@ using layout::Value;
 
 namespace {
 
-
-void QueueKey(WORD vk, bool up) {
-    INPUT in{};
-    in.type = INPUT_KEYBOARD;
-    in.ki.wVk = vk;
-    in.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
-    SendInput(1, &in, sizeof in);
-}
-
 // A row of two 16 x 16 pictures on fuchsia: a red square and a blue one.
 std::string PictureBytes() {
     TBitmap b;
@@ -357,12 +348,12 @@ TEST(Menus, APopupMenuKeepsItsIdsWhileOpenAndRunsTheChosenItem) {
     After(300, [&] {
         HMENU h = popup->Handle();
         for (int k = 0; k < GetMenuItemCount(h); ++k) ids.push_back(GetMenuItemID(h, k));
-        QueueKey(VK_DOWN, false);
-        QueueKey(VK_DOWN, true);
-        QueueKey(VK_DOWN, false);
-        QueueKey(VK_DOWN, true);
-        QueueKey(VK_RETURN, false);
-        QueueKey(VK_RETURN, true);
+        SendKeyInput(VK_DOWN, false);
+        SendKeyInput(VK_DOWN, true);
+        SendKeyInput(VK_DOWN, false);
+        SendKeyInput(VK_DOWN, true);
+        SendKeyInput(VK_RETURN, false);
+        SendKeyInput(VK_RETURN, true);
     });
     POINT p = f->ClientToScreen(POINT{40, 40});
     popup->Popup(p.x, p.y);

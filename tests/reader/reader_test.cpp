@@ -161,12 +161,12 @@ TEST(NotesFile, AFailedSaveLeavesThePreviousNotes) {
         std::ofstream f(notes, std::ios::binary);
         f << "{\\rtf1 old notes}";
     }
-    EXPECT_THROW(reader::ReplaceFileSafely(notes,
-                                           [](const std::string& path) {
-                                               std::ofstream f(path, std::ios::binary);
-                                               f << "{\\rtf1 half";
-                                               throw EInOutError("Disk full");
-                                           }),
+    EXPECT_THROW(reader::SaveNotesFile(notes,
+                                       [](const std::string& path) {
+                                           std::ofstream f(path, std::ios::binary);
+                                           f << "{\\rtf1 half";
+                                           throw EInOutError("Disk full");
+                                       }),
                  EInOutError);
     {
         std::ifstream in(notes, std::ios::binary);
@@ -184,7 +184,7 @@ TEST(NotesFile, AFailedSaveLeavesThePreviousNotes) {
         FindClose(h);
     }
     EXPECT_EQ(count, 1);
-    reader::ReplaceFileSafely(notes, [](const std::string& path) {
+    reader::SaveNotesFile(notes, [](const std::string& path) {
         std::ofstream f(path, std::ios::binary);
         f << "{\\rtf1 new notes}";
     });

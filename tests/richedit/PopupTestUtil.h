@@ -71,17 +71,6 @@ inline void RawClick(int x, int y) {
     testsupport::SendMouseInput(MOUSEEVENTF_LEFTDOWN);
     testsupport::SendMouseInput(MOUSEEVENTF_LEFTUP);
 }
-inline void RawKey(WORD vk, bool up) {
-    INPUT in{};
-    in.type = INPUT_KEYBOARD;
-    in.ki.wVk = vk;
-    in.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
-    SendInput(1, &in, sizeof in);
-}
-inline void RawKeyPress(WORD vk) {
-    RawKey(vk, false);
-    RawKey(vk, true);
-}
 inline POINT CentreOf(HWND w) {
     RECT r{};
     GetWindowRect(w, &r);
@@ -205,7 +194,7 @@ inline MenuResult RightClickMenu(POINT at, std::vector<std::string> path, const 
             seenTicks = 0;
         }
         if (depth >= path.size()) {
-            RawKeyPress(VK_ESCAPE);
+            testsupport::SendKeyPressInput(VK_ESCAPE);
             finished = true;
             return false;
         }
@@ -226,7 +215,7 @@ inline MenuResult RightClickMenu(POINT at, std::vector<std::string> path, const 
         int pos = PositionOf(current, path[depth]);
         RECT r{};
         if (pos < 0 || !GetMenuItemRect(nullptr, current, static_cast<UINT>(pos), &r)) {
-            RawKeyPress(VK_ESCAPE);
+            testsupport::SendKeyPressInput(VK_ESCAPE);
             finished = true;
             return false;
         }

@@ -69,14 +69,7 @@ bool SelectionHidden(HWND w) { return !(SendMessageW(w, EM_GETOPTIONS, 0, 0) & E
 // Types text of any alphabet, character by character, as a keyboard sends it.
 void TypeUnicode(const std::wstring& text) {
     for (wchar_t ch : text) {
-        INPUT in[2] = {};
-        for (auto& i : in) {
-            i.type = INPUT_KEYBOARD;
-            i.ki.wScan = ch;
-            i.ki.dwFlags = KEYEVENTF_UNICODE;
-        }
-        in[1].ki.dwFlags |= KEYEVENTF_KEYUP;
-        SendInput(2, in, sizeof(INPUT));
+        SendTextInput(std::wstring_view(&ch, 1));
         Pump(20);
     }
 }
@@ -478,12 +471,10 @@ TEST(RichEditFont, TheFontDialogSetsTheChosenSizeOnTheSelection) {
             switch (step++) {
             case 0: ClickWindow(sizeEdit ? sizeEdit : size); return false;
             case 1:
-                RawKeyPress(VK_HOME);
-                RawKey(VK_SHIFT, false);
-                RawKeyPress(VK_END);
-                RawKey(VK_SHIFT, true);
-                RawKeyPress('2');
-                RawKeyPress('0');
+                SendKeyPressInput(VK_HOME);
+                SendKeyPressInput(VK_END, false, false, true);
+                SendKeyPressInput('2');
+                SendKeyPressInput('0');
                 return false;
             default: ClickWindow(GetDlgItem(d, IDOK)); return true;
             }

@@ -160,14 +160,9 @@ public:
     }
     void Key(WORD vk, bool shift = false, bool ctrl = false) {
         if (shift || ctrl) Sync();
-        if (ctrl) KeyEvent(VK_CONTROL, false);
-        if (shift) KeyEvent(VK_SHIFT, false);
-        KeyEvent(vk, false);
-        KeyEvent(vk, true);
-        if (shift) KeyEvent(VK_SHIFT, true);
-        if (ctrl) KeyEvent(VK_CONTROL, true);
+        testsupport::SendKeyPressInput(vk, false, ctrl, shift, Extended(vk));
     }
-    void HoldKey(WORD vk, bool down) { KeyEvent(vk, !down); }
+    void HoldKey(WORD vk, bool down) { testsupport::SendKeyInput(vk, !down, Extended(vk)); }
     void Type(const std::string& text) {
         for (char ch : text) {
             SHORT scan = VkKeyScanA(ch);
@@ -353,14 +348,9 @@ public:
 
 private:
     void Mouse(DWORD flags, int x = 0, int y = 0) { testsupport::SendMouseInput(flags, x, y); }
-    void KeyEvent(WORD vk, bool up) {
-        INPUT in{};
-        in.type = INPUT_KEYBOARD;
-        in.ki.wVk = vk;
-        in.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
-        if (vk == VK_END || vk == VK_HOME || vk == VK_DELETE || (vk >= VK_LEFT && vk <= VK_DOWN))
-            in.ki.dwFlags |= KEYEVENTF_EXTENDEDKEY;
-        SendInput(1, &in, sizeof in);
+    // The editing keys the dialogs' fields take, sent as the extended keys they are.
+    static bool Extended(WORD vk) {
+        return vk == VK_END || vk == VK_HOME || vk == VK_DELETE || (vk >= VK_LEFT && vk <= VK_DOWN);
     }
 
     std::mutex mutex_;

@@ -18,6 +18,7 @@
 #include "../print/FilePrinter.h"
 #include "../print/PrintTestUtil.h"
 #include "DialogDriver.h"
+#include "Files.h"
 #include "Printers.h"
 #include "TestUtil.h"
 #include "richedit/wwIntl.h"
@@ -74,14 +75,6 @@ private:
     HWND wnd_;
     static inline std::atomic<long> reached_{0};
 };
-
-void Key(WORD vk, bool up) {
-    INPUT in{};
-    in.type = INPUT_KEYBOARD;
-    in.ki.wVk = vk;
-    in.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
-    SendInput(1, &in, sizeof in);
-}
 
 // A visible message box (a dialog with the message's text item).
 BOOL CALLBACK FindMessageBox(HWND w, LPARAM lp) {
@@ -156,14 +149,7 @@ struct Driver {
         Settle();
     }
     void Press(WORD vk, bool ctrl = false, bool alt = false, bool shift = false) const {
-        if (alt) Key(VK_MENU, false);
-        if (ctrl) Key(VK_CONTROL, false);
-        if (shift) Key(VK_SHIFT, false);
-        Key(vk, false);
-        Key(vk, true);
-        if (shift) Key(VK_SHIFT, true);
-        if (ctrl) Key(VK_CONTROL, true);
-        if (alt) Key(VK_MENU, true);
+        SendKeyPressInput(vk, alt, ctrl, shift);
         Settle();
     }
     void Type(const std::string& text) const {
@@ -595,12 +581,12 @@ TEST_F(EditorWindowTest, CtrlZUndoesOnceOnItsRelease) {
         d.Type(" more");
         typed = d.EditorText();
         undoRequests = 0;
-        Key(VK_CONTROL, false);
-        Key('Z', false);
+        SendKeyInput(VK_CONTROL, false);
+        SendKeyInput('Z', false);
         d.Settle();
         afterDown = undoRequests;
-        Key('Z', true);
-        Key(VK_CONTROL, true);
+        SendKeyInput('Z', true);
+        SendKeyInput(VK_CONTROL, true);
         d.Settle();
         afterRelease = undoRequests;
         undone = d.EditorText();
@@ -694,10 +680,10 @@ TEST_F(EditorWindowTest, SaveAsTextWritesPlainTextAndTheEditorStaysRich) {
             d.AcceptFileDialog();
         };
         saveAs(txt, 2);
-        d.Until([&] { return GetFileAttributesA(txt.c_str()) != INVALID_FILE_ATTRIBUTES; });
+        d.Until([&] { return FileExists(txt); });
         plainAfter = d.On([&] { return d.form->RichEdit1->PlainText(); });
         saveAs(rtfName, 1);
-        d.Until([&] { return GetFileAttributesA(rtfName.c_str()) != INVALID_FILE_ATTRIBUTES; });
+        d.Until([&] { return FileExists(rtfName); });
         // Yes to the overwrite question while another program holds the
         // file: the save fails and the file stays as it was.
         d.Do([&] {
@@ -815,8 +801,8 @@ TEST_F(EditorWindowTest, DISABLED_Screenshots) {
             }
             Sleep(100);
             SaveScreenBmp(out + "\\editor-colour-menu.bmp");
-            Key(VK_ESCAPE, false);
-            Key(VK_ESCAPE, true);
+            SendKeyInput(VK_ESCAPE, false);
+            SendKeyInput(VK_ESCAPE, true);
         });
         d.Click(d.form->ColorButton, 11, 11);
         pick.join();
@@ -1059,8 +1045,8 @@ TEST_F(EditorWindowTest, FindFindNextAndReplaceFromTheEditMenu) {
         found.push_back(Selection(d));
         d.Press(VK_F3);
         found.push_back(Selection(d));
-        Key(VK_F3, false);
-        Key(VK_F3, true);
+        SendKeyInput(VK_F3, false);
+        SendKeyInput(VK_F3, true);
         if (HWND box = d.MessageBoxWindow()) {
             noMore = Driver::BoxText(box);
             d.Press(VK_RETURN);
@@ -1260,7 +1246,7 @@ TEST_F(EditorWindowTest, UnderACommaSeparatorFractionalMarginsPrintAndThePageWid
         d.MenuKey('F');
         d.Press('P');
         printShown = d.AcceptFileDialog();
-        d.Until([&] { return GetFileAttributesA(out.c_str()) != INVALID_FILE_ATTRIBUTES; }, 10000);
+        d.Until([&] { return FileExists(out); }, 10000);
         d.Until([&] { return GetForegroundWindow() == d.window; });
         d.Press('S', true);  // Save and Exit
     });
@@ -1296,7 +1282,7 @@ TEST_F(EditorWindowTest, PrintAndPageSetupFromTheFileMenu) {
         d.MenuKey('F');
         d.Press('P');
         printShown = d.AcceptFileDialog();
-        d.Until([&] { return GetFileAttributesA(out.c_str()) != INVALID_FILE_ATTRIBUTES; }, 10000);
+        d.Until([&] { return FileExists(out); }, 10000);
         d.Until([&] { return GetForegroundWindow() == d.window; });
 
         setupShown = SetLeftMarginInPageSetup(d, "2", &shownLeft);

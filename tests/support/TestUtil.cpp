@@ -74,16 +74,52 @@ void SendMouseInput(DWORD flags, int x, int y) {
 }
 
 namespace {
-void SendMouse(DWORD flags, int x = 0, int y = 0) {
-    SendMouseInput(flags, x, y);
-    Pump(30);
-}
-void SendKey(WORD vk, bool up) {
+INPUT KeyEvent(WORD vk, bool up, bool extended) {
     INPUT in{};
     in.type = INPUT_KEYBOARD;
     in.ki.wVk = vk;
-    in.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
-    SendInput(1, &in, sizeof in);
+    in.ki.dwFlags = (up ? KEYEVENTF_KEYUP : 0) | (extended ? KEYEVENTF_EXTENDEDKEY : 0);
+    return in;
+}
+void SendEvents(std::vector<INPUT> events) {
+    if (!events.empty()) SendInput(static_cast<UINT>(events.size()), events.data(), sizeof(INPUT));
+}
+}  // namespace
+
+void SendKeyInput(WORD vk, bool up, bool extended) { SendEvents({KeyEvent(vk, up, extended)}); }
+
+void SendKeyPressInput(WORD vk, bool alt, bool ctrl, bool shift, bool extended) {
+    std::vector<WORD> held;
+    if (alt) held.push_back(VK_MENU);
+    if (ctrl) held.push_back(VK_CONTROL);
+    if (shift) held.push_back(VK_SHIFT);
+    std::vector<INPUT> events;
+    for (WORD k : held) events.push_back(KeyEvent(k, false, false));
+    events.push_back(KeyEvent(vk, false, extended));
+    events.push_back(KeyEvent(vk, true, extended));
+    for (auto k = held.rbegin(); k != held.rend(); ++k) events.push_back(KeyEvent(*k, true, false));
+    SendEvents(events);
+}
+
+void SendTextInput(std::wstring_view text) {
+    std::vector<INPUT> events;
+    for (wchar_t unit : text) {
+        INPUT down{};
+        down.type = INPUT_KEYBOARD;
+        down.ki.wScan = unit;
+        down.ki.dwFlags = KEYEVENTF_UNICODE;
+        INPUT up = down;
+        up.ki.dwFlags |= KEYEVENTF_KEYUP;
+        events.push_back(down);
+        events.push_back(up);
+    }
+    SendEvents(events);
+}
+
+namespace {
+void SendMouse(DWORD flags, int x = 0, int y = 0) {
+    SendMouseInput(flags, x, y);
+    Pump(30);
 }
 }  // namespace
 
@@ -118,19 +154,12 @@ void DragBy(int x, int y, int dx, int dy) {
 }
 
 void KeyPress(WORD vk, bool alt, bool ctrl, bool shift) {
-    if (alt) SendKey(VK_MENU, false);
-    if (ctrl) SendKey(VK_CONTROL, false);
-    if (shift) SendKey(VK_SHIFT, false);
-    SendKey(vk, false);
-    SendKey(vk, true);
-    if (shift) SendKey(VK_SHIFT, true);
-    if (ctrl) SendKey(VK_CONTROL, true);
-    if (alt) SendKey(VK_MENU, true);
+    SendKeyPressInput(vk, alt, ctrl, shift);
     Pump(50);
 }
 
 void HoldKey(WORD vk, bool down) {
-    SendKey(vk, !down);
+    SendKeyInput(vk, !down);
     Pump(20);
 }
 

@@ -7,6 +7,7 @@
 
 #include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "Forms.h"
@@ -27,10 +28,19 @@ bool WaitFor(const std::function<bool()>& cond, int timeoutMs = 3000);
 std::vector<std::string>& Errors();
 std::string TakeErrors();  // joined by " | ", and cleared
 
-// One mouse event into the platform's input queue, with no pumping: for
-// drivers on another thread or in another process. Absolute moves take
-// screen coordinates.
+// Input events into the platform's input queue, with no pumping: for
+// drivers on another thread or in another process, or inside a modal loop.
+// One mouse event; absolute moves take screen coordinates.
 void SendMouseInput(DWORD flags, int screenX = 0, int screenY = 0);
+// One key down or up; extended marks a key of the keyboard's extended set
+// (the arrows, Home, End, Delete...) as one.
+void SendKeyInput(WORD vk, bool up, bool extended = false);
+// A key pressed and let go with Alt, Ctrl and Shift held around it (down in
+// that order, up in the reverse), as one batch.
+void SendKeyPressInput(WORD vk, bool alt = false, bool ctrl = false, bool shift = false, bool extended = false);
+// Text as a keyboard of any layout types it: each UTF-16 unit down and up,
+// as one batch.
+void SendTextInput(std::wstring_view text);
 
 // Input through the platform's input queue (as a user's would be).
 void MouseMoveTo(int screenX, int screenY);

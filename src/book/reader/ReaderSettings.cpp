@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "Classes.h"
+#include "Files.h"
 #include "Handles.h"
 #include "WideText.h"
 #include "core/CommandLine.h"
@@ -20,7 +21,7 @@ std::string BookIdentifier() {
     static const std::string id = [] {
         const wchar_t* text = nullptr;
         // Length 0: a read-only pointer to the string in the resource.
-        int n = LoadStringW(GetModuleHandleW(nullptr), 6, reinterpret_cast<wchar_t*>(&text), 0);
+        int n = LoadStringW(GetModuleHandleW(nullptr), launcher::kNameLineId, reinterpret_cast<wchar_t*>(&text), 0);
         return n > 0 && text ? IdentifierFromNameLine(AnsiFromWide(std::wstring_view(text, static_cast<std::size_t>(n))))
                              : std::string();
     }();
@@ -48,11 +49,6 @@ std::string WorkingDirectory() {
 std::string JoinPath(const std::string& dir, const std::string& name) {
     if (!dir.empty() && (dir.back() == '\\' || dir.back() == '/')) return dir + name;
     return dir + "\\" + name;
-}
-
-bool FileExists(const std::string& path) {
-    DWORD a = GetFileAttributesA(path.c_str());
-    return a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 std::vector<std::string> CommandLineArguments() {
@@ -104,25 +100,13 @@ bool CreateSettingsFile(const std::string& path) {
     return ok;
 }
 
-void ReplaceFileSafely(const std::string& path, const std::function<void(const std::string&)>& write) {
-    // The temporary name keeps the extension: the writer chooses its format by it.
-    std::string dir = path, name = path;
-    auto slash = path.find_last_of("\\/");
-    if (slash != std::string::npos) {
-        dir = path.substr(0, slash + 1);
-        name = path.substr(slash + 1);
-    } else {
-        dir.clear();
-    }
-    std::string temp = dir + "~saving-" + name;
-    // The temporary file goes on every way out but the one that renames it.
-    ScopeExit dropTemp([&temp] { DeleteFileA(temp.c_str()); });
-    write(temp);
-    if (!MoveFileExA(temp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-        DWORD err = GetLastError();
-        throw EInOutError("Cannot replace " + path + " (error " + std::to_string(err) + ")");
-    }
-    dropTemp.Dismiss();
+void SaveNotesFile(const std::string& path, const std::function<void(const std::string&)>& write) {
+    const ReplaceOutcome outcome = ReplaceFileSafely(path, [&write](const std::string& temp) {
+        write(temp);
+        return true;
+    });
+    if (outcome.step == ReplaceOutcome::NotMoved)
+        throw EInOutError("Cannot replace " + path + " (error " + std::to_string(outcome.error) + ")");
 }
 
 }  // namespace reader

@@ -20,7 +20,6 @@ std::string IdentifierFromNameLine(const std::string& line);
 std::string WorkingDirectory();
 // dir + "\" + name, without doubling the separator at a drive root.
 std::string JoinPath(const std::string& dir, const std::string& name);
-bool FileExists(const std::string& path);
 
 // The command line's arguments, argument 0 (the program) first.
 std::vector<std::string> CommandLineArguments();
@@ -46,9 +45,10 @@ void CheckReadable(const std::string& path);
 // cannot be created (a read-only place).
 bool CreateSettingsFile(const std::string& path);
 
-// Writes a file through a temporary file beside it, replacing the old file
-// only when the new one is complete: a failure leaves the old file as it was.
-// write(path) writes the whole file at path (and raises on failure).
-void ReplaceFileSafely(const std::string& path, const std::function<void(const std::string&)>& write);
+// Saves the notes file through a temporary file beside it (ReplaceFileSafely
+// of Files.h): a failure leaves the old file as it was. write(path) writes
+// the whole file at path and raises on failure; a file that cannot be put in
+// place raises EInOutError.
+void SaveNotesFile(const std::string& path, const std::function<void(const std::string&)>& write);
 
 }  // namespace reader

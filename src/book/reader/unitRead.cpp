@@ -1,6 +1,7 @@
 #include "reader/unitRead.h"
 
 #include "Dialogs.h"
+#include "Files.h"
 #include "IniFiles.h"
 #include "Splitter.h"
 #include "StdCtrls.h"
@@ -213,7 +214,7 @@ void TfrmRead::FormCreate(TObject*) {
     auto finish = [this] { ShowBookDefaults(); };
     std::string dir = reader::WorkingDirectory();
     std::string notes = NotesFileName(dir);
-    if (reader::FileExists(notes)) RichEdit3->Lines()->LoadFromFile(notes);
+    if (FileExists(notes)) RichEdit3->Lines()->LoadFromFile(notes);
 
     for (const reader::SwitchValue& s : reader::ParseSwitches(Arguments)) {
         switch (s.which) {
@@ -254,7 +255,7 @@ void TfrmRead::FormCreate(TObject*) {
     }
 
     std::string settings = SettingsFileName(dir);
-    if (!reader::FileExists(settings)) {
+    if (!FileExists(settings)) {
         settingsRead_ = true;
         ReaderSettings.ReadingFont = RichEdit2->Font()->Name();
         ReaderSettings.ReadingFontSize = std::to_string(RichEdit2->Font()->Size());
@@ -309,10 +310,10 @@ void TfrmRead::FormClose(TObject*, TCloseAction&) {
         // Unchecked deletes the file, but only when the box could show what
         // the file said: after a start that failed before reading it, the
         // box says nothing about the reader's wish.
-        if (settingsRead_ && reader::FileExists(settings)) DeleteFileA(settings.c_str());
+        if (settingsRead_ && FileExists(settings)) DeleteFileA(settings.c_str());
         return;
     }
-    if (reader::FileExists(settings)) {
+    if (FileExists(settings)) {
         reader::CheckReadable(settings);
     } else if (!reader::CreateSettingsFile(settings)) {
         Application->MessageBox(kSaveFailedMessage, Application->Title(), MB_OK);
@@ -339,5 +340,6 @@ void TfrmRead::FormClose(TObject*, TCloseAction&) {
     ini.WriteString(kSettingsSection, "ReadingBookmark", s.ReadingBookmark);
     ini.WriteString(kSettingsSection, "Notepad", s.Notepad);
     // The notes are replaced only once the new file is complete.
-    reader::ReplaceFileSafely(NotesFileName(dir), [this](const std::string& path) { RichEdit3->Lines()->SaveToFile(path); });
+    reader::SaveNotesFile(NotesFileName(dir),
+                          [this](const std::string& path) { RichEdit3->Lines()->SaveToFile(path); });
 }

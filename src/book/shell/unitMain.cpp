@@ -67,7 +67,7 @@ void TForm1::FormCreate(TObject*) {
 }
 
 void TForm1::WndProc(TMessage& m) {
-    if (m.msg == static_cast<UINT>(MessageId) && m.wParam == 1 && MappingHandle) {
+    if (m.msg == static_cast<UINT>(MessageId) && m.wParam == launcher::kCommandWaiting && MappingHandle) {
         if (MappedView view{MapViewOfFile(MappingHandle.Get(), FILE_MAP_WRITE, 0, 0, 0)}) {
             // The block is read, never written: the sender owns its content.
             std::string text = ReadCommandText(static_cast<const char*>(view.Get()), kMappingSize);

@@ -5,12 +5,6 @@
 
 CX_IMPLEMENT_CLASS(TfcCustomImage, TGraphicControl, CX_ABSTRACT, {})
 
-TCustomForm* ParentFormOf(TControl* control) {
-    for (TControl* c = control; c; c = c->Parent())
-        if (auto* f = dynamic_cast<TCustomForm*>(c)) return f;
-    return nullptr;
-}
-
 TfcCustomImage::TfcCustomImage(TComponent* owner) : TGraphicControl(owner), picture_(std::make_unique<TPicture>()) {
     ControlStyle |= csReplicatable;
     picture_->OnChange = [this](TObject* sender) { PictureChanged(sender); };
@@ -44,7 +38,7 @@ void TfcCustomImage::PictureChanged(TObject*) {
         if (opaque) ControlStyle |= csOpaque;
         else ControlStyle &= ~static_cast<unsigned>(csOpaque);
         if (Visible() && !Has(csLoading) && g->PaletteModified) {
-            TCustomForm* form = ParentFormOf(this);
+            TCustomForm* form = GetParentForm(this);
             if (g->Palette() && form && form->HandleAllocated() && GetActiveWindow() == form->WindowHandle()) {
                 if (painting_) {
                     form->Perform(WM_QUERYNEWPALETTE);

@@ -41,6 +41,3 @@ private:
     bool skipPaletteDrawing_ = false;
 };
 
-// The form a control lies on (the control itself when it is one), or null.
-class TCustomForm;
-TCustomForm* ParentFormOf(TControl* control);

@@ -62,7 +62,7 @@ LRESULT CALLBACK TfcCustomImageForm::MouseHookProc(int code, WPARAM wp, LPARAM l
 
 bool TfcCustomImageForm::HookPress(const MOUSEHOOKSTRUCT& press) {
     TWinControl* active = Screen::ActiveControl();
-    TCustomForm* form = active ? ParentFormOf(active) : nullptr;
+    TCustomForm* form = active ? GetParentForm(active) : nullptr;
     if (!form || !form->HandleAllocated()) return false;
     TWinControl* target = TWinControl::FromHandle(press.hwnd);
     for (int k = 0; k < form->ControlCount(); ++k) {

@@ -39,7 +39,7 @@ void TfcCustomImageForm::SetParent(TWinControl* p) {
     // The control always lies on the form itself: a panel's form takes it.
     TWinControl* target = p;
     if (p && !dynamic_cast<TCustomForm*>(p))
-        if (TCustomForm* form = ParentFormOf(p)) target = form;
+        if (TCustomForm* form = GetParentForm(p)) target = form;
     TfcCustomImage::SetParent(target);
     if (!parent_ || parent_->Has(csDestroying)) return;
     // Borderless first: a change of border makes a new window, which would

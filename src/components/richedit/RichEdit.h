@@ -132,6 +132,15 @@ class TCustomRichEdit : public TWinControl {
 public:
     explicit TCustomRichEdit(TComponent* owner);
     ~TCustomRichEdit() override;
+
+    // The published defaults: the members start with them, and a stored
+    // layout leaves out a property that has its default.
+    static constexpr TScrollStyle kDefaultScrollBars = TScrollStyle::ssNone;
+    static constexpr TEditAlignment kDefaultAlignment = TEditAlignment::taLeftJustify;
+    static constexpr TEditBorderStyle kDefaultBorderStyle = TEditBorderStyle::bsSingle;
+    static constexpr bool kDefaultHideSelection = true, kDefaultHideScrollBars = true, kDefaultReadOnly = false,
+                          kDefaultWantReturns = true, kDefaultWantTabs = false, kDefaultWordWrap = true;
+    static constexpr int kDefaultMaxLength = 0;
     long AccessibleRole() const override;  // text, read-only or not
 
     // The document as lines.
@@ -239,16 +248,16 @@ private:
     TParaAttributes paragraph_;
     std::unique_ptr<TMemoryStream> keptDocument_;  // the base layer's document across re-creation
     bool plainText_ = false;
-    TScrollStyle scrollBars_ = TScrollStyle::ssNone;
-    TEditAlignment alignment_ = TEditAlignment::taLeftJustify;
-    TEditBorderStyle borderStyle_ = TEditBorderStyle::bsSingle;
-    bool hideSelection_ = true;
-    bool hideScrollBars_ = true;
-    bool readOnly_ = false;
-    int maxLength_ = 0;
-    bool wantReturns_ = true;
-    bool wantTabs_ = false;
-    bool wordWrap_ = true;
+    TScrollStyle scrollBars_ = kDefaultScrollBars;
+    TEditAlignment alignment_ = kDefaultAlignment;
+    TEditBorderStyle borderStyle_ = kDefaultBorderStyle;
+    bool hideSelection_ = kDefaultHideSelection;
+    bool hideScrollBars_ = kDefaultHideScrollBars;
+    bool readOnly_ = kDefaultReadOnly;
+    int maxLength_ = kDefaultMaxLength;
+    bool wantReturns_ = kDefaultWantReturns;
+    bool wantTabs_ = kDefaultWantTabs;
+    bool wordWrap_ = kDefaultWordWrap;
     wchar_t pendingHighSurrogate_ = 0;  // the first half of a typed character outside the basic plane
 };
 

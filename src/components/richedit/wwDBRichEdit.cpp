@@ -82,51 +82,61 @@ using R = TwwDBRichEdit;
 CX_IMPLEMENT_CLASS(TwwDBRichEdit, TwwCustomRichEdit, CX_CREATE(TwwDBRichEdit), {
     // The document is stored as Data; Lines may be read from a layout but are never written.
     p.Object("Lines", [](R& c) -> TPersistent* { return c.Lines(); });
-    p.Enum("ScrollBars", kScrollStyleNames, &R::ScrollBars, &R::SetScrollBars, 0);
-    p.Enum("Alignment", kEditAlignmentNames, &R::Alignment, &R::SetAlignment, 0);
-    p.Bool("AutoURLDetect", &R::AutoURLDetect, &R::SetAutoURLDetect, false);
-    p.Bool("AutoSelect", [](R& c) { return c.AutoSelect; }, [](R& c, bool v) { c.AutoSelect = v; }, false);
-    p.Bool("AutoDisplay", [](R& c) { return c.AutoDisplay; }, [](R& c, bool v) { c.AutoDisplay = v; }, true);
-    p.Enum("BorderStyle", kEditBorderStyleNames, &R::BorderStyle, &R::SetBorderStyle, 1);
-    p.Int("BorderWidth", [](R& c) { return c.BorderWidth; }, [](R& c, int v) { c.BorderWidth = v; }, 0);
+    p.Enum("ScrollBars", kScrollStyleNames, &R::ScrollBars, &R::SetScrollBars, static_cast<int>(R::kDefaultScrollBars));
+    p.Enum("Alignment", kEditAlignmentNames, &R::Alignment, &R::SetAlignment, static_cast<int>(R::kDefaultAlignment));
+    p.Bool("AutoURLDetect", &R::AutoURLDetect, &R::SetAutoURLDetect, R::kDefaultAutoURLDetect);
+    p.Bool("AutoSelect", [](R& c) { return c.AutoSelect; }, [](R& c, bool v) { c.AutoSelect = v; },
+           R::kDefaultAutoSelect);
+    p.Bool("AutoDisplay", [](R& c) { return c.AutoDisplay; }, [](R& c, bool v) { c.AutoDisplay = v; },
+           R::kDefaultAutoDisplay);
+    p.Enum("BorderStyle", kEditBorderStyleNames, &R::BorderStyle, &R::SetBorderStyle,
+           static_cast<int>(R::kDefaultBorderStyle));
+    p.Int("BorderWidth", [](R& c) { return c.BorderWidth; }, [](R& c, int v) { c.BorderWidth = v; },
+          R::kDefaultBorderWidth);
     p.Str("DataField", [](R& c) { return c.DataField; }, [](R& c, const std::string& v) { c.DataField = v; },
           std::string());
     p.Str("DataSource", [](R& c) { return c.DataSource; }, [](R& c, const std::string& v) { c.DataSource = v; },
           std::string());
     p.Object("Frame", [](R& c) -> TPersistent* { return c.Frame(); });
-    p.Int("GutterWidth", &R::GutterWidth, &R::SetGutterWidth, 3);
-    p.Bool("HideSelection", &R::HideSelection, &R::SetHideSelection, true);
-    p.Bool("HideScrollBars", &R::HideScrollBars, &R::SetHideScrollBars, true);
-    p.Int("MaxLength", &R::MaxLength, &R::SetMaxLength, 0);
-    p.Set("OleOptions", kOleOptionNames, &R::OleOptions, &R::SetOleOptions, reoAdjustPopupMenu);
-    p.Int("PrintPageSize", [](R& c) { return c.PrintPageSize; }, [](R& c, std::int32_t v) { c.SetPrintPageSize(v); }, 1);
+    p.Int("GutterWidth", &R::GutterWidth, &R::SetGutterWidth, R::kDefaultGutterWidth);
+    p.Bool("HideSelection", &R::HideSelection, &R::SetHideSelection, R::kDefaultHideSelection);
+    p.Bool("HideScrollBars", &R::HideScrollBars, &R::SetHideScrollBars, R::kDefaultHideScrollBars);
+    p.Int("MaxLength", &R::MaxLength, &R::SetMaxLength, R::kDefaultMaxLength);
+    p.Set("OleOptions", kOleOptionNames, &R::OleOptions, &R::SetOleOptions, R::kDefaultOleOptions);
+    p.Int("PrintPageSize", [](R& c) { return c.PrintPageSize; }, [](R& c, std::int32_t v) { c.SetPrintPageSize(v); },
+          R::kDefaultPrintPageSize);
     p.Ref<TControl>("UserSpeedButton1", [](R& c, TControl* b) { c.SetUserSpeedButton(0, b); });
     p.Ref<TControl>("UserSpeedButton2", [](R& c, TControl* b) { c.SetUserSpeedButton(1, b); });
     p.Color("HighlightColor", [](R& c) { return c.HighlightColor; }, [](R& c, TColor v) { c.HighlightColor = v; },
-            0x0000FFFF);
+            R::kDefaultHighlightColor);
     p.Str("Title", [](R& c) { return c.Title; }, [](R& c, const std::string& v) { c.Title = v; }, std::string());
     p.Str("PrintJobName", [](R& c) { return c.PrintJobName; }, [](R& c, const std::string& v) { c.PrintJobName = v; });
-    p.Bool("ReadOnly", &R::ReadOnly, &R::SetReadOnly, false);
-    p.Bool("WantReturns", &R::WantReturns, &R::SetWantReturns, true);
-    p.Bool("WantTabs", &R::WantTabs, &R::SetWantTabs, false);
-    p.Bool("WordWrap", &R::WordWrap, &R::SetWordWrap, true);
+    p.Bool("ReadOnly", &R::ReadOnly, &R::SetReadOnly, R::kDefaultReadOnly);
+    p.Bool("WantReturns", &R::WantReturns, &R::SetWantReturns, R::kDefaultWantReturns);
+    p.Bool("WantTabs", &R::WantTabs, &R::SetWantTabs, R::kDefaultWantTabs);
+    p.Bool("WordWrap", &R::WordWrap, &R::SetWordWrap, R::kDefaultWordWrap);
     p.Set("PopupOptions", kPopupOptionNames, [](R& c) { return c.PopupOptions; },
           [](R& c, unsigned v) { c.PopupOptions = v; }, kDefaultPopupOptions);
     p.Set("EditorOptions", kEditorOptionNames, [](R& c) { return c.EditorOptions; },
           [](R& c, unsigned v) { c.EditorOptions = v; }, kDefaultEditorOptions);
     p.Str("EditorCaption", [](R& c) { return c.EditorCaption; },
-          [](R& c, const std::string& v) { c.EditorCaption = v; }, std::string("Edit Rich Text"));
+          [](R& c, const std::string& v) { c.EditorCaption = v; }, std::string(R::kDefaultEditorCaption));
     p.Object("EditorPosition", [](R& c) -> TPersistent* { return c.EditorPosition(); });
     p.Enum("MeasurementUnits", kMeasurementUnitNames, [](R& c) { return c.MeasurementUnits; },
-           [](R& c, TwwMeasurementUnits v) { c.MeasurementUnits = v; }, 0);
+           [](R& c, TwwMeasurementUnits v) { c.MeasurementUnits = v; },
+           static_cast<int>(R::kDefaultMeasurementUnits));
     p.Object("PrintMargins", [](R& c) -> TPersistent* { return c.PrintMargins(); });
-    p.Enum("EditWidth", kEditWidthNames, &R::EditWidth, &R::SetEditWidth, 0);
-    p.Bool("Ctl3D", [](R& c) { return c.Ctl3D; }, [](R& c, bool v) { c.Ctl3D = v; }, true);
-    p.Bool("ParentCtl3D", [](R& c) { return c.ParentCtl3D; }, [](R& c, bool v) { c.ParentCtl3D = v; }, true);
-    p.Enum("DragMode", kDragModeNames, [](R& c) { return c.DragMode; }, [](R& c, int v) { c.DragMode = v; }, 0);
-    p.Enum("ImeMode", kImeModeNames, [](R& c) { return c.ImeMode; }, [](R& c, int v) { c.ImeMode = v; }, 3);
+    p.Enum("EditWidth", kEditWidthNames, &R::EditWidth, &R::SetEditWidth, static_cast<int>(R::kDefaultEditWidth));
+    p.Bool("Ctl3D", [](R& c) { return c.Ctl3D; }, [](R& c, bool v) { c.Ctl3D = v; }, R::kDefaultCtl3D);
+    p.Bool("ParentCtl3D", [](R& c) { return c.ParentCtl3D; }, [](R& c, bool v) { c.ParentCtl3D = v; },
+           R::kDefaultParentCtl3D);
+    p.Enum("DragMode", kDragModeNames, [](R& c) { return c.DragMode; }, [](R& c, int v) { c.DragMode = v; },
+           R::kDefaultDragMode);
+    p.Enum("ImeMode", kImeModeNames, [](R& c) { return c.ImeMode; }, [](R& c, int v) { c.ImeMode = v; },
+           R::kDefaultImeMode);
     p.Str("ImeName", [](R& c) { return c.ImeName; }, [](R& c, const std::string& v) { c.ImeName = v; }, std::string());
-    p.Set("Anchors", kAnchorNames, [](R& c) { return c.Anchors; }, [](R& c, unsigned v) { c.Anchors = v; }, 3u);
+    p.Set("Anchors", kAnchorNames, [](R& c) { return c.Anchors; }, [](R& c, unsigned v) { c.Anchors = v; },
+          R::kDefaultAnchors);
     p.Event<void(TObject*)>("OnChange", &R::OnChange);
     p.Event<void(TObject*)>("OnSelectionChange", &R::OnSelectionChange);
     p.Event<void(TObject*, const RECT&)>("OnResizeRequest", &R::OnResizeRequest);
@@ -142,10 +152,4 @@ CX_IMPLEMENT_CLASS(TwwDBRichEdit, TwwCustomRichEdit, CX_CREATE(TwwDBRichEdit), {
     p.Event<void(TForm*, TwwCustomRichEdit*, bool&)>("OnMenuSaveAndExitClick", &R::OnMenuSaveAndExitClick);
 })
 
-TwwDBRichEdit::TwwDBRichEdit(TComponent* owner) : TwwCustomRichEdit(owner) {
-    ControlStyle |= csReplicatable;
-    AutoDisplay = true;
-    SetOleOptions(reoAdjustPopupMenu);
-    SetGutterWidth(3);
-    CompatibilitySwitches = {false, false, false, false, false, 0, false};
-}
+TwwDBRichEdit::TwwDBRichEdit(TComponent* owner) : TwwCustomRichEdit(owner) { ControlStyle |= csReplicatable; }

@@ -98,7 +98,7 @@ void TwwIntl::LoadFrom(const void* data, std::size_t size) {
 
 void TwwIntl::LoadStored() {
     HMODULE mod = GetModuleHandleA(nullptr);
-    HRSRC res = FindResourceA(mod, "TWWINTL", MAKEINTRESOURCEA(10) /* RT_RCDATA */);
+    HRSRC res = FindResourceA(mod, "TWWINTL", RT_RCDATA);
     if (!res) return;
     HGLOBAL g = LoadResource(mod, res);
     const void* data = g ? LockResource(g) : nullptr;

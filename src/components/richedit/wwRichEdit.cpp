@@ -78,25 +78,15 @@ CX_IMPLEMENT_CLASS(TwwRichEditStrings, TRichEditStrings, CX_ABSTRACT, {})
 CX_IMPLEMENT_CLASS(TwwCustomRichEdit, TCustomRichEdit, CX_ABSTRACT, {})
 
 TwwCustomRichEdit::TwwCustomRichEdit(TComponent* owner) : TCustomRichEdit(owner) {
-    rememberedColor_ = clNone;
-    editWidth_ = TwwRichEditWidth::rewWindowSize;
+    // The published settings start at their defaults (the member initialisers).
     printMargins_ = std::make_unique<TwwPrintMargins>();
-    PrintPageSize = 1;
-    PopupOptions = kDefaultPopupOptions;
-    EditorOptions = kDefaultEditorOptions;
-    EditorCaption = "Edit Rich Text";
-    SetWordWrap(true);
-    MeasurementUnits = TwwMeasurementUnits::muInches;
     CreateDialogs();
     richeditruntime::Acquire();
     callback_ = ComPtr<TRichEditOleCallback>::Attach(new TRichEditOleCallback(this));
-    version_ = 2;
     editorPosition_ = std::make_unique<TwwFormPosition>();
     PrintJobName = Application ? Application->Title() : std::string();
     lines_ = std::make_unique<TwwRichEditStrings>(*this);
-    HighlightColor = 0x0000FFFF;
     frame_ = std::make_unique<TwwEditFrame>();
-    oleOptions_ = 0;
 }
 
 TwwCustomRichEdit::~TwwCustomRichEdit() {
@@ -113,9 +103,9 @@ TwwCustomRichEdit::~TwwCustomRichEdit() {
 
 TStrings* TwwCustomRichEdit::Lines() { return lines_.get(); }
 
-bool TwwCustomRichEdit::SwitchOn(int index) const {
-    if (index < 0 || index >= static_cast<int>(CompatibilitySwitches.size())) return false;
-    const Switch& s = CompatibilitySwitches[static_cast<std::size_t>(index)];
+bool TwwCustomRichEdit::SwitchOn(int entry) const {
+    if (entry < 0 || entry >= static_cast<int>(CompatibilitySwitches.size())) return false;
+    const Switch& s = CompatibilitySwitches[static_cast<std::size_t>(entry)];
     if (auto* b = std::get_if<bool>(&s)) return *b;
     return std::get<int>(s) != 0;
 }
@@ -191,7 +181,7 @@ void TwwCustomRichEdit::CreateParams(TCreateParams& p) {
     if (reinterpret_cast<std::uintptr_t>(lib) < 32) lib = nullptr;
     richLib_.Reset(lib);
     TCustomRichEdit::CreateParams(p);
-    p.baseClassName = richLib_ && !SwitchOn(1) ? "RICHEDIT20A" : "RICHEDIT";
+    p.baseClassName = richLib_ && !SwitchOn(cswVersion1WindowClass) ? "RICHEDIT20A" : "RICHEDIT";
     windowClass_ = p.baseClassName;
     if (!HideScrollBars()) p.style |= ES_DISABLENOSCROLL;
     if (!HideSelection()) p.style |= ES_NOHIDESEL;
@@ -285,7 +275,7 @@ void TwwCustomRichEdit::WndProc(TMessage& m) {
     switch (m.msg) {
     case EM_FINDTEXT: case EM_FINDTEXTEX: case EM_FINDTEXTW: case EM_FINDTEXTEXW:
         // Rich edit 2 searches backwards without the flag.
-        if (!SwitchOn(0)) m.wParam |= FR_DOWN;
+        if (!SwitchOn(cswFindKeepsDirection)) m.wParam |= FR_DOWN;
         break;
     case kReflect + WM_NOTIFY:
         if (reinterpret_cast<NMHDR*>(m.lParam)->code == EN_LINK) {
@@ -365,7 +355,7 @@ void TwwCustomRichEdit::WndProc(TMessage& m) {
         return;
     }
     case WM_SHOWWINDOW:
-        if (m.wParam && parent_ && !SwitchOn(2) && parent_->Align() != TAlign::alNone &&
+        if (m.wParam && parent_ && !SwitchOn(cswNoRealignOnShow) && parent_->Align() != TAlign::alNone &&
             (parent_->Width() == 0 || parent_->Height() == 0)) {
             if (TWinControl* outer = parent_->Parent()) outer->Realign();
         }
@@ -515,8 +505,10 @@ void TwwCustomRichEdit::LoadStreamLimited(TStream& stream, bool selection, int c
 int TwwCustomRichEdit::FindTextRaw(const std::string& text, int start, int length, unsigned searchTypes) {
     // A raw search is not forced down; the caller's setting of the switch
     // comes back however the search ends.
-    ScopeExit restore([this, saved = CompatibilitySwitches[0]] { CompatibilitySwitches[0] = saved; });
-    CompatibilitySwitches[0] = true;
+    ScopeExit restore([this, saved = CompatibilitySwitches[cswFindKeepsDirection]] {
+        CompatibilitySwitches[cswFindKeepsDirection] = saved;
+    });
+    CompatibilitySwitches[cswFindKeepsDirection] = true;
     return FindText(text, start, length, searchTypes);
 }
 

@@ -32,6 +32,7 @@ enum TwwRichEditPopupOption : unsigned {
     rpoPopupBullet = 1u << 8, rpoPopupParagraph = 1u << 9, rpoPopupTabs = 1u << 10, rpoPopupFind = 1u << 11,
     rpoPopupReplace = 1u << 12, rpoPopupInsertObject = 1u << 13, rpoPopupMSWordSpellCheck = 1u << 14
 };
+inline constexpr unsigned kAllPopupOptions = (rpoPopupMSWordSpellCheck << 1) - 1;
 enum TwwRichEditOption : unsigned {
     reoShowLoad = 1u << 0, reoShowSaveAs = 1u << 1, reoShowSaveExit = 1u << 2, reoShowPrint = 1u << 3,
     reoShowPageSetup = 1u << 4, reoShowFormatBar = 1u << 5, reoShowToolBar = 1u << 6, reoShowStatusBar = 1u << 7,
@@ -47,6 +48,15 @@ struct TwwObjectVerb {
     UINT menuFlags = 0;
 };
 enum class TwwMeasurementUnits { muInches, muCentimeters };
+// The entries of CompatibilitySwitches that are read. On, they mean: find
+// requests keep their own direction; the version-1 window class even at
+// version 2; no realignment request from a control that becomes visible
+// under an empty parent; the control font's character set for every face.
+enum TwwCompatibilitySwitch : int {
+    cswFindKeepsDirection = 0, cswVersion1WindowClass = 1, cswNoRealignOnShow = 2, cswControlFontCharset = 4
+};
+inline constexpr std::array<std::variant<bool, int>, 7> kDefaultCompatibilitySwitches{
+    false, false, false, false, false, 0, false};
 enum class TwwRichEditWidth { rewWindowSize, rewPrinterSize };
 
 extern const EnumNames kPopupOptionNames;
@@ -55,8 +65,16 @@ extern const EnumNames kOleOptionNames;
 extern const EnumNames kMeasurementUnitNames;
 extern const EnumNames kEditWidthNames;
 
-inline constexpr unsigned kDefaultPopupOptions = 0x7F8F;
-inline constexpr unsigned kDefaultEditorOptions = 0x7FFC;
+// Every item but the character styles.
+inline constexpr unsigned kDefaultPopupOptions =
+    kAllPopupOptions & ~static_cast<unsigned>(rpoPopupBold | rpoPopupItalic | rpoPopupUnderline);
+static_assert(kDefaultPopupOptions == 0x7F8F);
+// Every command from Save and Exit to the main menu's icons.
+inline constexpr unsigned kDefaultEditorOptions =
+    reoShowSaveExit | reoShowPrint | reoShowPageSetup | reoShowFormatBar | reoShowToolBar | reoShowStatusBar |
+    reoShowHints | reoShowRuler | reoShowInsertObject | reoCloseOnEscape | reoFlatButtons | reoShowSpellCheck |
+    reoShowMainMenuIcons;
+static_assert(kDefaultEditorOptions == 0x7FFC);
 inline constexpr DWORD kBaseEventMask = ENM_CHANGE | ENM_SELCHANGE | ENM_REQUESTRESIZE | ENM_PROTECTED;
 
 using TwwURLOpenEvent = std::function<void(TObject* Sender, const std::string& URLLink, bool& UseDefault)>;
@@ -110,11 +128,15 @@ private:
     TwwCustomRichEdit& control_;
 };
 
-// A paragraph-format request (SetParagraphFormat). Mask bits: 0x01
-// alignment, 0x02 numbering, 0x04 offset, 0x08 right indent, 0x10 start
-// indent, 0x20 tab stops (at most 32 are sent), 0x40 space before, 0x80
-// space after, 0x100 line spacing. Lengths in twips. Line-spacing rule 1 is
-// one and a half lines, 2 double; other rules are the platform's own.
+// The fields a paragraph-format request sets (TwwParagraphRequest::Mask).
+// At most 32 tab stops are sent.
+enum TwwParagraphField : unsigned {
+    pfrAlignment = 0x01, pfrNumbering = 0x02, pfrOffset = 0x04, pfrRightIndent = 0x08, pfrStartIndent = 0x10,
+    pfrTabStops = 0x20, pfrSpaceBefore = 0x40, pfrSpaceAfter = 0x80, pfrLineSpacing = 0x100
+};
+// A paragraph-format request (SetParagraphFormat), its fields named by the
+// mask. Lengths in twips. Line-spacing rule 1 is one and a half lines, 2
+// double; other rules are the platform's own.
 struct TwwParagraphRequest {
     unsigned Mask = 0;
     std::string Alignment;  // compared with the alignment texts; anything else centres
@@ -138,6 +160,18 @@ public:
     explicit TwwCustomRichEdit(TComponent* owner);
     ~TwwCustomRichEdit() override;
 
+    // The published defaults of this layer (and kDefaultPopupOptions,
+    // kDefaultEditorOptions, kDefaultCompatibilitySwitches above).
+    static constexpr TColor kDefaultHighlightColor = 0x0000FFFF;  // yellow
+    static constexpr int kDefaultGutterWidth = 3;
+    static constexpr unsigned kDefaultOleOptions = reoAdjustPopupMenu;
+    static constexpr bool kDefaultAutoURLDetect = false, kDefaultAutoSelect = false, kDefaultAutoDisplay = true;
+    static constexpr int kDefaultBorderWidth = 0;
+    static constexpr std::int32_t kDefaultPrintPageSize = 1;
+    static constexpr char kDefaultEditorCaption[] = "Edit Rich Text";
+    static constexpr TwwMeasurementUnits kDefaultMeasurementUnits = TwwMeasurementUnits::muInches;
+    static constexpr TwwRichEditWidth kDefaultEditWidth = TwwRichEditWidth::rewWindowSize;
+
     TStrings* Lines() override;
     TwwRichEditStrings& WwLines() { return *lines_; }
 
@@ -154,18 +188,18 @@ public:
     void SetOleOptions(unsigned v);
     unsigned PopupOptions = kDefaultPopupOptions;
     unsigned EditorOptions = kDefaultEditorOptions;
-    std::string EditorCaption = "Edit Rich Text";
+    std::string EditorCaption = kDefaultEditorCaption;
     TwwFormPosition* EditorPosition() { return editorPosition_.get(); }
     TwwPrintMargins* PrintMargins() { return printMargins_.get(); }
     TwwEditFrame* Frame() { return frame_.get(); }
-    TwwMeasurementUnits MeasurementUnits = TwwMeasurementUnits::muInches;
+    TwwMeasurementUnits MeasurementUnits = kDefaultMeasurementUnits;
     TwwRichEditWidth EditWidth() const { return editWidth_; }
     void SetEditWidth(TwwRichEditWidth v);
     int GutterWidth() const { return gutterWidth_; }
     void SetGutterWidth(int v);
     // Paper size code for the printer's device mode (low 16 bits used).
     // Set it with SetPrintPageSize so that printer-width layout follows.
-    std::int32_t PrintPageSize = 1;
+    std::int32_t PrintPageSize = kDefaultPrintPageSize;
     std::string PrintJobName;
     // Stores the paper size; under printer-width layout on a form, the
     // printer takes it at once and the lines are laid out again.
@@ -185,11 +219,11 @@ public:
     enum class TPrintPath { None, Window, TextServices };
     TPrintPath LastPrintPath() const { return lastPrintPath_; }
     int LastPrintPages() const { return lastPrintPages_; }
-    TColor HighlightColor = 0x0000FFFF;
+    TColor HighlightColor = kDefaultHighlightColor;
     std::string Title;
-    bool AutoSelect = false;
-    bool AutoDisplay = false;
-    int BorderWidth = 0;
+    bool AutoSelect = kDefaultAutoSelect;
+    bool AutoDisplay = kDefaultAutoDisplay;
+    int BorderWidth = kDefaultBorderWidth;
     TControl* UserSpeedButton1() const { return userButtons_[0]; }
     TControl* UserSpeedButton2() const { return userButtons_[1]; }
     void SetUserSpeedButton(int which, TControl* button);
@@ -198,14 +232,11 @@ public:
     TwwOnRichEditDlgEvent OnInitDialog, OnCloseDialog, OnCreateDialog;
     TwwRTFNotifyEvent OnMenuLoadClick, OnMenuPrintClick, OnMenuSaveAsClick, OnMenuSaveAndExitClick;
 
-    // Compatibility switches, created with the control. Entry 0 true: find
-    // requests keep their own direction; 1 true: the version-1 window class
-    // even at version 2; 2 true: no realignment request from a control that
-    // becomes visible under an empty parent; 4 true: the control font's
-    // character set for every face; 3, 5 and 6 are not read.
+    // Compatibility switches, created with the control, by their entries
+    // (TwwCompatibilitySwitch); entries 3, 5 and 6 are not read.
     using Switch = std::variant<bool, int>;
-    std::array<Switch, 7> CompatibilitySwitches{false, false, false, false, false, 0, false};
-    bool SwitchOn(int index) const;
+    std::array<Switch, 7> CompatibilitySwitches = kDefaultCompatibilitySwitches;
+    bool SwitchOn(int entry) const;  // a TwwCompatibilitySwitch; false for one out of range
 
     // Streams RTF (or text with the plain-text switch) into the document or,
     // with selection, over the selection; a positive chunk limit closes the
@@ -447,10 +478,10 @@ private:
     std::optional<std::vector<std::string>> pendingLines_;
     int version_ = 2;
     int loading_ = 0;
-    bool autoURLDetect_ = false;
-    unsigned oleOptions_ = reoAdjustPopupMenu;
-    TwwRichEditWidth editWidth_ = TwwRichEditWidth::rewWindowSize;
-    int gutterWidth_ = 0;
+    bool autoURLDetect_ = kDefaultAutoURLDetect;
+    unsigned oleOptions_ = kDefaultOleOptions;
+    TwwRichEditWidth editWidth_ = kDefaultEditWidth;
+    int gutterWidth_ = kDefaultGutterWidth;
     TColor rememberedColor_ = clNone;
     std::array<TControl*, 2> userButtons_{nullptr, nullptr};
     bool linkPressed_ = false;
@@ -501,11 +532,16 @@ public:
     explicit TwwDBRichEdit(TComponent* owner);
     std::string DataSource;  // name of a data source; not used
     std::string DataField;   // not used
-    // Framework-standard settings a layout may carry; kept as given.
-    bool Ctl3D = true;
-    bool ParentCtl3D = true;
-    int DragMode = 0;
-    int ImeMode = 3;
+    // Framework-standard settings a layout may carry; kept as given. Their
+    // defaults: 3D look of its own and of the parent, manual dragging, the
+    // input method as it is (imDontCare), anchored left and top.
+    static constexpr bool kDefaultCtl3D = true, kDefaultParentCtl3D = true;
+    static constexpr int kDefaultDragMode = 0, kDefaultImeMode = 3;
+    static constexpr unsigned kDefaultAnchors = 3;
+    bool Ctl3D = kDefaultCtl3D;
+    bool ParentCtl3D = kDefaultParentCtl3D;
+    int DragMode = kDefaultDragMode;
+    int ImeMode = kDefaultImeMode;
     std::string ImeName;
-    unsigned Anchors = 3;
+    unsigned Anchors = kDefaultAnchors;
 };

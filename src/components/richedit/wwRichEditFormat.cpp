@@ -65,7 +65,7 @@ int CALLBACK FirstFamilyCharset(const LOGFONTA* font, const TEXTMETRICA*, DWORD,
 
 int TwwCustomRichEdit::CharsetOfFace(const std::string& faceName) {
     int charset = Font()->Charset();
-    if (SwitchOn(4)) return charset;
+    if (SwitchOn(cswControlFontCharset)) return charset;
     LOGFONTA lf{};
     lf.lfCharSet = DEFAULT_CHARSET;
     std::strncpy(lf.lfFaceName, faceName.c_str(), LF_FACESIZE - 1);
@@ -123,13 +123,14 @@ void TwwCustomRichEdit::SetParagraphFormat(const TwwParagraphRequest& r) {
     PARAFORMAT2 p{};
     p.cbSize = version_ < 2 ? sizeof(PARAFORMAT) : sizeof(PARAFORMAT2);
     static constexpr std::pair<unsigned, DWORD> kMask[] = {
-        {0x01, PFM_ALIGNMENT},   {0x02, PFM_NUMBERING},   {0x04, PFM_OFFSET},
-        {0x08, PFM_RIGHTINDENT}, {0x10, PFM_STARTINDENT}, {0x20, PFM_TABSTOPS},
-        {0x40, PFM_SPACEBEFORE}, {0x80, PFM_SPACEAFTER},  {0x100, PFM_LINESPACING}};
+        {pfrAlignment, PFM_ALIGNMENT},     {pfrNumbering, PFM_NUMBERING},     {pfrOffset, PFM_OFFSET},
+        {pfrRightIndent, PFM_RIGHTINDENT}, {pfrStartIndent, PFM_STARTINDENT}, {pfrTabStops, PFM_TABSTOPS},
+        {pfrSpaceBefore, PFM_SPACEBEFORE}, {pfrSpaceAfter, PFM_SPACEAFTER},   {pfrLineSpacing, PFM_LINESPACING}};
     for (auto [bit, platform] : kMask)
         if (r.Mask & bit) p.dwMask |= platform;
     // The short form has no spacing fields: a version-1 window gets none.
-    if (version_ < 2) p.dwMask &= ~static_cast<DWORD>(PFM_SPACEBEFORE | PFM_SPACEAFTER | PFM_LINESPACING);
+    constexpr DWORD kSpacingFields = PFM_SPACEBEFORE | PFM_SPACEAFTER | PFM_LINESPACING;
+    if (version_ < 2) p.dwMask &= ~kSpacingFields;
     TwwAlignmentTexts texts = AlignmentTexts ? AlignmentTexts() : TwwAlignmentTexts{};
     if (r.Alignment == texts.Left)
         p.wAlignment = PFA_LEFT;

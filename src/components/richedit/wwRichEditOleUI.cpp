@@ -90,7 +90,7 @@ HGLOBAL ClassIconPicture(const CLSID& clsid) {
         }
     }
     bool own = icon != nullptr;
-    if (!icon) icon = LoadIconW(nullptr, MAKEINTRESOURCEW(32512));  // the application icon
+    if (!icon) icon = LoadIconA(nullptr, IDI_APPLICATION);
     wchar_t empty[] = L"";
     HGLOBAL g = OleMetafilePictFromIconAndLabel(icon, label ? label : empty, path, 0);
     if (own) DestroyIcon(icon);

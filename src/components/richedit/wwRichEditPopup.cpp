@@ -20,7 +20,15 @@ enum PopupItem : int {
     piParagraph, piTabs, piSep15, piFind, piReplace, piSep18, piInsertObject, piSpellCheck, piCount
 };
 static_assert(piCount == 20);
-constexpr unsigned kReadOnlyOptions = 0x880F;  // Edit (as View), Cut, Copy, Paste, Find
+// The groups of items between the separators.
+constexpr unsigned kClipboardItems = rpoPopupCut | rpoPopupCopy | rpoPopupPaste;
+constexpr unsigned kStyleItems = rpoPopupBold | rpoPopupItalic | rpoPopupUnderline;
+constexpr unsigned kFormatItems = rpoPopupFont | rpoPopupBullet | rpoPopupParagraph | rpoPopupTabs;
+constexpr unsigned kFindItems = rpoPopupFind | rpoPopupReplace;
+// What a read-only control offers: Edit (as View), Cut, Copy, Paste, Find.
+constexpr unsigned kReadOnlyOptions = rpoPopupEdit | kClipboardItems | rpoPopupFind;
+// Every option from the given one on, in menu order.
+constexpr unsigned PopupOptionsFrom(TwwRichEditPopupOption first) { return kAllPopupOptions & ~(first - 1u); }
 
 bool IsSeparator(int i) { return i == piSep2 || i == piSep6 || i == piSep10 || i == piSep15 || i == piSep18; }
 
@@ -105,17 +113,18 @@ void TwwCustomRichEdit::PopupMenuOpening() {
 
     auto any = [o](unsigned bits) { return (o & bits) != 0; };
     const bool insertObject = any(rpoPopupInsertObject) && !(OleOptions() & reoDisableOLE);
+    // A separator shows with an item of the group before it and one after it.
     const bool shown[piCount] = {
         any(rpoPopupEdit),
-        any(rpoPopupEdit) && any(0x7FFE),
+        any(rpoPopupEdit) && any(PopupOptionsFrom(rpoPopupCut)),
         any(rpoPopupCut), any(rpoPopupCopy), any(rpoPopupPaste),
-        any(0x000E) && any(0x7FF0),
+        any(kClipboardItems) && any(PopupOptionsFrom(rpoPopupBold)),
         any(rpoPopupBold), any(rpoPopupItalic), any(rpoPopupUnderline),
-        any(0x0070) && any(0x7F80),
+        any(kStyleItems) && any(PopupOptionsFrom(rpoPopupFont)),
         any(rpoPopupFont), any(rpoPopupBullet), any(rpoPopupParagraph), any(rpoPopupTabs),
-        any(0x0780) && (any(0x1800) || insertObject || any(rpoPopupMSWordSpellCheck)),
+        any(kFormatItems) && (any(kFindItems) || insertObject || any(rpoPopupMSWordSpellCheck)),
         any(rpoPopupFind), any(rpoPopupReplace),
-        insertObject && any(0x1800),
+        insertObject && any(kFindItems),
         insertObject,
         any(rpoPopupMSWordSpellCheck)};
     for (int i = 0; i < piCount; ++i) popupItems_[static_cast<std::size_t>(i)]->Visible = shown[i];

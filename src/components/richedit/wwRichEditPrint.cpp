@@ -27,16 +27,11 @@ page::PrinterPage PageOf(TPrinter& printer) {
     return {sheet.cx, sheet.cy, offset.x, offset.y, printer.XDpi(), printer.YDpi()};
 }
 
-bool OnForm(const TControl* c) {
-    for (TWinControl* p = c->Parent(); p; p = p->Parent())
-        if (dynamic_cast<TCustomForm*>(p)) return true;
-    return false;
-}
 }  // namespace
 
 void TwwCustomRichEdit::SetPrintPageSize(std::int32_t v) {
     PrintPageSize = v;
-    if (Has(csLoading) || Has(csReading) || !OnForm(this)) return;
+    if (Has(csLoading) || Has(csReading) || !GetParentForm(this)) return;
     if (!UsesPrinterWidth()) return;
     ApplyPaperSize();
     UpdateFormatRect();

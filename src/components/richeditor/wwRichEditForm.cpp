@@ -293,7 +293,7 @@ void TwwRichEditForm::Prepare(TwwCustomRichEdit& c) {
     e->SetWantTabs(true);
     e->SetWantReturns(true);
     e->PopupOptions = rpoPopupCut | rpoPopupCopy | rpoPopupPaste | rpoPopupFont | rpoPopupBullet | rpoPopupParagraph;
-    e->EditorCaption = "Edit Rich Text";
+    e->EditorCaption = TwwCustomRichEdit::kDefaultEditorCaption;
     e->MeasurementUnits = c.MeasurementUnits;
     e->PrintMargins()->Assign(c.PrintMargins());
     e->Font()->Assign(c.Font());

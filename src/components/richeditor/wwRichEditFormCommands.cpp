@@ -2,6 +2,7 @@
 // The states of its menu items and buttons are in wwRichEditFormState.cpp.
 #include <cstdio>
 
+#include "Files.h"
 #include "core/Convert.h"
 #include "richedit/wwIntl.h"
 #include "wwPageSetupDialog.h"
@@ -40,10 +41,18 @@ void TwwRichEditForm::FormKeyDown(TObject*, WORD& Key, TShiftState Shift) {
     StyleCommand(effect, (RichEdit1->SelAttributes()->Style() & effect) != 0);
 }
 
+namespace {
+// The character a Ctrl+letter key makes.
+constexpr char CtrlCharacter(char letter) { return static_cast<char>(letter - '@'); }
+constexpr char kEscapeCharacter = 0x1B;
+}  // namespace
+
 void TwwRichEditForm::FormKeyPress(TObject*, char& Key) {
     // The characters Ctrl+B, Ctrl+I (a Tab) and Ctrl+U make were commands.
-    if ((Key == 2 || Key == 9 || Key == 21) && GetKeyState(VK_CONTROL) < 0) Key = 0;
-    if (Key == 27) Key = 0;
+    if ((Key == CtrlCharacter('B') || Key == CtrlCharacter('I') || Key == CtrlCharacter('U')) &&
+        GetKeyState(VK_CONTROL) < 0)
+        Key = 0;
+    if (Key == kEscapeCharacter) Key = 0;
 }
 
 void TwwRichEditForm::FormKeyUp(TObject*, WORD& Key, TShiftState Shift) {
@@ -77,7 +86,7 @@ void TwwRichEditForm::RightButtonClick(TObject*) { SetAlignment(TEditAlignment::
 
 void TwwRichEditForm::JustifyButtonClick(TObject*) {
     TwwParagraphRequest r;
-    r.Mask = 0x01;
+    r.Mask = pfrAlignment;
     r.Alignment = WwIntl().RichEdit.ParagraphDlg.AlignJustify;
     RichEdit1->SetParagraphFormat(r);
     UpdateState();
@@ -179,46 +188,22 @@ bool TwwRichEditForm::PreTranslateMessage(MSG& msg) {
 
 // ---------------------------------------------------------------- files
 
-namespace {
-bool FileExists(const std::string& name) {
-    DWORD a = GetFileAttributesA(name.c_str());
-    return a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY);
-}
-
-// A name beside the target with the same extension (the extension picks
-// the converter), not in use yet.
-std::string TemporaryNameBeside(const std::string& target) {
-    std::size_t slash = target.find_last_of("\\/");
-    std::size_t dot = target.find_last_of('.');
-    bool hasExt = dot != std::string::npos && (slash == std::string::npos || dot > slash);
-    std::string stem = hasExt ? target.substr(0, dot) : target;
-    std::string ext = hasExt ? target.substr(dot) : std::string();
-    for (unsigned k = 0;; ++k) {
-        char tag[32];
-        std::snprintf(tag, sizeof tag, ".~%lu-%u", GetCurrentProcessId(), k);
-        std::string name = stem + tag + ext;
-        if (!FileExists(name)) return name;
-    }
-}
-}  // namespace
-
 void TwwRichEditForm::SaveDocumentTo(const std::string& fileName, bool plainText) {
-    const std::string temp = TemporaryNameBeside(fileName);
     const bool wasPlain = RichEdit1->PlainText();
     RichEdit1->SetPlainText(plainText);
+    ReplaceOutcome outcome;
     try {
-        RichEdit1->Lines()->SaveToFile(temp);
+        outcome = ReplaceFileSafely(fileName, [this](const std::string& temp) {
+            RichEdit1->Lines()->SaveToFile(temp);
+            return true;
+        });
     } catch (...) {
         RichEdit1->SetPlainText(wasPlain);
-        DeleteFileA(temp.c_str());
         throw;
     }
     RichEdit1->SetPlainText(wasPlain);
-    if (!MoveFileExA(temp.c_str(), fileName.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-        DWORD err = GetLastError();
-        DeleteFileA(temp.c_str());
-        throw EInOutError("Cannot write " + fileName + " (error " + std::to_string(err) + ")");
-    }
+    if (outcome.step == ReplaceOutcome::NotMoved)
+        throw EInOutError("Cannot write " + fileName + " (error " + std::to_string(outcome.error) + ")");
 }
 
 void TwwRichEditForm::NewButtonClick(TObject*) {

@@ -14,7 +14,8 @@
 
 namespace {
 // Alignment, offset, right indent, start indent, space before and after, line spacing.
-constexpr unsigned kApplyMask = 0x1DD;
+constexpr unsigned kApplyMask = pfrAlignment | pfrOffset | pfrRightIndent | pfrStartIndent | pfrSpaceBefore |
+                                pfrSpaceAfter | pfrLineSpacing;
 constexpr unsigned kAlignmentBit = 0x01;
 
 

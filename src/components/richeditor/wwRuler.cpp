@@ -93,12 +93,6 @@ std::string BitmapFile(const char* const* rows) {
     return f;
 }
 
-TCustomForm* FormOf(TControl* c) {
-    for (TControl* p = c; p; p = p->Parent())
-        if (auto* f = dynamic_cast<TCustomForm*>(p)) return f;
-    return nullptr;
-}
-
 // Twips of the page width of the application's printer, with the paper and
 // orientation chosen for it (Page Setup, Print); 0 without a printer.
 std::int64_t PrinterPageTwips() {
@@ -164,7 +158,7 @@ void TwwTrackIcon::MouseDown(TMouseButton b, TShiftState s, int x, int y) {
 }
 
 void TwwTrackIcon::Track(POINT pressed) {
-    TCustomForm* form = FormOf(this);
+    TCustomForm* form = GetParentForm(this);
     HWND capture = form ? form->Handle() : (parent_ ? parent_->Handle() : nullptr);
     if (!capture) return;
     SetCapture(capture);

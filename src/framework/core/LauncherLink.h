@@ -1,5 +1,6 @@
 // What a book and a launcher share: the close command's shared block and
-// registered message, and the book's name in its "[NAM]" launcher line.
+// registered message, the book's launcher lines in its string table (its
+// name in the "[NAM]" line) and its icon.
 #pragma once
 
 #include <cstdint>
@@ -9,10 +10,23 @@
 namespace launcher {
 
 // The close command: "C" in this shared block, then this registered message
-// with 1 to the book's skin window.
+// with kCommandWaiting to the book's skin window.
 inline constexpr char kMappingName[] = "CodexiaMappingConstant";
 inline constexpr char kMessageName[] = "CodexiaMessageConstant";
 inline constexpr std::uint32_t kMappingSize = 2000;
+inline constexpr unsigned kCommandWaiting = 1;
+
+// The launcher lines are the program's strings from kFirstLineId on, all in
+// one string table resource (kLinesBlock, strings 0 to 15); the "[NAM]" line
+// is string kNameLineId.
+inline constexpr std::uint16_t kFirstLineId = 1;
+inline constexpr std::uint16_t kNameLineId = 6;
+inline constexpr std::uint16_t kLinesBlock = kFirstLineId / 16 + 1;
+
+// The program's icon: the group its windows and the shell show, and the
+// number of its first picture.
+inline constexpr std::uint16_t kIconGroupId = 1;
+inline constexpr std::uint16_t kFirstIconId = 1;
 
 // The identifier in a name line's value ("<identifier>.Exe", the extension
 // in any case); empty when the value names no program.

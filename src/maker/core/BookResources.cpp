@@ -3,6 +3,7 @@
 #include <stdexcept>
 
 #include "../../../tools/layoutc/LayoutText.h"
+#include "LauncherLink.h"
 #include "LayoutStream.h"
 
 namespace bookmaker {
@@ -212,10 +213,12 @@ std::vector<Resource> BookLayouts(const Book& book, const std::vector<LayoutSour
 std::vector<Resource> BookResources(const Book& book, const std::vector<LayoutSource>& sources,
                                     const std::string& folder, const ReadFile& read) {
     std::vector<Resource> out = BookLayouts(book, sources, folder, read);
-    out.push_back(Resource{kTypeString, "", 1, StringTableBlock(LauncherStrings(book), 1)});
+    out.push_back(Resource{kTypeString, "", launcher::kLinesBlock,
+                           StringTableBlock(LauncherStrings(book), launcher::kFirstLineId)});
     out.push_back(Resource{kTypeVersion, "", 1, VersionInfo(book)});
     if (book.files.count("icon"))
-        for (Resource& r : IconResources(book.files.at("icon"), 1, 1)) out.push_back(std::move(r));
+        for (Resource& r : IconResources(book.files.at("icon"), launcher::kIconGroupId, launcher::kFirstIconId))
+            out.push_back(std::move(r));
     return out;
 }
 

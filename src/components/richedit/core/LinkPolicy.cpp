@@ -15,6 +15,12 @@ bool StartsWithNoCase(std::string_view s, std::string_view prefix) {
 
 bool IsAlpha(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+// The control characters: those below the space, and Delete.
+bool IsControl(char c) {
+    constexpr unsigned char kSpace = 0x20, kDelete = 0x7F;
+    const auto u = static_cast<unsigned char>(c);
+    return u < kSpace || u == kDelete;
+}
 
 Decision Refuse(std::string why) {
     Decision d;
@@ -52,8 +58,7 @@ Decision Judge(std::string_view link) {
     if (link.size() > kMaxLinkLength)
         return Refuse("the link is longer than " + std::to_string(kMaxLinkLength) + " characters");
     for (char c : link) {
-        auto u = static_cast<unsigned char>(c);
-        if (u < 0x20 || u == 0x7F) return Refuse("the link holds control characters");
+        if (IsControl(c)) return Refuse("the link holds control characters");
         if (c == ' ' || c == '"') return Refuse("the link holds blanks or quotation marks");
     }
     std::string scheme = SchemeOf(link);
@@ -81,8 +86,7 @@ std::string RefusalMessage(std::string_view link, const Decision& d) {
     constexpr std::size_t kShown = 80;
     std::string shown;
     for (std::size_t k = 0; k < link.size() && k < kShown; ++k) {
-        auto u = static_cast<unsigned char>(link[k]);
-        shown.push_back(u < 0x20 || u == 0x7F ? '?' : link[k]);
+        shown.push_back(IsControl(link[k]) ? '?' : link[k]);
     }
     if (link.size() > kShown) shown += "...";
     return "The link " + shown + " was not opened: " + d.refusal + ".";
