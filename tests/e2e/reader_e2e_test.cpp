@@ -6,6 +6,7 @@
 #include <richedit.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstdint>
 #include <cstring>
 #include <fstream>
@@ -64,7 +65,8 @@ HWND Child(HWND parent, const std::string& cls, const std::string& text = "") {
 // A book run: start, open the reading window through Read, act, close.
 class Reader {
 public:
-    Reader(const std::string& dir, const std::string& args = "") : book(dir, args) {
+    Reader(const std::string& dir, const std::string& args = "", const std::string& exe = BookExe())
+        : book(dir, args, exe) {
         skin = book.WaitForWindow("TForm1");
         if (!skin) return;
         Sleep(200);
@@ -253,6 +255,21 @@ DWORD CALLBACK FeedBook(DWORD_PTR c, LPBYTE buf, LONG cb, LONG* got) {
     s->at += static_cast<std::size_t>(n);
     *got = n;
     return 0;
+}
+
+// A document loaded into a rich edit window of this process, as the
+// platform's window counts and formats it.
+HWND LoadedCopy(const std::string& rtf) {
+    LoadLibraryA("RICHED20.DLL");
+    HWND w = CreateWindowExA(0, "RichEdit20A", "", WS_POPUP | ES_MULTILINE, 0, 0, 300, 300, nullptr, nullptr,
+                             nullptr, nullptr);
+    BookSource src{&rtf, 0};
+    EDITSTREAM es{};
+    es.dwCookie = reinterpret_cast<DWORD_PTR>(&src);
+    es.pfnCallback = FeedBook;
+    SendMessageA(w, EM_EXLIMITTEXT, 0, 0x7FFFFFF0);
+    SendMessageA(w, EM_STREAMIN, SF_RTF, reinterpret_cast<LPARAM>(&es));
+    return w;
 }
 
 // Where a text lies in the book as the platform's rich edit window counts:
@@ -665,4 +682,198 @@ TEST_F(ReaderE2E, AboutRightAfterTheStartShowsTheAuthorPageAtOnce) {
     ASSERT_TRUE(WaitUntil([&] { return !IsWindowVisible(about); }));
     PostMessageA(skin, WM_CLOSE, 0, 0);
     EXPECT_TRUE(book.WaitForExit(8000));
+}
+
+// ---------------------------------------------------------------- sizes through the whole book
+
+namespace {
+
+// The character formats of another process's rich edit window, asked for
+// with the request and answer placed in that process's memory.
+class RemoteFormats {
+public:
+    RemoteFormats(DWORD pid, HWND view)
+        : view_(view), process_(OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid)) {
+        if (process_) mem_ = static_cast<char*>(VirtualAllocEx(process_, nullptr, 4096, MEM_COMMIT, PAGE_READWRITE));
+    }
+    ~RemoteFormats() {
+        if (mem_) VirtualFreeEx(process_, mem_, 0, MEM_RELEASE);
+        if (process_) CloseHandle(process_);
+    }
+    bool Ready() const { return mem_ != nullptr; }
+    // The size in twips of the character at position.
+    int TwipsAt(LONG position) {
+        CHARRANGE r{position, position + 1};
+        CHARFORMAT2A f{};
+        f.cbSize = sizeof f;
+        WriteProcessMemory(process_, mem_, &r, sizeof r, nullptr);
+        WriteProcessMemory(process_, mem_ + 64, &f, sizeof f, nullptr);
+        SendMessageA(view_, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(mem_));
+        SendMessageA(view_, EM_GETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(mem_ + 64));
+        ReadProcessMemory(process_, mem_ + 64, &f, sizeof f, nullptr);
+        return static_cast<int>(f.yHeight);
+    }
+
+private:
+    HWND view_;
+    HANDLE process_;
+    char* mem_ = nullptr;
+};
+
+int LocalTwipsAt(HWND w, LONG position) {
+    CHARRANGE r{position, position + 1};
+    SendMessageA(w, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&r));
+    CHARFORMAT2A f{};
+    f.cbSize = sizeof f;
+    SendMessageA(w, EM_GETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&f));
+    return static_cast<int>(f.yHeight);
+}
+
+LONG Length(HWND w) {
+    GETTEXTLENGTHEX g{GTL_NUMCHARS | GTL_PRECISE, CP_ACP};
+    return static_cast<LONG>(SendMessageA(w, EM_GETTEXTLENGTHEX, reinterpret_cast<WPARAM>(&g), 0));
+}
+
+}  // namespace
+
+// Two presses of "+" in quick succession, the second while the first is
+// still going through the book: the page shows the new size at once, and
+// in the end every run of the whole book is at the last size chosen (the
+// body at 14 points, every other size in proportion to the half point),
+// before the reader's place and after it.
+TEST_F(ReaderE2E, TwoQuickPressesOfPlusLeaveEveryRunOfTheBookAtTheLastSize) {
+    int heading = OffsetInBook("The Crossing to Inchmore", "Chapter Five");
+    ASSERT_GT(heading, 0);
+    WriteFile(Ini(), Settings(heading));
+    Reader r(dir);
+    ASSERT_TRUE(r.Open());
+    HWND view = BookView(r.read);
+    ASSERT_NE(view, nullptr);
+    ASSERT_TRUE(WaitUntil([&] { return InView(view, heading); }));
+    std::vector<Band> before = TextBands(view);
+    PressBarButton(r.read, 150);
+    PressBarButton(r.read, 150);
+    ASSERT_TRUE(WaitUntil([&] { return TextOf(Child(r.read, "Cx.EDIT")) == "14"; }));
+    std::vector<Band> page = TextBands(view);
+    ASSERT_GT(page.size(), 3u);
+    EXPECT_GT(MedianHeight(page), MedianHeight(before)) << "the page shows the larger body";
+    EXPECT_GT(page.front().height, MedianHeight(page)) << "under a heading still larger";
+    // The rest of the book in idle time, then every run read back.
+    Sleep(3000);
+    EXPECT_TRUE(SameBands(TextBands(view), page)) << "the page stays as it was drawn";
+    HWND own = LoadedCopy(ReadFile(BOOK_RTF));
+    LONG length = Length(own);
+    ASSERT_GT(length, 100000);
+    RemoteFormats remote(r.book.Pid(), view);
+    ASSERT_TRUE(remote.Ready());
+    int wrong = 0, firstWrong = -1;
+    for (LONG at = 0; at < length; at += 97) {
+        int book = LocalTwipsAt(own, at), want = book * 14 / 12, got = remote.TwipsAt(at);
+        bool right = book == 240 ? got == 280 : std::abs(got - want) <= 5;
+        if (!right && wrong++ == 0) firstWrong = at;
+    }
+    DestroyWindow(own);
+    EXPECT_EQ(wrong, 0) << "first at " << firstWrong;
+    r.CloseReading();
+    ASSERT_TRUE(r.Quit());
+    EXPECT_EQ(IniValues(Ini())["ReadingFontSize"], "14");
+}
+
+namespace {
+
+// The sample book's body repeated: a book of copies times its length.
+struct LargeBook {
+    std::string header, body;
+    std::string Rtf(int copies) const {
+        std::string out = header;
+        for (int k = 0; k < copies; ++k) out += body;
+        return out + "}";
+    }
+};
+LargeBook SplitSample() {
+    std::string rtf = ReadFile(BOOK_RTF);
+    std::size_t start = rtf.find("\\pard"), end = rtf.rfind('}');
+    return {rtf.substr(0, start), rtf.substr(start, end - start)};
+}
+
+// The length of one copy of the body, as the platform's window counts.
+LONG CopyLength(const LargeBook& b) {
+    HWND one = LoadedCopy(b.Rtf(1)), two = LoadedCopy(b.Rtf(2));
+    LONG n = Length(two) - Length(one);
+    DestroyWindow(one);
+    DestroyWindow(two);
+    return n;
+}
+
+}  // namespace
+
+// Read on a 5 MB book while it still streams in: the window shows within
+// seconds, on the page the sample book shows for the same text (its first
+// page, or with a saved size the page at the saved place in the second
+// copy of the text), and the page stays as the rest comes in.
+TEST_F(ReaderE2E, ReadOnALargeBookShowsItsPageAtOnceAsTheSampleShowsIt) {
+    LargeBook parts = SplitSample();
+    std::string folder = CopyFolder(SAMPLE_DIR);
+    WriteFile(folder + "\\book.rtf", parts.Rtf(24));
+    std::string bigDir = MakeTempDir();
+    std::string big = bigDir + "\\" + kId + ".Exe";
+    ProgramRun made =
+        RunProgram(MAKER_EXE, "\"" + folder + "\" -o \"" + big + "\" --template \"" + TEMPLATE_EXE + "\"", folder);
+    RemoveTree(folder);
+    ASSERT_EQ(made.exitCode, 0u) << made.err;
+    int place = (OffsetInBook("Chapter Five") + OffsetInBook("Chapter Six")) / 2;
+    LONG copy = CopyLength(parts);
+    ASSERT_GT(copy, 100000);
+
+    struct Case {
+        const char* name;
+        std::string sampleIni, bigIni, size;
+    };
+    const Case cases[] = {
+        {"first start", "", "", "12"},
+        {"saved size and place", Settings(place, "ReadingFontSize=15\r\n"),
+         Settings(place + copy, "ReadingFontSize=15\r\n"), "15"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::vector<Band> sample;
+        {
+            if (!c.sampleIni.empty()) WriteFile(Ini(), c.sampleIni);
+            Reader r(dir);
+            ASSERT_TRUE(r.Open());
+            HWND view = BookView(r.read);
+            ASSERT_NE(view, nullptr);
+            if (c.sampleIni.empty()) Sleep(1000);
+            else ASSERT_TRUE(WaitUntil([&] { return InView(view, place); }));
+            sample = TextBands(view);
+            r.CloseReading();
+            ASSERT_TRUE(r.Quit());
+        }
+        std::string bigRun = MakeTempDir();
+        if (!c.bigIni.empty()) WriteFile(bigRun + "\\" + kId + ".Ini", c.bigIni);
+        {
+            Reader r(bigRun, "", big);
+            ASSERT_NE(r.skin, nullptr) << r.book.Shown();
+            DWORD t0 = GetTickCount();
+            ASSERT_TRUE(r.Open());
+            EXPECT_LT(GetTickCount() - t0, 15000u) << "Read to the window";
+            // Nothing here asks the window for its text or its lines: that
+            // would make it finish the book first.
+            EXPECT_EQ(TextOf(Child(r.read, "Cx.EDIT")), c.size);
+            HWND view = BookView(r.read);
+            ASSERT_NE(view, nullptr);
+            std::vector<Band> early = TextBands(view);
+            EXPECT_TRUE(SameBands(early, sample)) << early.size() << " bands against " << sample.size();
+            Sleep(3000);
+            EXPECT_TRUE(SameBands(TextBands(view), early)) << "no jump as the rest comes in";
+            r.SetChecked(!c.bigIni.empty());
+            r.CloseReading();
+            EXPECT_TRUE(r.Quit());
+        }
+        if (!c.bigIni.empty()) {
+            EXPECT_EQ(IniValues(bigRun + "\\" + kId + ".Ini")["ReadingBookmark"], std::to_string(place + copy));
+        }
+        RemoveTree(bigRun);
+    }
+    RemoveTree(bigDir);
 }

@@ -7,6 +7,8 @@
 #include <map>
 #include <tuple>
 
+#include "Forms.h"
+
 #include "richedit/wwRichEdit.h"
 
 namespace reader {
@@ -35,6 +37,17 @@ namespace {
 // or that tells the body from the rest.
 constexpr DWORD kMapMask = CFM_SIZE | CFM_FACE | CFM_CHARSET | CFM_BOLD | CFM_ITALIC | CFM_UNDERLINE | CFM_COLOR;
 
+// One idle-time turn keeps the thread at most this long (ms), and a slice
+// of the book is sized to take about kSliceMs.
+constexpr DWORD kTurnMs = 40;
+constexpr double kSliceMs = 6;
+constexpr LONG kFirstSlice = 3000, kMinSlice = 500, kMaxSlice = 64000;
+// Past the last character shown, the page's stretch runs on by twice what
+// the page shows and at least this much: a smaller size fits more on it.
+constexpr LONG kPageMargin = 2000;
+// While the book is loaded as far as a page, pieces of about this much work (ms).
+constexpr int kPartMs = 30;
+
 CHARFORMAT2A NewFormat(TwwCustomRichEdit& view, DWORD mask) {
     CHARFORMAT2A f{};
     f.cbSize = view.Version1Window() ? sizeof(CHARFORMATA) : sizeof(CHARFORMAT2A);
@@ -47,31 +60,57 @@ bool SameFormat(const TFormatRun& a, const TFormatRun& b) {
            a.autoColor == b.autoColor && (a.autoColor || a.color == b.color);
 }
 
+LONG CharCount(HWND w) {
+    GETTEXTLENGTHEX g{GTL_NUMCHARS | GTL_PRECISE, CP_ACP};
+    return static_cast<LONG>(SendMessageA(w, EM_GETTEXTLENGTHEX, reinterpret_cast<WPARAM>(&g), 0));
+}
+
+// Input, a posted message or a sent one ends an idle-time turn.
+bool MessageWaiting() { return HIWORD(GetQueueStatus(QS_INPUT | QS_POSTMESSAGE | QS_SENDMESSAGE)) != 0; }
+
+// The views with a turn to come, by their thread timer.
+std::vector<std::pair<UINT_PTR, TReadingView*>>& Timers() {
+    static std::vector<std::pair<UINT_PTR, TReadingView*>> timers;
+    return timers;
+}
+
+}  // namespace
+
 // Many format changes made as one: nobody hears of the selection moving,
-// nothing is drawn until the end, and the reader's selection and the line
-// at the top of the view are as they were (the document's start exactly at
-// the top when it was there).
+// nothing is drawn until the end, nothing is kept to undo (the view is
+// read-only), and the reader's selection and the line at the top of the view
+// are as they were (the document's start exactly at the top when it was
+// there). The requests work on the part of the book that is in. A quiet
+// batch changes nothing on the page: the page is drawn again only if its top
+// line did not come back to the very same place.
 class TViewBatch {
 public:
-    explicit TViewBatch(TwwCustomRichEdit& v) : v_(v), w_(v.Handle()) {
+    explicit TViewBatch(TwwCustomRichEdit& v, bool quiet = false) : v_(v), use_(v), w_(v.Handle()), quiet_(quiet) {
         SendMessageA(w_, EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&saved_));
         top_ = v_.TopCharacter();
+        if (quiet_) topY_ = TopY();
         mask_ = static_cast<DWORD>(SendMessageA(w_, EM_GETEVENTMASK, 0, 0));
         SendMessageA(w_, EM_SETEVENTMASK, 0, mask_ & ~static_cast<DWORD>(ENM_SELCHANGE));
-        SendMessageA(w_, WM_SETREDRAW, FALSE, 0);
+        SendMessageA(w_, EM_SETUNDOLIMIT, 0, 0);
+        // Drawing already held back (a load all at once) stays held back.
+        redraw_ = (GetWindowLongA(w_, GWL_STYLE) & WS_VISIBLE) != 0;
+        if (redraw_) SendMessageA(w_, WM_SETREDRAW, FALSE, 0);
     }
     ~TViewBatch() {
         SendMessageA(w_, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&saved_));
         if (top_ > 0) v_.ScrollCharacterToTop(top_);
-        SendMessageA(w_, WM_SETREDRAW, TRUE, 0);
+        if (redraw_) SendMessageA(w_, WM_SETREDRAW, TRUE, 0);
         if (top_ <= 0) {
             // Redraw on lays the text out anew where it had been held back:
             // the start goes to the top after that.
             POINT origin{0, 0};
             SendMessageA(w_, EM_SETSCROLLPOS, 0, reinterpret_cast<LPARAM>(&origin));
         }
+        SendMessageA(w_, EM_SETUNDOLIMIT, 100, 0);
         SendMessageA(w_, EM_SETEVENTMASK, 0, mask_);
-        InvalidateRect(w_, nullptr, TRUE);
+        if (!redraw_) return;
+        if (quiet_ && TopY() == topY_) SendMessageA(w_, WM_NCPAINT, 1, 0);  // the scroll bar's thumb only
+        else InvalidateRect(w_, nullptr, TRUE);
     }
     TViewBatch(const TViewBatch&) = delete;
     TViewBatch& operator=(const TViewBatch&) = delete;
@@ -80,179 +119,491 @@ public:
         SendMessageA(w_, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&r));
         SendMessageA(w_, EM_SETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&f));
     }
-    void SetAll(CHARFORMAT2A& f) { SendMessageA(w_, EM_SETCHARFORMAT, SCF_ALL, reinterpret_cast<LPARAM>(&f)); }
     HWND Window() const { return w_; }
 
 private:
+    // Where the top line's text stands in the window.
+    LONG TopY() {
+        POINTL at{};
+        SendMessageA(w_, EM_POSFROMCHAR, reinterpret_cast<WPARAM>(&at), std::max(0, top_));
+        return at.y;
+    }
     TwwCustomRichEdit& v_;
+    TwwCustomRichEdit::TPartialUse use_;
     HWND w_;
+    bool quiet_;
+    LONG topY_ = 0;
     CHARRANGE saved_{};
     int top_ = 0;
     DWORD mask_ = 0;
+    bool redraw_ = false;
 };
 
-}  // namespace
+TReadingView::TReadingView(TwwCustomRichEdit& view) : view_(view) {
+    // Every run carries its size and face: the view's font is the reader's
+    // choice on record, not a new default format for the whole book.
+    view_.FontSetsDefaultFormat = false;
+    view_.OnDocumentPart = [this](LONG at, LONG count, bool whole) { PartArrived(at, count, whole); };
+    view_.OnDocumentRead = [this](TObject*) { Complete(); };
+}
 
-void TReadingView::ReadFormatMap() {
-    runs_.clear();
-    bodyTwips_ = 0;
-    bodyFace_.clear();
+TReadingView::~TReadingView() {
+    Unschedule();
+    view_.OnDocumentPart = nullptr;
+    view_.OnDocumentRead = nullptr;
+    view_.FontSetsDefaultFormat = true;
+}
+
+// ---------------------------------------------------------------- the format map
+
+std::vector<TFormatRun> TReadingView::ReadFormatMap(LONG from, LONG to) {
+    std::vector<TFormatRun> found;
+    if (to <= from) return found;
     HWND w = view_.Handle();
-    GETTEXTLENGTHEX g{GTL_NUMCHARS | GTL_PRECISE, CP_ACP};
-    LONG length = static_cast<LONG>(SendMessageA(w, EM_GETTEXTLENGTHEX, reinterpret_cast<WPARAM>(&g), 0));
-    if (length < 1) return;
-    TViewBatch batch(view_);
     // Halves of a stretch until each is of one format: the platform window
     // says which parts of a selection's format vary within it.
-    std::vector<std::pair<LONG, LONG>> todo{{0, length}};
-    std::vector<TFormatRun> found;
+    std::vector<std::pair<LONG, LONG>> todo{{from, to}};
     while (!todo.empty()) {
-        auto [from, to] = todo.back();
+        auto [a, b] = todo.back();
         todo.pop_back();
-        CHARRANGE r{from, to};
+        CHARRANGE r{a, b};
         SendMessageA(w, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&r));
         CHARFORMAT2A f = NewFormat(view_, 0);
         SendMessageA(w, EM_GETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&f));
-        if ((f.dwMask & kMapMask) != kMapMask && to - from > 1) {
-            LONG mid = from + (to - from) / 2;
-            todo.push_back({mid, to});  // the later half waits: runs come out in order
-            todo.push_back({from, mid});
+        if ((f.dwMask & kMapMask) != kMapMask && b - a > 1) {
+            LONG mid = a + (b - a) / 2;
+            todo.push_back({mid, b});  // the later half waits: runs come out in order
+            todo.push_back({a, mid});
             continue;
         }
         TFormatRun run;
-        run.from = from;
-        run.to = to;
+        run.from = a;
+        run.to = b;
         run.twips = static_cast<int>(f.yHeight);
         run.face = f.szFaceName;
         run.charset = f.bCharSet;
         run.effects = f.dwEffects & kStyleEffects;
         run.autoColor = (f.dwEffects & CFE_AUTOCOLOR) != 0;
         run.color = run.autoColor ? 0 : f.crTextColor;
-        if (!found.empty() && found.back().to == from && SameFormat(found.back(), run)) found.back().to = to;
+        if (!found.empty() && found.back().to == a && SameFormat(found.back(), run)) found.back().to = b;
         else found.push_back(run);
     }
-    runs_ = std::move(found);
-    // The body: the size, face and colour of most of the characters.
-    std::map<int, LONG> sizes;
-    std::map<std::string, LONG> faces;
-    std::map<std::pair<bool, COLORREF>, LONG> colors;
-    for (const TFormatRun& run : runs_) {
-        sizes[run.twips] += run.to - run.from;
-        faces[run.face] += run.to - run.from;
-        colors[{run.autoColor, run.color}] += run.to - run.from;
+    return found;
+}
+
+void TReadingView::Count(const std::vector<TFormatRun>& runs) {
+    for (const TFormatRun& run : runs) {
+        sizeCounts_[run.twips] += run.to - run.from;
+        faceCounts_[run.face] += run.to - run.from;
+        colorCounts_[{run.autoColor, run.color}] += run.to - run.from;
     }
+}
+
+void TReadingView::FindBody() {
+    // The body: the size, face and colour of most of the characters in.
     auto most = [](const auto& counts) {
         auto best = counts.begin();
         for (auto it = counts.begin(); it != counts.end(); ++it)
             if (it->second > best->second) best = it;
         return best->first;
     };
-    bodyTwips_ = most(sizes);
-    bodyFace_ = most(faces);
-    std::tie(bodyAutoColor_, bodyColor_) = most(colors);
+    if (sizeCounts_.empty()) return;
+    bodyTwips_ = most(sizeCounts_);
+    bodyFace_ = most(faceCounts_);
+    std::tie(bodyAutoColor_, bodyColor_) = most(colorCounts_);
 }
 
 bool TReadingView::Measure() {
-    if (view_.DocumentPending()) return false;
-    if (!measured_) {
-        ReadFormatMap();
-        measured_ = true;
+    if (!mapped_ && view_.HandleAllocated()) {
+        TViewBatch batch(view_);
+        runs_ = ReadFormatMap(0, CharCount(batch.Window()));
+        Count(runs_);
+        FindBody();
+        mapped_ = true;
     }
     return bodyTwips_ > 0;
 }
 
-void TReadingView::ApplySizes() {
-    if (points_ <= 0 || !Measure()) return;
+void TReadingView::PartArrived(LONG at, LONG count, bool whole) {
+    if (whole) {
+        // A new document: nothing known of it yet.
+        runs_.clear();
+        sizeCounts_.clear();
+        faceCounts_.clear();
+        colorCounts_.clear();
+        bodyTwips_ = 0;
+        bodyFace_.clear();
+        waiting_.clear();
+        dirty_ = 0;
+        Unschedule();
+        mapped_ = true;
+    } else if (!mapped_) {
+        return;  // the first Measure reads it with the rest
+    }
+    const int bodyBefore = bodyTwips_;
+    const std::string faceBefore = bodyFace_;
+    const unsigned chosen = Chosen();
+    bool bodyMoved = false;
+    {
+        TViewBatch batch(view_);
+        // What lay from at on moves on with the new text; a stretch still
+        // waiting across it is cut in two.
+        auto k = std::partition_point(runs_.begin(), runs_.end(), [&](const TFormatRun& r) { return r.from < at; });
+        for (auto it = k; it != runs_.end(); ++it) {
+            it->from += count;
+            it->to += count;
+        }
+        std::vector<std::pair<LONG, LONG>> moved;
+        for (auto [a, b] : waiting_) {
+            if (b <= at) {
+                moved.push_back({a, b});
+            } else if (a >= at) {
+                moved.push_back({a + count, b + count});
+            } else {
+                moved.push_back({a, at});
+                moved.push_back({at + count, b + count});
+            }
+        }
+        waiting_ = std::move(moved);
+        std::vector<TFormatRun> part = ReadFormatMap(at, at + count);
+        Count(part);
+        runs_.insert(k, part.begin(), part.end());
+        FindBody();
+        bodyMoved = bodyBefore > 0 && (bodyTwips_ != bodyBefore || bodyFace_ != faceBefore);
+        // The new text as chosen.
+        if (!bodyMoved) ApplyIn(batch, at, at + count, chosen);
+    }
+    // The body turned out otherwise than the text before showed: everything
+    // follows the body now known.
+    if (bodyMoved && chosen) Changed(chosen);
+}
+
+// ---------------------------------------------------------------- putting the choices on
+
+unsigned TReadingView::Chosen() const {
+    return (points_ > 0 ? kSize : 0u) | (face_ ? kFace : 0u) | (style_ ? kStyle : 0u);
+}
+
+void TReadingView::ApplyIn(TViewBatch& batch, LONG from, LONG to, unsigned what) {
+    if (to <= from || !Measure()) return;
+    if (what & kSize) ApplySizes(batch, from, to);
+    if (what & kFace) ApplyFace(batch, from, to);
+    if (what & kStyle) ApplyStyle(batch, from, to);
+}
+
+namespace {
+// The first run that reaches past from.
+std::vector<TFormatRun>::const_iterator RunAt(const std::vector<TFormatRun>& runs, LONG from) {
+    return std::partition_point(runs.begin(), runs.end(), [&](const TFormatRun& r) { return r.to <= from; });
+}
+}  // namespace
+
+void TReadingView::ApplySizes(TViewBatch& batch, LONG from, LONG to) {
+    if (points_ <= 0) return;
     int want = points_ * 20;
-    TViewBatch batch(view_);
     CHARFORMAT2A f = NewFormat(view_, CFM_SIZE);
     f.yHeight = want;
-    batch.SetAll(f);
+    batch.Set(from, to, f);
     // The other sizes, one stretch of equal size at a time.
-    for (std::size_t k = 0; k < runs_.size();) {
-        std::size_t end = k + 1;
-        while (end < runs_.size() && runs_[end].twips == runs_[k].twips && runs_[end].from == runs_[end - 1].to) ++end;
-        if (runs_[k].twips != bodyTwips_) {
-            f.yHeight = ScaledTwips(runs_[k].twips, bodyTwips_, want);
-            batch.Set(runs_[k].from, runs_[end - 1].to, f);
+    for (auto it = RunAt(runs_, from); it != runs_.end() && it->from < to;) {
+        auto end = it + 1;
+        while (end != runs_.end() && end->from < to && end->twips == it->twips && end->from == (end - 1)->to) ++end;
+        if (it->twips != bodyTwips_) {
+            f.yHeight = ScaledTwips(it->twips, bodyTwips_, want);
+            batch.Set(std::max(from, it->from), std::min(to, (end - 1)->to), f);
         }
-        k = end;
+        it = end;
     }
 }
 
-void TReadingView::ApplyFace() {
-    if (!face_ || !Measure()) return;
-    TViewBatch batch(view_);
+void TReadingView::ApplyFace(TViewBatch& batch, LONG from, LONG to) {
+    if (!face_) return;
     CHARFORMAT2A f = NewFormat(view_, CFM_FACE | CFM_CHARSET);
     lstrcpynA(f.szFaceName, face_->first.c_str(), LF_FACESIZE);
     f.bCharSet = static_cast<BYTE>(face_->second);
     f.bPitchAndFamily = DEFAULT_PITCH;
-    batch.SetAll(f);
+    batch.Set(from, to, f);
     if (face_->first != bodyFace_) return;
     // The body's own face: the book's other faces come back with it.
-    for (const TFormatRun& run : runs_) {
-        if (run.face == bodyFace_) continue;
-        lstrcpynA(f.szFaceName, run.face.c_str(), LF_FACESIZE);
-        f.bCharSet = run.charset;
-        batch.Set(run.from, run.to, f);
+    for (auto it = RunAt(runs_, from); it != runs_.end() && it->from < to; ++it) {
+        if (it->face == bodyFace_) continue;
+        lstrcpynA(f.szFaceName, it->face.c_str(), LF_FACESIZE);
+        f.bCharSet = it->charset;
+        batch.Set(std::max(from, it->from), std::min(to, it->to), f);
     }
 }
 
-void TReadingView::ApplyStyle() {
-    if (!style_ || !Measure()) return;
-    TViewBatch batch(view_);
+void TReadingView::ApplyStyle(TViewBatch& batch, LONG from, LONG to) {
+    if (!style_) return;
     CHARFORMAT2A f = NewFormat(view_, CFM_BOLD | CFM_ITALIC | CFM_UNDERLINE | CFM_COLOR);
     f.dwEffects = style_->effects | (style_->autoColor ? CFE_AUTOCOLOR : 0);
     f.crTextColor = style_->color;
-    batch.SetAll(f);
+    batch.Set(from, to, f);
     // The book's own effects stay where the reader chose none, and runs of
     // another colour than the body's (links, marks) keep theirs.
-    for (const TFormatRun& run : runs_) {
-        bool ownEffects = (run.effects & ~style_->effects) != 0;
-        bool ownColor = run.autoColor != bodyAutoColor_ || (!run.autoColor && run.color != bodyColor_);
+    for (auto it = RunAt(runs_, from); it != runs_.end() && it->from < to; ++it) {
+        bool ownEffects = (it->effects & ~style_->effects) != 0;
+        bool ownColor = it->autoColor != bodyAutoColor_ || (!it->autoColor && it->color != bodyColor_);
         if (!ownEffects && !ownColor) continue;
-        CHARFORMAT2A g = NewFormat(view_, (ownEffects ? CFM_BOLD | CFM_ITALIC | CFM_UNDERLINE : 0) | (ownColor ? CFM_COLOR : 0));
-        g.dwEffects = (run.effects | style_->effects) | (ownColor && run.autoColor ? CFE_AUTOCOLOR : 0);
-        g.crTextColor = run.color;
-        batch.Set(run.from, run.to, g);
+        CHARFORMAT2A g =
+            NewFormat(view_, (ownEffects ? CFM_BOLD | CFM_ITALIC | CFM_UNDERLINE : 0) | (ownColor ? CFM_COLOR : 0));
+        g.dwEffects = (it->effects | style_->effects) | (ownColor && it->autoColor ? CFE_AUTOCOLOR : 0);
+        g.crTextColor = it->color;
+        batch.Set(std::max(from, it->from), std::min(to, it->to), g);
     }
 }
+
+// ---------------------------------------------------------------- the page first, the rest in idle time
+
+std::pair<LONG, LONG> TReadingView::PageRange() {
+    TwwCustomRichEdit::TPartialUse use(view_);
+    HWND w = view_.Handle();
+    LONG length = CharCount(w);
+    LONG top = std::min<LONG>(view_.TopCharacter(), length);
+    // The top line's paragraph from its start: its lines break as the
+    // finished book's do.
+    LONG from = std::max<LONG>(0, top - 4096);
+    if (top > from) {
+        std::string text(static_cast<std::size_t>(top - from) + 1, '\0');
+        TEXTRANGEA tr{{from, top}, text.data()};
+        LRESULT got = SendMessageA(w, EM_GETTEXTRANGE, 0, reinterpret_cast<LPARAM>(&tr));
+        std::size_t cr = text.find_last_of('\r', static_cast<std::size_t>(std::max<LRESULT>(0, got)));
+        if (got > 0 && cr != std::string::npos && cr < static_cast<std::size_t>(got)) from += static_cast<LONG>(cr) + 1;
+        else if (got > 0 && cr == std::string::npos) from = top;  // a paragraph longer than that: from the top line
+    }
+    RECT r{};
+    GetClientRect(w, &r);
+    POINTL corner{r.right - 1, r.bottom - 1};
+    LONG last = static_cast<LONG>(SendMessageA(w, EM_CHARFROMPOS, 0, reinterpret_cast<LPARAM>(&corner)));
+    last = std::max(last, top);
+    LONG to = std::min(length, last + std::max(kPageMargin, 2 * (last - top)));
+    return {from, std::max(from, to)};
+}
+
+void TReadingView::Done(LONG from, LONG to) {
+    std::vector<std::pair<LONG, LONG>> left;
+    for (auto [a, b] : waiting_) {
+        if (b <= from || a >= to) {
+            left.push_back({a, b});
+            continue;
+        }
+        if (a < from) left.push_back({a, from});
+        if (b > to) left.push_back({to, b});
+    }
+    waiting_ = std::move(left);
+}
+
+void TReadingView::ApplyWaiting(TViewBatch& batch, LONG from, LONG to) {
+    std::vector<std::pair<LONG, LONG>> parts;
+    for (auto [a, b] : waiting_)
+        if (a < to && b > from) parts.push_back({std::max(a, from), std::min(b, to)});
+    for (auto [a, b] : parts) {
+        ApplyIn(batch, a, b, dirty_);
+        Done(a, b);
+    }
+}
+
+void TReadingView::ApplyPage() {
+    // A smaller size fits more on the page than the stretch reckoned at the
+    // old one: asked again once laid out, until the page is all done.
+    for (int k = 0; k < 4 && !waiting_.empty(); ++k) {
+        auto [from, to] = PageRange();
+        bool any = false;
+        for (auto [a, b] : waiting_) any = any || (a < to && b > from);
+        if (!any) break;
+        TViewBatch batch(view_);
+        ApplyWaiting(batch, from, to);
+    }
+}
+
+void TReadingView::Changed(unsigned what) {
+    if (!Measure()) return;  // nothing in yet: the parts take it as they come
+    dirty_ |= what;
+    {
+        TwwCustomRichEdit::TPartialUse use(view_);
+        waiting_.assign(1, {0, CharCount(view_.Handle())});
+    }
+    if (!IsWindowVisible(view_.Handle())) {
+        // No page to show first.
+        Complete();
+        return;
+    }
+    ApplyPage();
+    if (waiting_.empty()) {
+        dirty_ = 0;
+    } else {
+        // The page is drawn before the rest is begun.
+        UpdateWindow(view_.Handle());
+        Schedule();
+    }
+}
+
+void TReadingView::Complete() {
+    Unschedule();
+    if (waiting_.empty()) return;
+    {
+        TViewBatch batch(view_);
+        std::vector<std::pair<LONG, LONG>> all = std::move(waiting_);
+        waiting_.clear();
+        for (auto [a, b] : all) ApplyIn(batch, a, b, dirty_);
+    }
+    dirty_ = 0;
+}
+
+void TReadingView::Schedule() {
+    if (timer_) return;
+    // A thread timer's message comes only when nothing else waits.
+    timer_ = SetTimer(nullptr, 0, USER_TIMER_MINIMUM, TurnTimer);
+    if (timer_) Timers().push_back({timer_, this});
+}
+
+void TReadingView::Unschedule() {
+    if (!timer_) return;
+    KillTimer(nullptr, timer_);
+    auto& timers = Timers();
+    timers.erase(std::remove_if(timers.begin(), timers.end(), [&](const auto& t) { return t.first == timer_; }),
+                 timers.end());
+    timer_ = 0;
+}
+
+void CALLBACK TReadingView::TurnTimer(HWND, UINT, UINT_PTR id, DWORD) {
+    for (auto [timer, view] : Timers())
+        if (timer == id) {
+            try {
+                view->Turn();
+            } catch (...) {
+                view->Unschedule();
+                if (Application) Application->HandleException(nullptr);
+            }
+            return;
+        }
+    KillTimer(nullptr, id);
+}
+
+void TReadingView::Turn() {
+    DWORD start = GetTickCount();
+    if (!view_.HandleAllocated()) {
+        Unschedule();
+        return;
+    }
+    // The page first: the reader may have moved to text not done yet. (A
+    // view hidden meanwhile has no page: the rest goes on from the start.)
+    const bool shown = IsWindowVisible(view_.Handle()) != FALSE;
+    if (shown) ApplyPage();
+    if (waiting_.empty()) {
+        Unschedule();
+        dirty_ = 0;
+        return;
+    }
+    LONG top = 0;
+    if (shown) {
+        TwwCustomRichEdit::TPartialUse use(view_);
+        top = view_.TopCharacter();
+    }
+    TViewBatch batch(view_, true);
+    while (!waiting_.empty()) {
+        // On from the page to the end, then back from the page to the start.
+        LONG slice = charsPerMs_ > 0 ? std::clamp(static_cast<LONG>(charsPerMs_ * kSliceMs), kMinSlice, kMaxSlice)
+                                     : kFirstSlice;
+        auto next = std::find_if(waiting_.begin(), waiting_.end(), [&](const auto& r) { return r.second > top; });
+        LONG from, to;
+        if (next != waiting_.end()) {
+            from = std::max(next->first, top);
+            to = std::min(next->second, from + slice);
+        } else {
+            to = waiting_.back().second;
+            from = std::max(waiting_.back().first, to - slice);
+        }
+        DWORD t0 = GetTickCount();
+        ApplyIn(batch, from, to, dirty_);
+        Done(from, to);
+        DWORD spent = GetTickCount() - t0;
+        double rate = static_cast<double>(to - from) / std::max<DWORD>(spent, 1);
+        charsPerMs_ = charsPerMs_ > 0 ? (charsPerMs_ + rate) / 2 : rate;
+        if (GetTickCount() - start >= kTurnMs || MessageWaiting()) break;
+    }
+    if (waiting_.empty()) {
+        Unschedule();
+        dirty_ = 0;
+    }
+}
+
+// ---------------------------------------------------------------- choices
 
 void TReadingView::SetSize(int points) {
     points_ = points;
     view_.Font()->SetSize(points);
-    if (view_.DocumentPending()) return;
-    ApplySizes();
+    Changed(kSize);
 }
 
 void TReadingView::SetFace(const std::string& name, int charset) {
     face_ = std::make_pair(name, charset);
-    if (view_.DocumentPending()) return;
-    ApplyFace();
+    Changed(kFace);
 }
 
 void TReadingView::SetStyle(DWORD effects, COLORREF color, bool autoColor) {
     style_ = Style{effects & kStyleEffects, color, autoColor};
-    if (view_.DocumentPending()) return;
-    ApplyStyle();
+    Changed(kStyle);
+}
+
+// ---------------------------------------------------------------- the reading place
+
+void TReadingView::PlaceAt(LONG position) {
+    TwwCustomRichEdit::TPartialUse use(view_);
+    if (position <= 0) {
+        POINT origin{0, 0};
+        SendMessageA(view_.Handle(), EM_SETSCROLLPOS, 0, reinterpret_cast<LPARAM>(&origin));
+    } else {
+        view_.ScrollCharacterToTop(position);
+    }
+}
+
+void TReadingView::LoadThrough(LONG position) {
+    while (view_.DocumentPending()) {
+        LONG front = view_.DocumentFrontLength();
+        if (front > position) {
+            // The page at the position shows only text in its final place:
+            // its last character lies in front of the part still to come.
+            PlaceAt(position);
+            TwwCustomRichEdit::TPartialUse use(view_);
+            HWND w = view_.Handle();
+            RECT r{};
+            GetClientRect(w, &r);
+            POINTL corner{r.right - 1, r.bottom - 1};
+            LONG last = static_cast<LONG>(SendMessageA(w, EM_CHARFROMPOS, 0, reinterpret_cast<LPARAM>(&corner)));
+            if (last + kPageMargin < front) return;
+        }
+        view_.LoadDocumentPiece(kPartMs);
+    }
 }
 
 void TReadingView::SetBookmark(int position) {
-    if (view_.DocumentPending()) {
+    if (view_.DocumentPending() && !IsWindowVisible(view_.Handle())) {
         bookmark_ = position;
         return;
     }
     bookmark_.reset();
+    LoadThrough(position);
+    TwwCustomRichEdit::TPartialUse use(view_);
     view_.SetSelStart(position);
     view_.ScrollCharacterToTop(view_.SelStart());
 }
 
+void TReadingView::OpenPage() {
+    if (!view_.DocumentPending()) return;
+    LONG position = bookmark_.value_or(0);
+    LoadThrough(position);
+    if (!view_.DocumentPending()) return;  // all in: DocumentArrived placed it
+    if (bookmark_) {
+        bookmark_.reset();
+        TwwCustomRichEdit::TPartialUse use(view_);
+        view_.SetSelStart(position);
+    }
+    PlaceAt(position);
+}
+
 void TReadingView::DocumentArrived() {
-    measured_ = false;
     Measure();
-    ApplySizes();
-    ApplyFace();
-    ApplyStyle();
     if (bookmark_) SetBookmark(*bookmark_);
 }
 

@@ -68,12 +68,14 @@ reader::TReadingView& TfrmRead::View() {
 }
 
 void TfrmRead::WndProc(TMessage& m) {
-    // Shown before the book is all in: the page must show at once as the
+    // Shown before the book is all in: the page shows at once as the
     // reader's choices and the saved reading place make it, with no jump
-    // later, so the rest comes in now.
+    // later. The book comes in now as far as that page; the rest follows
+    // in idle time and takes the choices as it arrives.
     if (m.msg == WM_SHOWWINDOW && m.wParam && RichEdit2 && RichEdit2->DocumentPending()) {
         try {
-            RichEdit2->CompleteDocument();
+            View().OpenPage();
+            ShowBookDefaults();
         } catch (...) {
             Application->HandleException(this);
         }
@@ -127,7 +129,8 @@ void TfrmRead::btnFontClick(TObject*) {
 void TfrmRead::ShowBookDefaults() {
     // Nothing chosen: the book shows as its author set it, and the size box
     // and the view's font (what a close saves) name its body text.
-    if (RichEdit2->DocumentPending() || !View().Measure()) return;
+    // While the book comes in, its body is that of the text in so far.
+    if (!View().Measure()) return;
     int points = (View().BodyTwips() + 10) / 20;
     if (!sizeShown_) editFontSize->SetText(std::to_string(points));
     if (!View().SizeChosen()) RichEdit2->Font()->SetSize(points);
@@ -203,6 +206,18 @@ void TfrmRead::FormKeyDown(TObject*, WORD& Key, TShiftState Shift) {
 }
 
 // ---------------------------------------------------------------- settings
+
+int TfrmRead::SavedBookmark() {
+    // The caret in front of the part of the book still coming in is where
+    // the finished book has it; only one further on waits for the rest.
+    int at;
+    {
+        TwwCustomRichEdit::TPartialUse use(*RichEdit2);
+        at = RichEdit2->SelStart();
+    }
+    if (RichEdit2->DocumentPending() && at >= RichEdit2->DocumentFrontLength()) at = RichEdit2->SelStart();
+    return at;
+}
 
 void TfrmRead::FormCreate(TObject*) {
     RichEdit2->Show();
@@ -329,7 +344,7 @@ void TfrmRead::FormClose(TObject*, TCloseAction&) {
     s.ReadingFont = RichEdit2->Font()->Name();
     s.ReadingFontSize = std::to_string(RichEdit2->Font()->Size());
     s.ReadingBackground = ColorToString(RichEdit2->Color());
-    s.ReadingBookmark = std::to_string(RichEdit2->SelStart());
+    s.ReadingBookmark = std::to_string(SavedBookmark());
     s.Notepad = RichEdit3->Visible() ? "True" : "False";
     TIniFile ini(settings);
     ini.WriteString(kSettingsSection, "SaveSettings", s.SaveSettings);

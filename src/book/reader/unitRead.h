@@ -75,6 +75,8 @@ private:
     void RepaintBookView();
     void SetShowHideCaption(const char* text);
     void ShowBookDefaults();
+    // The reading place a close saves.
+    int SavedBookmark();
     // The size box was set by a switch or the settings, and a face chosen
     // (switch, settings or the Font dialog).
     bool sizeShown_ = false;

@@ -699,7 +699,7 @@ void TCustomRichEdit::CopyFontToDefAttributes() {
 }
 
 void TCustomRichEdit::FontChanged() {
-    CopyFontToDefAttributes();
+    if (FontSetsDefaultFormat) CopyFontToDefAttributes();
     // The WM_SETFONT this sends stops at WndProc.
     TWinControl::FontChanged();
 }

@@ -195,6 +195,12 @@ public:
     bool WordWrap() const { return wordWrap_; }
     void SetWordWrap(bool v);
 
+    // Whether a change of Font becomes the window's default character
+    // format at once. A view whose runs all carry their own formats can keep
+    // Font as a record of the reader's choice only: under some rich edit
+    // implementations a new default lays the whole document out again.
+    bool FontSetsDefaultFormat = true;
+
     TNotifyEvent OnChange, OnSelectionChange;
     TRichEditResizeEvent OnResizeRequest;
     TRichEditProtectChange OnProtectChange;

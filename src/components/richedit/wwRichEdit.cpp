@@ -272,6 +272,9 @@ void TwwCustomRichEdit::Change() {
 
 void TwwCustomRichEdit::WndProc(TMessage& m) {
     if (storedLoad_ && !pieceLoading_) DocumentNeededFor(m);
+    if (OnDocumentRead && !pieceLoading_ &&
+        (m.msg == EM_STREAMOUT || m.msg == EM_FORMATRANGE || (m.msg == EM_GETCHARFORMAT && m.wParam != SCF_DEFAULT)))
+        OnDocumentRead(this);
     switch (m.msg) {
     case EM_FINDTEXT: case EM_FINDTEXTEX: case EM_FINDTEXTW: case EM_FINDTEXTEXW:
         // Rich edit 2 searches backwards without the flag.

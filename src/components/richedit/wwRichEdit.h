@@ -6,6 +6,7 @@
 #pragma once
 
 #include <array>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -316,6 +317,30 @@ public:
     // budgetMs of work; false once nothing is pending.
     bool LoadDocumentPiece(int budgetMs);
     TNotifyEvent OnDocumentLoaded;
+    // Each part of a stored document as it goes in: count characters at
+    // position at. whole: the part is the whole document so far (the first
+    // part loaded; whatever was known of the window's text before is gone).
+    std::function<void(LONG at, LONG count, bool whole)> OnDocumentPart;
+    // How much of the document's start is in and in its final place: all of
+    // it once nothing is pending; while a stored document comes in, the text
+    // in front of the part still to come.
+    LONG DocumentFrontLength();
+    // Before the window's document is read by others (streamed out, laid out
+    // for printing, a run's format asked for): work still to do on it is done.
+    TNotifyEvent OnDocumentRead;
+    // Requests on the part of a stored document that is in: while one of
+    // these lives, messages to the window do not finish the load first.
+    class TPartialUse {
+    public:
+        explicit TPartialUse(TwwCustomRichEdit& c) : c_(c), own_(c.pieceLoading_) { c_.pieceLoading_ = true; }
+        ~TPartialUse() { c_.pieceLoading_ = own_; }
+        TPartialUse(const TPartialUse&) = delete;
+        TPartialUse& operator=(const TPartialUse&) = delete;
+
+    private:
+        TwwCustomRichEdit& c_;
+        bool own_;
+    };
 
     // Operations the control family adds, in their order. The paragraph and
     // tab stop dialogs belong to the editor family: in a program without

@@ -187,21 +187,38 @@ void TwwCustomRichEdit::CompleteDocument() {
     if (!storedLoad_ || pieceLoading_) return;
     THourglass hourglass;
     bool redraw = wnd_ && IsWindowVisible(wnd_);
-    if (redraw) SendMessageA(wnd_, WM_SETREDRAW, FALSE, 0);
+    // A shown window keeps the line at its top: the rest goes in in front
+    // of the last part, which moves on by what went in.
+    int top = 0;
+    LONG front = 0, before = 0;
+    if (redraw) {
+        top = TopCharacter();
+        front = DocumentFrontLength();
+        pieceLoading_ = true;
+        before = CharCount(wnd_);
+        pieceLoading_ = false;
+        SendMessageA(wnd_, WM_SETREDRAW, FALSE, 0);
+    }
+    auto drawAgain = [&] {
+        if (top > 0) {
+            if (top >= front) top += CharCount(wnd_) - before;
+            ScrollCharacterToTop(top);
+        }
+        SendMessageA(wnd_, WM_SETREDRAW, TRUE, 0);
+        if (top <= 0) {
+            POINT origin{0, 0};
+            SendMessageA(wnd_, EM_SETSCROLLPOS, 0, reinterpret_cast<LPARAM>(&origin));
+        }
+        InvalidateRect(wnd_, nullptr, TRUE);
+    };
     try {
         while (LoadDocumentPiece(0)) {
         }
     } catch (...) {
-        if (redraw) {
-            SendMessageA(wnd_, WM_SETREDRAW, TRUE, 0);
-            InvalidateRect(wnd_, nullptr, TRUE);
-        }
+        if (redraw) drawAgain();
         throw;
     }
-    if (redraw) {
-        SendMessageA(wnd_, WM_SETREDRAW, TRUE, 0);
-        InvalidateRect(wnd_, nullptr, TRUE);
-    }
+    if (redraw) drawAgain();
 }
 
 bool TwwCustomRichEdit::LoadDocumentPiece(int budgetMs) {
@@ -212,6 +229,9 @@ bool TwwCustomRichEdit::LoadDocumentPiece(int budgetMs) {
     LoadingGuard guard(*this);
     pieceLoading_ = true;
     DWORD mask = EventMask();
+    // What went in, told once the piece is done.
+    LONG partAt = 0, partCount = -1;
+    bool partWhole = false;
     try {
         // Nobody hears of the selection and the text moving while the
         // document comes in, and a load is nothing to undo: without an
@@ -257,6 +277,8 @@ bool TwwCustomRichEdit::LoadDocumentPiece(int budgetMs) {
             load.lastPartFormat.dwMask = PFM_ALL2;
             SendMessageA(w, EM_GETPARAFORMAT, 0, reinterpret_cast<LPARAM>(&load.lastPartFormat));
             load.lastPartFormat.dwMask &= ~static_cast<DWORD>(PFM_OFFSETINDENT);
+            partCount = CharCount(w);
+            partWhole = true;
         } else if (!load.points.empty() && load.next + 1 < load.points.size()) {
             // The next parts, as many as the time allows.
             // In the background a piece is sized by the slowest speed seen,
@@ -296,6 +318,8 @@ bool TwwCustomRichEdit::LoadDocumentPiece(int budgetMs) {
                 throw EStreamError("Failed to Load Stream");
             }
             LONG added = CharCount(w) - before;
+            partAt = load.insertAt;
+            partCount = added;
             // What lies after the insertion moves with the text, but a caret
             // or a view at the very start stays there: the book's first
             // page shows as soon as it is in.
@@ -325,20 +349,27 @@ bool TwwCustomRichEdit::LoadDocumentPiece(int budgetMs) {
         throw;
     }
     pieceLoading_ = false;
+    if (partCount >= 0 && OnDocumentPart) OnDocumentPart(partAt, partCount, partWhole);
     if (load.points.empty() || load.next + 1 >= load.points.size()) {
         // The last part's first paragraph gets its formats back; a shown
-        // window draws nothing of the caret's trip there.
-        bool shown = !load.points.empty() && IsWindowVisible(w) != FALSE;
+        // window draws nothing of the caret's trip there, and the caret
+        // goes back where the reader left it (the start unless the reader
+        // or the program placed it while the rest came in).
+        const bool pieces = !load.points.empty();
+        bool shown = pieces && IsWindowVisible(w) != FALSE;
         int top = shown ? TopCharacter() : 0;
         if (shown) SendMessageA(w, WM_SETREDRAW, FALSE, 0);
-        if (!load.points.empty()) {
+        CHARRANGE kept{0, 0};
+        if (pieces) {
             pieceLoading_ = true;
+            SendMessageA(w, EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&kept));
             CHARRANGE at{load.insertAt, load.insertAt};
             SendMessageA(w, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&at));
             SendMessageA(w, EM_SETPARAFORMAT, 0, reinterpret_cast<LPARAM>(&load.lastPartFormat));
             pieceLoading_ = false;
         }
         FinishStoredDocument();
+        if (kept.cpMin != 0 || kept.cpMax != 0) SendMessageA(w, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&kept));
         if (shown) {
             ScrollCharacterToTop(top);
             SendMessageA(w, WM_SETREDRAW, TRUE, 0);
@@ -348,6 +379,11 @@ bool TwwCustomRichEdit::LoadDocumentPiece(int budgetMs) {
         return false;
     }
     return true;
+}
+
+LONG TwwCustomRichEdit::DocumentFrontLength() {
+    if (!storedLoad_) return wnd_ ? CharCount(wnd_) : 0;
+    return storedLoad_->started ? storedLoad_->insertAt : 0;
 }
 
 void TwwCustomRichEdit::FinishStoredDocument() {
