@@ -110,6 +110,22 @@ void TSpeedButton::GlyphChanged() {
     Invalidate();
 }
 
+void TSpeedButton::ChangeScale(int newDpi, int oldDpi) {
+    if (newDpi == oldDpi || newDpi <= 0 || oldDpi <= 0) return;
+    TBitmap* glyph = glyph_->Graphic() ? Glyph() : nullptr;
+    if (glyph && !glyph->Empty()) {
+        const int parts = std::max(1, numGlyphs_);
+        const int w = ScaleDpi(glyph->Width() / parts, newDpi, oldDpi) * parts;
+        const int h = ScaleDpi(glyph->Height(), newDpi, oldDpi);
+        TBitmap scaled;
+        ScaleBitmap(*glyph, scaled, w, h, glyph->TransparentColor(), parts);
+        SetGlyph(&scaled);
+    }
+    if (margin_ > 0) margin_ = ScaleDpi(margin_, newDpi, oldDpi);
+    spacing_ = ScaleDpi(spacing_, newDpi, oldDpi);
+    TGraphicControl::ChangeScale(newDpi, oldDpi);
+}
+
 TSpeedButton::State TSpeedButton::CurrentState() const {
     if (!enabled_) return State::Disabled;
     if (pressed_) return State::Pressed;

@@ -60,6 +60,9 @@ public:
     void MouseEnter() override;
     void MouseLeave() override;
     void Loaded() override;
+    // The picture scales with the button (smoothly; its see-through pixels
+    // stay crisp), as do its margin and spacing.
+    void ChangeScale(int newDpi, int oldDpi) override;
 
 protected:
     void Paint() override;

@@ -348,13 +348,24 @@ void TListView::CreateWnd() {
         LVCOLUMNA col{};
         col.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;
         col.pszText = caption.data();
-        col.cx = width;
+        col.cx = ScaleDpi(width, columnDpi_, kLayoutDpi);
         col.iSubItem = static_cast<int>(k);
         SendMessageA(wnd_, LVM_INSERTCOLUMNA, k, reinterpret_cast<LPARAM>(&col));
     }
     if (images_) SendMessageA(wnd_, LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(images_));
     for (int r = 0; r < RowCount(); ++r) InsertRow(r);
     if (selected_ >= 0) SetSelected(selected_);
+}
+
+void TListView::ChangeScale(int newDpi, int oldDpi) {
+    if (newDpi == oldDpi || newDpi <= 0 || oldDpi <= 0) return;
+    columnDpi_ = ScaleDpi(columnDpi_, newDpi, oldDpi);
+    if (wnd_)
+        for (int k = 0; k < static_cast<int>(columns_.size()); ++k) {
+            int w = static_cast<int>(SendMessageA(wnd_, LVM_GETCOLUMNWIDTH, static_cast<WPARAM>(k), 0));
+            SendMessageA(wnd_, LVM_SETCOLUMNWIDTH, static_cast<WPARAM>(k), MAKELPARAM(ScaleDpi(w, newDpi, oldDpi), 0));
+        }
+    TWinControl::ChangeScale(newDpi, oldDpi);
 }
 
 void TListView::SetColumns(const std::vector<std::string>& c) {
@@ -466,4 +477,20 @@ void TListView::WndProc(TMessage& m) {
         }
     }
     TWinControl::WndProc(m);
+}
+
+void TTabControl::ChangeScale(int newDpi, int oldDpi) {
+    if (newDpi == oldDpi) return;
+    TabHeight = ScaleDpi(TabHeight, newDpi, oldDpi);
+    TabWidth = ScaleDpi(TabWidth, newDpi, oldDpi);
+    if (wnd_ && (TabHeight > 0 || TabWidth > 0))
+        SendMessageA(wnd_, TCM_SETITEMSIZE, 0, MAKELPARAM(TabWidth, TabHeight));
+    TWinControl::ChangeScale(newDpi, oldDpi);
+}
+
+void TStatusBar::ChangeScale(int newDpi, int oldDpi) {
+    if (newDpi == oldDpi) return;
+    for (int i = 0; i < panels_.Count(); ++i)
+        panels_[i].SetWidth(ScaleDpi(panels_[i].Width(), newDpi, oldDpi));
+    TWinControl::ChangeScale(newDpi, oldDpi);
 }

@@ -31,6 +31,7 @@ public:
     RECT TabRect(int index);
     // Selects a tab as a click on it does: OnChanging may refuse, OnChange follows.
     void SelectTab(int index);
+    void ChangeScale(int newDpi, int oldDpi) override;
     // Assistive technology sees a page tab list whose tabs come first among
     // its children, each named by its text, selected when it is the current
     // one, switched to by its default action.
@@ -111,6 +112,7 @@ public:
     // Puts the parts and their texts into the window again.
     void UpdatePanels();
     void UpdatePanel(int index);
+    void ChangeScale(int newDpi, int oldDpi) override;
 
 protected:
     void CreateParams(TCreateParams& p) override;
@@ -134,6 +136,8 @@ public:
     explicit TListView(TComponent* owner);
     const std::vector<std::string>& Columns() const { return columns_; }
     void SetColumns(const std::vector<std::string>& c);
+    // Column widths scale with the control (the stored ones are 96-DPI units).
+    void ChangeScale(int newDpi, int oldDpi) override;
     // Rows: the first cell is the row's text, the others its columns'.
     void Clear();
     int AddRow(const std::vector<std::string>& cells, int image = -1);
@@ -163,6 +167,7 @@ private:
     };
     void InsertRow(int index);
     std::vector<std::string> columns_;
+    int columnDpi_ = 96;  // the DPI the column widths are shown at
     std::vector<Row> rows_;
     int selected_ = -1;
     HIMAGELIST images_ = nullptr;

@@ -288,6 +288,27 @@ void TControl::ParentFontChanged() {
 
 void TControl::FontChanged() { Invalidate(); }
 
+void TControl::ScaleFont(int newDpi, int oldDpi) {
+    font_.PixelsPerInch = ScaleDpi(font_.PixelsPerInch, newDpi, oldDpi);
+    // A font taken from the parent follows the parent's.
+    if (parentFont_ && parent_) return;
+    settingFont_ = true;
+    // A raster face keeps to its few bitmap sizes: above 96 DPI the
+    // platform's scalable interface face takes its place.
+    if (newDpi > kLayoutDpi && IsRasterFace(font_.Name())) font_.SetName(kScalableUiFace);
+    font_.SetHeight(ScaleDpi(font_.Height(), newDpi, oldDpi));
+    settingFont_ = false;
+}
+
+void TControl::ChangeScale(int newDpi, int oldDpi) {
+    if (newDpi == oldDpi || newDpi <= 0 || oldDpi <= 0) return;
+    // The edges scale, not the sizes: controls that met keep meeting.
+    int l = ScaleDpi(left_, newDpi, oldDpi), t = ScaleDpi(top_, newDpi, oldDpi);
+    int r = ScaleDpi(left_ + width_, newDpi, oldDpi), b = ScaleDpi(top_ + height_, newDpi, oldDpi);
+    SetBounds(l, t, r - l, b - t);
+    ScaleFont(newDpi, oldDpi);
+}
+
 void TControl::SetColor(TColor c) {
     if (c == color_) return;
     color_ = c;
@@ -743,6 +764,23 @@ bool TWinControl::CanFocus() const {
 void TWinControl::SetFocus() { ::SetFocus(Handle()); }
 
 RECT TWinControl::AlignRect() { return ClientRect(); }
+
+void TWinControl::ScaleChildren(int newDpi, int oldDpi) {
+    for (TControl* c : std::vector<TControl*>(controls_)) c->ChangeScale(newDpi, oldDpi);
+}
+
+void TWinControl::ChangeScale(int newDpi, int oldDpi) {
+    if (newDpi == oldDpi || newDpi <= 0 || oldDpi <= 0) return;
+    DisableAlign();
+    try {
+        TControl::ChangeScale(newDpi, oldDpi);
+        ScaleChildren(newDpi, oldDpi);
+    } catch (...) {
+        EnableAlign();
+        throw;
+    }
+    EnableAlign();
+}
 
 void TWinControl::EnableAlign() {
     if (--alignDisabled_ == 0 && alignPending_) Realign();

@@ -166,6 +166,13 @@ public:
     // Painting of a windowless control onto its parent's device context.
     virtual void PaintControl(HDC) {}
 
+    // Rescales the control from one DPI to another (newDpi / oldDpi): its
+    // place and size, its own font, and whatever else it measures in
+    // pixels. Layouts are stored at 96 DPI; forms call this on their
+    // controls when they load and when their window moves to a monitor of
+    // another DPI. Equal DPIs change nothing.
+    virtual void ChangeScale(int newDpi, int oldDpi);
+
     // Tab order among the controls of the same parent (-1: after the set
     // ones, in the order they were added) and whether Tab stops on it.
     int TabOrder = -1;
@@ -200,6 +207,8 @@ public:
     virtual void DoAccessibleDefaultAction() {}
 
 protected:
+    // The font's height rescaled, when the control has a font of its own.
+    void ScaleFont(int newDpi, int oldDpi);
     virtual void FontChanged();
     virtual void ColorChanged() { Invalidate(); }
     virtual void VisibleChanged();
@@ -306,6 +315,7 @@ public:
     void SetClientHeight(int v) override;
     // The rectangle children are aligned in (the client area less any frame).
     virtual RECT AlignRect();
+    void ChangeScale(int newDpi, int oldDpi) override;
 
     // The window procedure of this control; descendants extend it and pass
     // what they do not handle on to the inherited one.
@@ -365,6 +375,8 @@ protected:
     void UpdateBounds();
     void Notification(TComponent* c, TOperation op) override;
     void DestroyChildHandles();
+    // Rescales the children, alignment held until all have their new sizes.
+    void ScaleChildren(int newDpi, int oldDpi);
 
     HWND wnd_ = nullptr;
     WNDPROC defWndProc_ = nullptr;

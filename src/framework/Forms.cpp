@@ -6,6 +6,7 @@
 #include <cctype>
 
 #include "Dialogs.h"
+#include "ImgList.h"
 #include "Menus.h"
 #include "StdCtrls.h"
 
@@ -118,7 +119,65 @@ void TCustomForm::LoadLayoutFrom(const void* data, std::size_t size) {
             throw EReadError(std::string("Layout of ") + ClassName() + ": component " + f.name +
                              (c ? " is of the wrong class" : " is missing"));
     }
+    // The layout measures at its own DPI; the window shows at the screen's.
+    dpi_ = PixelsPerInch > 0 ? PixelsPerInch : kLayoutDpi;
+    scalingLayout_ = true;
+    try {
+        ScaleToDpi(WindowDpi(wnd_));
+    } catch (...) {
+        scalingLayout_ = false;
+        throw;
+    }
+    scalingLayout_ = false;
     Realign();
+}
+
+void TCustomForm::ScaleToDpi(int dpi) {
+    if (dpi <= 0 || dpi == dpi_) return;
+    ChangeScale(dpi, dpi_);
+}
+
+SIZE TCustomForm::FrameExtent(int dpi) {
+    TCreateParams p;
+    CreateParamsForSize(p);
+    RECT r{0, 0, 0, 0};
+    using AdjustForDpiFn = BOOL(WINAPI*)(RECT*, DWORD, BOOL, DWORD, UINT);
+    static const auto adjustForDpi = reinterpret_cast<AdjustForDpiFn>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("user32.dll"), "AdjustWindowRectExForDpi")));
+    if (!adjustForDpi || !adjustForDpi(&r, p.style, menu_ != nullptr, p.exStyle, static_cast<UINT>(dpi)))
+        AdjustWindowRectEx(&r, p.style, menu_ != nullptr, p.exStyle);
+    return {r.right - r.left, r.bottom - r.top};
+}
+
+void TCustomForm::ChangeScale(int newDpi, int oldDpi) {
+    if (newDpi == oldDpi || newDpi <= 0 || oldDpi <= 0) return;
+    // The client area scales; the frame is the platform's at the new DPI.
+    // A size stored with its frame (Width, Height) had the frame of the
+    // layout's DPI around it.
+    int cw = ClientWidth(), ch = ClientHeight();
+    if (scalingLayout_) {
+        SIZE frame = FrameExtent(oldDpi);
+        cw = layoutClientWidth_ >= 0 ? layoutClientWidth_ : width_ - frame.cx;
+        ch = layoutClientHeight_ >= 0 ? layoutClientHeight_ : height_ - frame.cy;
+    }
+    dpi_ = newDpi;
+    DisableAlign();
+    try {
+        left_ = ScaleDpi(left_, newDpi, oldDpi);
+        top_ = ScaleDpi(top_, newDpi, oldDpi);
+        ScaleFont(newDpi, oldDpi);
+        // The picture lists first: controls that draw from them size to them.
+        for (int i = 0; i < ComponentCount(); ++i)
+            if (auto* images = dynamic_cast<TCustomImageList*>(Components(i))) images->ScaleImages(newDpi, oldDpi);
+        ScaleChildren(newDpi, oldDpi);
+        SetClientWidth(ScaleDpi(cw, newDpi, oldDpi));
+        SetClientHeight(ScaleDpi(ch, newDpi, oldDpi));
+    } catch (...) {
+        EnableAlign();
+        throw;
+    }
+    EnableAlign();
+    if (menu_ && wnd_) DrawMenuBar(wnd_);
 }
 
 void TCustomForm::DoCreate() {
@@ -450,6 +509,7 @@ void TCustomForm::CreateParamsForSize(TCreateParams& p) {
 }
 
 void TCustomForm::SetClientWidth(int v) {
+    if (Has(csReading)) layoutClientWidth_ = v;
     if (wnd_) {
         TWinControl::SetClientWidth(v);
         return;
@@ -464,6 +524,7 @@ void TCustomForm::SetClientWidth(int v) {
 }
 
 void TCustomForm::SetClientHeight(int v) {
+    if (Has(csReading)) layoutClientHeight_ = v;
     if (wnd_) {
         TWinControl::SetClientHeight(v);
         return;
@@ -665,6 +726,14 @@ void TCustomForm::WndProc(TMessage& m) {
     case WM_DESTROY:
         if (menu_ && GetMenu(wnd_)) ::SetMenu(wnd_, nullptr);
         break;
+    case 0x02E0: {  // WM_DPICHANGED: the window went to a monitor of another DPI
+        ChangeScale(HIWORD(m.wParam), dpi_);
+        if (auto* r = reinterpret_cast<const RECT*>(m.lParam))
+            SetWindowPos(wnd_, nullptr, r->left, r->top, r->right - r->left, r->bottom - r->top,
+                         SWP_NOZORDER | SWP_NOACTIVATE);
+        m.result = 0;
+        return;
+    }
     case WM_ENTERMENULOOP: case WM_EXITMENULOOP:
         if (Application) Application->MenuLoop(m.msg == WM_ENTERMENULOOP);
         if (m.msg == WM_EXITMENULOOP) UpdateCommands();

@@ -54,7 +54,14 @@ public:
     TPosition Position = TPosition::poDesigned;
     TWindowState WindowState() const;
     void SetWindowState(TWindowState s);
+    // The DPI the stored layout measures in (96 unless it says otherwise).
     int PixelsPerInch = 96;
+    // The DPI the form's controls are measured in now: its window's, once
+    // the layout is read.
+    int CurrentDpi() const { return dpi_; }
+    // Rescales the form and its controls to a DPI.
+    void ScaleToDpi(int dpi);
+    void ChangeScale(int newDpi, int oldDpi) override;
     bool KeyPreview = false;
     // The control that has (or last had) the focus inside the form; it gets
     // the focus back when the form is activated again.
@@ -151,6 +158,8 @@ protected:
     bool CloseQuery();
     void PlaceOnScreen();
     void CreateParamsForSize(TCreateParams& p);
+    // The frame's width and height around the client area at a DPI.
+    SIZE FrameExtent(int dpi);
     void ColorChanged() override;
 
     THandlerTable handlers_;
@@ -163,6 +172,12 @@ protected:
     unsigned borderIcons_ = biSystemMenu | biMinimize | biMaximize;
     TWindowState windowState_ = TWindowState::wsNormal;
     int clientWidth_ = -1, clientHeight_ = -1;
+    int dpi_ = 96;
+    // While the layout's sizes are scaled to the window's DPI: the client
+    // size the layout gave (-1: it gave the window's size, frame and all,
+    // with the frame of the layout's DPI).
+    bool scalingLayout_ = false;
+    int layoutClientWidth_ = -1, layoutClientHeight_ = -1;
     bool modal_ = false;
     bool placed_ = false;
     bool closing_ = false;

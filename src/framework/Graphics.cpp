@@ -3,9 +3,12 @@
 #include <algorithm>
 #include <cstring>
 #include <limits>
+#include <map>
+#include <optional>
 #include <vector>
 
 #include "core/BmpFile.h"
+#include "core/PictureScale.h"
 #include "core/StoredData.h"
 
 const EnumNames kFontStyleNames = {"fsBold", "fsItalic", "fsUnderline", "fsStrikeOut"};
@@ -41,6 +44,111 @@ std::vector<std::string> FontFamilies(HDC dc) {
 int ScreenColorDepth() {
     WindowDc dc(nullptr);
     return GetDeviceCaps(dc, BITSPIXEL) * GetDeviceCaps(dc, PLANES);
+}
+
+int ScaleDpi(int v, int newDpi, int oldDpi) {
+    if (newDpi == oldDpi || oldDpi <= 0) return v;
+    return MulDiv(v, newDpi, oldDpi);
+}
+
+namespace {
+picturescale::Image ImageOf(const TBitmap& source) {
+    TBitmap rgb;
+    rgb.Assign(const_cast<TBitmap*>(&source));
+    rgb.SetPixelFormat(TPixelFormat::pf24bit);
+    picturescale::Image img;
+    img.width = rgb.Width();
+    img.height = rgb.Height();
+    img.pixels.resize(static_cast<std::size_t>(img.width) * img.height);
+    for (int y = 0; y < img.height; ++y) {
+        const unsigned char* row = rgb.ScanLine(y);
+        for (int x = 0; x < img.width; ++x, row += 3)
+            img.pixels[static_cast<std::size_t>(y) * img.width + x] =
+                (static_cast<std::uint32_t>(row[2]) << 16) | (static_cast<std::uint32_t>(row[1]) << 8) | row[0];
+    }
+    return img;
+}
+
+picturescale::Image Part(const picturescale::Image& img, int left, int width) {
+    picturescale::Image part;
+    part.width = width;
+    part.height = img.height;
+    part.pixels.reserve(static_cast<std::size_t>(width) * img.height);
+    for (int y = 0; y < img.height; ++y)
+        for (int x = 0; x < width; ++x) part.pixels.push_back(img.At(left + x, y));
+    return part;
+}
+}  // namespace
+
+void ScaleBitmap(const TBitmap& source, TBitmap& out, int width, int height, TColor key, int parts) {
+    parts = std::max(1, parts);
+    if (source.Empty() || width < parts || height < 1) {
+        out.Assign(nullptr);
+        return;
+    }
+    std::optional<std::uint32_t> packed;
+    if (key != clNone && key != clDefault) {
+        COLORREF c = ColorToRGB(key);
+        packed = (static_cast<std::uint32_t>(GetRValue(c)) << 16) | (GetGValue(c) << 8) | GetBValue(c);
+    }
+    const picturescale::Image img = ImageOf(source);
+    const int from = img.width / parts, to = width / parts;
+    TBitmap result;
+    result.SetPixelFormat(TPixelFormat::pf24bit);
+    result.SetSize(to * parts, height);
+    for (int k = 0; k < parts; ++k) {
+        picturescale::Image scaled = picturescale::ScaleKeyed(parts == 1 ? img : Part(img, k * from, from),
+                                                              to, height, packed);
+        for (int y = 0; y < height; ++y) {
+            unsigned char* row = result.ScanLine(y) + static_cast<std::size_t>(k) * to * 3;
+            for (int x = 0; x < to; ++x, row += 3) {
+                std::uint32_t p = scaled.At(x, y);
+                row[0] = static_cast<unsigned char>(p & 0xFF);
+                row[1] = static_cast<unsigned char>((p >> 8) & 0xFF);
+                row[2] = static_cast<unsigned char>((p >> 16) & 0xFF);
+            }
+        }
+    }
+    out.Assign(&result);
+}
+
+namespace {
+int CALLBACK NoteRaster(const LOGFONTA*, const TEXTMETRICA*, DWORD type, LPARAM lp) {
+    if (type & RASTER_FONTTYPE) *reinterpret_cast<bool*>(lp) = true;
+    return 1;
+}
+}  // namespace
+
+bool IsRasterFace(const std::string& face) {
+    static std::map<std::string, bool> known;
+    auto it = known.find(face);
+    if (it != known.end()) return it->second;
+    LOGFONTA lf{};
+    lf.lfCharSet = DEFAULT_CHARSET;
+    lstrcpynA(lf.lfFaceName, face.c_str(), LF_FACESIZE);
+    bool raster = false;
+    WindowDc dc(nullptr);
+    EnumFontFamiliesExA(dc, &lf, NoteRaster, reinterpret_cast<LPARAM>(&raster), 0);
+    known[face] = raster;
+    return raster;
+}
+
+int WindowDpi(HWND w) {
+    // Looked up at run time: older systems have neither.
+    using WindowDpiFn = UINT(WINAPI*)(HWND);
+    using SystemDpiFn = UINT(WINAPI*)();
+    static const auto forWindow = reinterpret_cast<WindowDpiFn>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("user32.dll"), "GetDpiForWindow")));
+    static const auto forSystem = reinterpret_cast<SystemDpiFn>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("user32.dll"), "GetDpiForSystem")));
+    UINT dpi = 0;
+    if (w && forWindow) dpi = forWindow(w);
+    if (!dpi && forSystem) dpi = forSystem();
+    if (!dpi) {
+        WindowDc dc(nullptr);
+        dpi = static_cast<UINT>(GetDeviceCaps(dc, LOGPIXELSY));
+    }
+    return dpi > 0 ? static_cast<int>(dpi) : kLayoutDpi;
 }
 
 CX_IMPLEMENT_CLASS(TGraphicsObject, TPersistent, CX_ABSTRACT, {})

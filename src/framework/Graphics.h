@@ -255,6 +255,26 @@ private:
 // The screen's colour depth (bits per pixel times planes).
 int ScreenColorDepth();
 
+// Stored layouts measure in pixels at this DPI.
+inline constexpr int kLayoutDpi = 96;
+// A length in pixels at oldDpi, in pixels at newDpi (unchanged when the two
+// are equal, so nothing drifts at the layout's own DPI).
+int ScaleDpi(int v, int newDpi, int oldDpi);
+// A bitmap scaled to width x height for another DPI: smooth inside, while
+// pixels of the key colour stay exactly that colour, keep a crisp edge and
+// never blend into their neighbours (clNone: no key colour). A strip of
+// `parts` pictures side by side is scaled picture by picture. The result is
+// 24 bits per pixel.
+void ScaleBitmap(const TBitmap& source, TBitmap& out, int width, int height, TColor key, int parts = 1);
+// Whether a face is drawn from fixed bitmaps (a raster font) on this system:
+// it has a few sizes only and does not grow with the DPI.
+bool IsRasterFace(const std::string& face);
+// The scalable face that stands in for a raster one above 96 DPI.
+inline constexpr const char* kScalableUiFace = "MS Shell Dlg 2";
+// The DPI a window is shown at: its monitor's for a process that follows
+// monitors, else the system's. For no window, the system's.
+int WindowDpi(HWND w);
+
 // The font families a device context offers, by name, sorted, without the
 // vertical ("@") forms.
 std::vector<std::string> FontFamilies(HDC dc);

@@ -36,6 +36,21 @@ void TCustomImageList::SetMaskColor(TColor c) {
     Changed();
 }
 
+void TCustomImageList::ScaleImages(int newDpi, int oldDpi) {
+    if (newDpi == oldDpi || newDpi <= 0 || oldDpi <= 0) return;
+    const int n = Count();
+    const int w = std::clamp(ScaleDpi(width_, newDpi, oldDpi), 1, 256);
+    const int h = std::clamp(ScaleDpi(height_, newDpi, oldDpi), 1, 256);
+    if (n > 0) {
+        TBitmap scaled;
+        ScaleBitmap(strip_, scaled, w * n, h, maskColor_, n);
+        strip_.Assign(&scaled);
+    }
+    width_ = w;
+    height_ = h;
+    Changed();
+}
+
 int TCustomImageList::Count() const { return strip_.Empty() ? 0 : strip_.Width() / width_; }
 
 void TCustomImageList::Changed() {

@@ -44,6 +44,10 @@ public:
     // The platform image list, made from the strip on demand.
     HIMAGELIST Handle();
 
+    // Rescales every picture from one DPI to another (smoothly; see-through
+    // pixels stay crisp). Forms do it for their lists as they scale.
+    void ScaleImages(int newDpi, int oldDpi);
+
     void DefineProperties(TFiler& filer) override;
     void LoadData(layout::Reader& r);
     void SaveData(layout::Writer& w) const;

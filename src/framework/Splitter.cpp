@@ -70,3 +70,8 @@ void TSplitter::MouseUp(TMouseButton b, TShiftState s, int x, int y) {
     if (control_ && OnMoved) OnMoved(this);
     control_ = nullptr;
 }
+
+void TSplitter::ChangeScale(int newDpi, int oldDpi) {
+    MinSize = ScaleDpi(MinSize, newDpi, oldDpi);
+    TGraphicControl::ChangeScale(newDpi, oldDpi);
+}

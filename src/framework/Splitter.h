@@ -12,6 +12,7 @@ public:
     TNotifyEvent OnMoved;
     // The control the splitter resizes, or null.
     TControl* FindControl() const;
+    void ChangeScale(int newDpi, int oldDpi) override;
 
 protected:
     void Paint() override;

@@ -383,3 +383,10 @@ void TMMBitmapButton::Redraw() {
     else TMMCustomBitmapListControl::PaintControl(dc);
     RestoreDC(dc, saved);
 }
+
+void TMMBitmapButton::ChangeScale(int newDpi, int oldDpi) {
+    if (newDpi == oldDpi) return;
+    spacing_ = ScaleDpi(spacing_, newDpi, oldDpi);
+    TMMCustomBitmapListControl::ChangeScale(newDpi, oldDpi);
+    RebuildGlyphs();
+}

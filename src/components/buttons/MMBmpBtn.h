@@ -182,6 +182,7 @@ public:
     void MouseMessage(UINT msg, WPARAM wp, POINT pt) override;
     bool DialogChar(char ch) override;
     void PaintControl(HDC dc) override;
+    void ChangeScale(int newDpi, int oldDpi) override;
     void Loaded() override;
     void BitmapListChanged() override { RebuildGlyphs(); }
 

@@ -81,6 +81,46 @@ void TfcCustomImageForm::SetPicture(TPicture* picture) {
     Invalidate();
 }
 
+
+void TfcCustomImageForm::ChangeScale(int newDpi, int oldDpi) {
+    if (newDpi == oldDpi || newDpi <= 0 || oldDpi <= 0) return;
+    TGraphic* g = Picture()->Graphic();
+    if (!g || g->Empty() || Has(csDesigning)) {
+        TfcCustomImage::ChangeScale(newDpi, oldDpi);
+        return;
+    }
+    if (!unscaled_) {
+        unscaled_ = std::make_unique<TBitmap>();
+        unscaled_->Assign(g);
+        unscaledDpi_ = oldDpi;
+    }
+    const TColor key = EffectiveTransparentColor();
+    const int w = ScaleDpi(unscaled_->Width(), newDpi, unscaledDpi_);
+    const int h = ScaleDpi(unscaled_->Height(), newDpi, unscaledDpi_);
+    TBitmap scaled;
+    if (w == unscaled_->Width() && h == unscaled_->Height())
+        scaled.Assign(unscaled_.get());
+    else
+        ScaleBitmap(*unscaled_, scaled, w, h, key);
+    // The picture's new size sizes the control (and with AutoSize the form).
+    if (!AutoSize()) TfcCustomImage::ChangeScale(newDpi, oldDpi);
+    showingScaled_ = true;
+    try {
+        Picture()->Bitmap()->Assign(&scaled);
+    } catch (...) {
+        showingScaled_ = false;
+        throw;
+    }
+    showingScaled_ = false;
+    RebuildRegion();
+    Invalidate();
+}
+
+void TfcCustomImageForm::PictureChanged(TObject* sender) {
+    if (!showingScaled_) unscaled_.reset();
+    TfcCustomImage::PictureChanged(sender);
+}
+
 void TfcCustomImageForm::SetCaptionBarControl(TControl* c) {
     if (c == captionBarControl_) return;
     captionBarControl_ = c;

@@ -12,6 +12,7 @@
 
 #include <windows.h>
 
+#include <memory>
 #include <string>
 
 #include "Classes.h"
@@ -78,6 +79,10 @@ public:
     void SetBounds(int l, int t, int w, int h) override;
     // Copies the picture and sizes the form's client area to it.
     void SetPicture(TPicture* picture) override;
+    // At another DPI the picture is scaled once, smoothly, from the picture
+    // as loaded (never from an earlier scaled copy), the form takes its size
+    // and the outline is cut afresh from the scaled picture.
+    void ChangeScale(int newDpi, int oldDpi) override;
 
     // The thread's mouse hook, shared by the image forms made outside
     // design time, and how many of them there are.
@@ -87,6 +92,9 @@ public:
 protected:
     void Paint() override;
     void Notification(TComponent* c, TOperation op) override;
+    // A new picture (not the scaled copy put in its place) is the one to
+    // scale from.
+    void PictureChanged(TObject* sender) override;
 
 private:
     static LRESULT CALLBACK MouseHookProc(int code, WPARAM wp, LPARAM lp);
@@ -116,6 +124,11 @@ private:
     RECT dragRect_{0, 0, 0, 0};
     bool dragging_ = false;
     bool hookClient_ = false;
+    // The picture as loaded, and the DPI it was made for, once it has been
+    // scaled for another.
+    std::unique_ptr<TBitmap> unscaled_;
+    int unscaledDpi_ = 0;
+    bool showingScaled_ = false;
 };
 
 // Publishes the properties, in their stored order: Options, Align, AutoSize,

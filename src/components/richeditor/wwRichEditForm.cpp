@@ -247,14 +247,7 @@ TwwRichEditForm::~TwwRichEditForm() {
 
 unsigned TwwRichEditForm::Options() const { return RichEdit1 ? RichEdit1->EditorOptions : 0; }
 
-int TwwRichEditForm::ScreenPpi() const {
-    if (RichEdit1 && RichEdit1->ScreenPixelsPerInch() > 0) return RichEdit1->ScreenPixelsPerInch();
-    WindowDc dc(nullptr);
-    int ppi = GetDeviceCaps(dc, LOGPIXELSY);
-    return ppi > 0 ? ppi : 96;
-}
-
-int TwwRichEditForm::Scaled(int v) const { return MulDiv(v, ScreenPpi(), 96); }
+int TwwRichEditForm::Scaled(int v) const { return ScaleDpi(v, CurrentDpi(), kLayoutDpi); }
 
 // ---------------------------------------------------------------- opening
 
@@ -355,14 +348,14 @@ bool WwEditInWindow(TwwCustomRichEdit& control) {
 
     // Placement: a size of 0 keeps the layout's; a left or top below 1
     // centres the window in the work area. Placed before the editor control
-    // and the ruler join it: one layout less.
+    // and the ruler join it: one layout less. The stored size is in the
+    // layout's 96-DPI units, the layout's own already in the window's pixels.
     TwwFormPosition* pos = control.EditorPosition();
-    int w = pos->Width > 0 ? pos->Width : form->LayoutSize().cx;
-    int h = pos->Height > 0 ? pos->Height : form->LayoutSize().cy;
-    const int ppi = control.ScreenPixelsPerInch() > 0 ? control.ScreenPixelsPerInch() : 96;
+    int w = pos->Width > 0 ? form->Scaled(pos->Width) : form->LayoutSize().cx;
+    int h = pos->Height > 0 ? form->Scaled(pos->Height) : form->LayoutSize().cy;
     RECT area = Screen::WorkArea();
-    int x = pos->Left >= 1 ? pos->Left : area.left + ((area.right - area.left) - MulDiv(w, ppi, 96)) / 2;
-    int y = pos->Top >= 1 ? pos->Top : area.top + ((area.bottom - area.top) - MulDiv(h, ppi, 96)) / 2;
+    int x = pos->Left >= 1 ? pos->Left : area.left + ((area.right - area.left) - w) / 2;
+    int y = pos->Top >= 1 ? pos->Top : area.top + ((area.bottom - area.top) - h) / 2;
     form->Position = TPosition::poDesigned;
     form->SetBounds(std::max(0, x), std::max(0, y), w, h);
     lastShown.width = w;
@@ -413,7 +406,6 @@ void TwwRichEditForm::FormShow(TObject*) {
     UpdateState();
     RichEdit1->SetModified(false);
     ApplyOptions();
-    ScaleForScreen();
     SetCaptionsAndHints();
     RichEdit1->DoInitDialog(this);
     ResizeLayout();
@@ -479,28 +471,28 @@ void TwwRichEditForm::ApplyOptions() {
 void TwwRichEditForm::LayoutToolbar() {
     // Tool bar: each group starts after the visible end of the one before.
     if (!PrintButton->Visible()) PrintSeparator->SetLeft(PrintSeparator->Left() - PrintButton->Width());
-    FindButton->SetLeft(PrintSeparator->Left() + 5);
+    FindButton->SetLeft(PrintSeparator->Left() + Scaled(5));
     SpellButton->SetLeft(FindButton->Left() + FindButton->Width());
     TSpeedButton* last = SpellButton->Visible() ? SpellButton : FindButton;
-    FindSeparator->SetLeft(last->Left() + last->Width() + 3);
-    CutButton->SetLeft(FindSeparator->Left() + 5);
+    FindSeparator->SetLeft(last->Left() + last->Width() + Scaled(3));
+    CutButton->SetLeft(FindSeparator->Left() + Scaled(5));
     CopyButton->SetLeft(CutButton->Left() + CutButton->Width());
     PasteButton->SetLeft(CopyButton->Left() + CopyButton->Width());
-    PasteSeparator->SetLeft(PasteButton->Left() + PasteButton->Width() + 3);
-    UndoButton->SetLeft(PasteSeparator->Left() + 5);
+    PasteSeparator->SetLeft(PasteButton->Left() + PasteButton->Width() + Scaled(3));
+    UndoButton->SetLeft(PasteSeparator->Left() + Scaled(5));
     RedoButton->SetLeft(UndoButton->Left() + UndoButton->Width());
     TSpeedButton* lastUndo = RedoButton->Visible() ? RedoButton : UndoButton;
-    UserButtonBevel->SetLeft(lastUndo->Left() + lastUndo->Width() + 3);
+    UserButtonBevel->SetLeft(lastUndo->Left() + lastUndo->Width() + Scaled(3));
 
     // Format bar: without Justify its separator closes up on Right.
     if (!JustifyButton->Visible()) JustifySeparator->SetLeft(Scaled(485));
-    BulletButton->SetLeft(JustifySeparator->Left() + 5);
+    BulletButton->SetLeft(JustifySeparator->Left() + Scaled(5));
     HighlightButton->SetLeft(BulletButton->Left() + Scaled(24));
 }
 
 void TwwRichEditForm::PlaceUserButtons() {
     const bool flat = (Options() & reoFlatButtons) != 0;
-    int left = UndoButton->Left() + UndoButton->Width() + 32;
+    int left = UndoButton->Left() + UndoButton->Width() + Scaled(32);
     for (int k = 0; k < 2; ++k) {
         TControl* b = k == 0 ? OwnerEdit->UserSpeedButton1() : OwnerEdit->UserSpeedButton2();
         if (!b) continue;
@@ -531,14 +523,6 @@ void TwwRichEditForm::RestoreHintHandler() {
     Application->OnHint = savedHint_;
     savedHint_ = nullptr;
     hintInstalled_ = false;
-}
-
-void TwwRichEditForm::ScaleForScreen() {
-    const int ppi = ScreenPpi();
-    if (ppi == 96) return;
-    SetBounds(Left(), Top(), MulDiv(Width(), ppi, 96), MulDiv(Height(), ppi, 96));
-    for (int i = 1; i < StatusBar->Panels().Count() && i <= 3; ++i)
-        StatusBar->Panels()[i].SetWidth(MulDiv(StatusBar->Panels()[i].Width(), ppi, 96));
 }
 
 void TwwRichEditForm::SetCaptionsAndHints() {
@@ -684,11 +668,12 @@ void TwwRichEditForm::ResizeLayout() {
         if (StatusBar->Panels().Count() > 0)
             StatusBar->Panels()[0].SetWidth(std::max(0, Width() - Scaled(90)));
 
-        int top = (FormatBar->Visible() ? FormatBar->Height() + 2 : 0) + (Toolbar->Visible() ? Toolbar->Height() + 2 : 0);
+        const int gap = Scaled(2);
+        int top = (FormatBar->Visible() ? FormatBar->Height() + gap : 0) + (Toolbar->Visible() ? Toolbar->Height() + gap : 0);
         if (Ruler->Visible()) {
             RulerBevel->SetTop(top);
-            Ruler->SetTop(top + 2);
-            top += Ruler->Height() + 2;
+            Ruler->SetTop(top + gap);
+            top += Ruler->Height() + gap;
         }
         int height = ClientHeight() - top - (StatusBar->Visible() ? StatusBar->Height() : 0);
         RichEdit1->SetBounds(RichEdit1->Left(), top, width, std::max(0, height));

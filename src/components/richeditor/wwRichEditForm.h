@@ -26,6 +26,8 @@ class TwwRulerPanel;
 class TwwRichEditForm : public TForm {
     CX_DECLARE_CLASS()
 public:
+    // A length of the layout's 96-DPI units in the window's pixels.
+    int Scaled(int v) const;
     explicit TwwRichEditForm(TComponent* owner);
     ~TwwRichEditForm() override;
 
@@ -171,15 +173,12 @@ private:
     void PlaceUserButtons();
     void SetCaptionsAndHints();
     void FillFontNames();
-    void ScaleForScreen();
     void GiveBackUserButtons();
     void RestoreHintHandler();
     void StyleCommand(TFontStyle effect, bool wasDown);
     void ToggleBar(TControl* bar, TControl* line);
     void SetAlignment(TEditAlignment a);
     unsigned Options() const;
-    int ScreenPpi() const;
-    int Scaled(int v) const;
 
     bool buttonWasDown_ = false;
     bool resizing_ = false;
