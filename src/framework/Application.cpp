@@ -260,7 +260,11 @@ bool TApplication::ProcessMessage() {
 bool TApplication::HandleMessage() {
     if (!ProcessMessage()) {
         Idle();
-        WaitMessage();
+        // Sleeps until a message is in the queue, even one that came during
+        // the idle work and was seen there (a control that looks at the queue
+        // to yield, GetQueueStatus or a peek): a plain WaitMessage waits for
+        // a message newer than that and would leave a posted close unread.
+        MsgWaitForMultipleObjectsEx(0, nullptr, INFINITE, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
     }
     return !terminated_;
 }
