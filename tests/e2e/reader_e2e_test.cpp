@@ -309,9 +309,16 @@ BOOL CALLBACK FindBookView(HWND w, LPARAM lp) {
     return TRUE;
 }
 // The book view: the largest visible rich edit window of the reading window.
+// A view whose drawing is held back while a part of the book goes in is not
+// "visible" for that moment (holding the drawing clears the window's visible
+// style): it is looked for again until it shows.
 HWND BookView(HWND read) {
     std::pair<HWND, int> best{nullptr, 0};
-    EnumChildWindows(read, FindBookView, reinterpret_cast<LPARAM>(&best));
+    WaitUntil([&] {
+        best = {nullptr, 0};
+        EnumChildWindows(read, FindBookView, reinterpret_cast<LPARAM>(&best));
+        return best.first != nullptr;
+    }, 10000);
     return best.first;
 }
 
