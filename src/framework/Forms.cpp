@@ -668,9 +668,8 @@ TModalResult TCustomForm::ShowModal() {
         SetVisible(false);
         // The window that was active before takes the activation back; where
         // there was none (a start whose error box left nobody active), the
-        // main form does. Left to the platform, a hidden window can stay the
-        // active one under Wine, and a click on another of the program's
-        // windows is then eaten by the activation that fails.
+        // main form does. Left to the platform, the hidden window can stay
+        // the active one under Wine.
         HWND back = previous;
         auto usable = [](HWND w) { return w && IsWindow(w) && IsWindowVisible(w) && IsWindowEnabled(w); };
         if (!usable(back) && Application && Application->MainForm()) back = Application->MainForm()->WindowHandle();
