@@ -9,9 +9,17 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 #include "Controls.h"
+
+// A form's fields and binder as the layout compiler writes them from the
+// form's layout into "<Class>.fields.h" (see docs/layout-stream.md):
+// CX_LAYOUT_FIELDS(TfrmRead); in the class, CX_LAYOUT_BINDER(TfrmRead) in its
+// source, and the constructor calls BindComponents().
+#define CX_LAYOUT_FIELDS(T) CX_LAYOUT_FIELDS_##T
+#define CX_LAYOUT_BINDER(T) CX_LAYOUT_BINDER_##T
 
 class TCustomForm;
 class TApplication;
@@ -142,6 +150,14 @@ protected:
     template <class F, class R, class... A>
     void Handler(const std::string& name, F* self, R (F::*m)(A...)) {
         handlers_.Add<R(A...)>(name, std::function<R(A...)>([self, m](A... a) { return (self->*m)(a...); }));
+    }
+    // A handler named by the layout's events, with the types of those events
+    // (the generated binders): one that does not fit them all does not compile.
+    template <class... Events, class F, class R, class... A>
+    void LayoutHandler(const std::string& name, F* self, R (F::*m)(A...)) {
+        static_assert((std::is_same_v<Events, std::function<R(A...)>> && ...),
+                      "the handler's parameters are not those of an event the layout gives it to");
+        Handler(name, self, m);
     }
     // A field bound after loading to the component of that name (its class must fit).
     template <class C>

@@ -7,12 +7,14 @@
 #include "ComCtrls.h"
 #include "Files.h"
 #include "IniFiles.h"
+#include "Menus.h"
 #include "WideText.h"
 #include "shelf/unitStartOptions.h"
 
 TfrmShelf* frmShelf = nullptr;
 
 CX_IMPLEMENT_CLASS(TfrmShelf, TCustomForm, CX_ABSTRACT, {})
+CX_LAYOUT_BINDER(TfrmShelf)
 
 namespace {
 
@@ -39,24 +41,7 @@ int Compare(const std::string& a, const std::string& b) { return lstrcmpiA(a.c_s
 
 }  // namespace
 
-TfrmShelf::TfrmShelf(TComponent* owner) : TForm(owner) {
-    Handler("FormCreate", this, &TfrmShelf::FormCreate);
-    Handler("OpenFolderClick", this, &TfrmShelf::OpenFolderClick);
-    Handler("RefreshClick", this, &TfrmShelf::RefreshClick);
-    Handler("ExitClick", this, &TfrmShelf::ExitClick);
-    Handler("StartClick", this, &TfrmShelf::StartClick);
-    Handler("StartWithOptionsClick", this, &TfrmShelf::StartWithOptionsClick);
-    Handler("CloseBookClick", this, &TfrmShelf::CloseBookClick);
-    Handler("CloseAllClick", this, &TfrmShelf::CloseAllClick);
-    Handler("SortTitleClick", this, &TfrmShelf::SortTitleClick);
-    Handler("SortAuthorClick", this, &TfrmShelf::SortAuthorClick);
-    Handler("SortSeriesClick", this, &TfrmShelf::SortSeriesClick);
-    Handler("SortYearClick", this, &TfrmShelf::SortYearClick);
-    Handler("lvBooksActivate", this, &TfrmShelf::lvBooksActivate);
-    Field("lvBooks", lvBooks);
-    Field("lvOther", lvOther);
-    Field("StatusBar1", StatusBar1);
-}
+TfrmShelf::TfrmShelf(TComponent* owner) : TForm(owner) { BindComponents(); }
 
 TfrmShelf::~TfrmShelf() {
     if (change_ != INVALID_HANDLE_VALUE) FindCloseChangeNotification(change_);

@@ -12,11 +12,8 @@
 #include <vector>
 
 #include "Forms.h"
+#include "TfrmShelf.fields.h"
 #include "shelf/ShelfBooks.h"
-
-class TListView;
-class TStatusBar;
-class TMenuItem;
 
 class TfrmShelf : public TForm {
     CX_DECLARE_CLASS()
@@ -24,9 +21,9 @@ public:
     explicit TfrmShelf(TComponent* owner);
     ~TfrmShelf() override;
 
-    TListView* lvBooks = nullptr;
-    TListView* lvOther = nullptr;
-    TStatusBar* StatusBar1 = nullptr;
+    // The lists of books (lvBooks) and of other programs (lvOther), the
+    // status bar and the menus, from TfrmShelf.layout.
+    CX_LAYOUT_FIELDS(TfrmShelf);
 
     void FormCreate(TObject* Sender);
     void OpenFolderClick(TObject* Sender);

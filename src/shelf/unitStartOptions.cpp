@@ -2,21 +2,13 @@
 
 #include <memory>
 
+#include "ExtCtrls.h"
 #include "StdCtrls.h"
 
 CX_IMPLEMENT_CLASS(TfrmStartOptions, TCustomForm, CX_ABSTRACT, {})
+CX_LAYOUT_BINDER(TfrmStartOptions)
 
-TfrmStartOptions::TfrmStartOptions(TComponent* owner) : TForm(owner) {
-    Handler("btnStartClick", this, &TfrmStartOptions::btnStartClick);
-    Field("cbReadingFont", cbReadingFont);
-    Field("edReadingSize", edReadingSize);
-    Field("cbReadingColour", cbReadingColour);
-    Field("cbNotepadFont", cbNotepadFont);
-    Field("edNotepadSize", edNotepadSize);
-    Field("cbNotepadColour", cbNotepadColour);
-    Field("chkMaximized", chkMaximized);
-    Field("btnStart", btnStart);
-}
+TfrmStartOptions::TfrmStartOptions(TComponent* owner) : TForm(owner) { BindComponents(); }
 
 void TfrmStartOptions::SetBook(const shelf::ShelfEntry& book) {
     offered_ = book.tags.switches;

@@ -7,26 +7,16 @@
 #include <vector>
 
 #include "Forms.h"
+#include "TfrmStartOptions.fields.h"
 #include "shelf/ShelfBooks.h"
-
-class TComboBox;
-class TEdit;
-class TCheckBox;
-class TButton;
 
 class TfrmStartOptions : public TForm {
     CX_DECLARE_CLASS()
 public:
     explicit TfrmStartOptions(TComponent* owner);
 
-    TComboBox* cbReadingFont = nullptr;
-    TEdit* edReadingSize = nullptr;
-    TComboBox* cbReadingColour = nullptr;
-    TComboBox* cbNotepadFont = nullptr;
-    TEdit* edNotepadSize = nullptr;
-    TComboBox* cbNotepadColour = nullptr;
-    TCheckBox* chkMaximized = nullptr;
-    TButton* btnStart = nullptr;
+    // The reading window's and the notepad's choices, from TfrmStartOptions.layout.
+    CX_LAYOUT_FIELDS(TfrmStartOptions);
 
     void btnStartClick(TObject* Sender);
 

@@ -1,8 +1,12 @@
 #include "LayoutText.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cstdio>
+#include <set>
 #include <sstream>
+#include <utility>
+#include <vector>
 
 #include "../../src/framework/core/BmpFile.h"
 #include "../../src/framework/core/Convert.h"
@@ -362,6 +366,103 @@ std::string Dump(const Node& n, int indent) {
     for (auto& [name, v] : n.props) s += pad + "    " + name + " = " + ValueText(v) + "\n";
     for (auto& c : n.children) s += Dump(c, indent + 1);
     return s + pad + "}\n";
+}
+
+namespace {
+
+bool IsIdentifier(const std::string& s) {
+    if (s.empty() || std::isdigit(static_cast<unsigned char>(s[0]))) return false;
+    return std::all_of(s.begin(), s.end(), [](char c) { return std::isalnum(static_cast<unsigned char>(c)) || c == '_'; });
+}
+
+// OnClick, OnKeyDown: the properties the reader takes as events (no sub-object has any).
+bool IsEvent(const std::string& prop) {
+    return prop.size() > 2 && prop.compare(0, 2, "On") == 0 && std::isupper(static_cast<unsigned char>(prop[2])) &&
+           prop.find('.') == std::string::npos;
+}
+
+// What a form's binder needs from its layout, in the layout's order.
+class BindingPlan {
+public:
+    BindingPlan(const Node& root, const std::string& source) : source_(source) {
+        if (!IsIdentifier(root.className)) Fail("the form's class " + root.className + " is no C++ name");
+        Visit(root, true);
+    }
+
+    std::vector<const Node*> components;  // every named component below the root
+    // Each handler once, in order of first use, with the events it serves
+    // ("TMenuItem::OnClick"), each once.
+    std::vector<std::pair<std::string, std::vector<std::string>>> handlers;
+
+private:
+    [[noreturn]] void Fail(const std::string& what) const { throw ParseError(source_ + ": " + what); }
+
+    void Visit(const Node& n, bool root) {
+        if (!root && !n.name.empty()) {
+            if (!IsIdentifier(n.name)) Fail("component name " + n.name + " is no C++ name");
+            if (!IsIdentifier(n.className)) Fail("component " + n.name + ": class " + n.className + " is no C++ name");
+            if (!names_.insert(n.name).second) Fail("two components are named " + n.name);
+            components.push_back(&n);
+        }
+        for (const auto& [prop, v] : n.props) {
+            if (!IsEvent(prop)) continue;
+            if (v.tag != Tag::Ident || !IsIdentifier(v.s))
+                Fail("component " + n.name + ", event " + prop + ": a handler's name expected");
+            Use(v.s, n.className + "::" + prop);
+        }
+        for (const Node& c : n.children) Visit(c, false);
+    }
+
+    void Use(const std::string& handler, const std::string& event) {
+        auto it = std::find_if(handlers.begin(), handlers.end(), [&](const auto& h) { return h.first == handler; });
+        if (it == handlers.end()) {
+            handlers.push_back({handler, {event}});
+        } else if (std::find(it->second.begin(), it->second.end(), event) == it->second.end()) {
+            it->second.push_back(event);
+        }
+    }
+
+    std::string source_;
+    std::set<std::string> names_;
+};
+
+}  // namespace
+
+std::string FieldsHeader(const Node& root, const std::string& sourceName) {
+    BindingPlan plan(root, sourceName);
+    const std::string& form = root.className;
+    std::string h;
+    h += "// " + form + ": the components and event handlers its layout " + sourceName + " names.\n";
+    h += "// Written by the layout compiler (layoutc --fields) from the layout at every\n";
+    h += "// build; change the layout, not this file.\n";
+    h += "#pragma once\n\n";
+
+    std::set<std::string> classes;
+    for (const Node* c : plan.components)
+        if (c->className != form) classes.insert(c->className);
+    for (const std::string& c : classes) h += "class " + c + ";\n";
+    if (!classes.empty()) h += "\n";
+
+    h += "// In the form's class (CX_LAYOUT_FIELDS): a field for each component,\n";
+    h += "// set once the layout has been read, and the binder.\n";
+    h += "#define CX_LAYOUT_FIELDS_" + form + " \\\n";
+    for (const Node* c : plan.components) h += "    " + c->className + "* " + c->name + " = nullptr; \\\n";
+    h += "    void BindComponents()\n\n";
+
+    h += "// In the form's source (CX_LAYOUT_BINDER), where the components' classes are\n";
+    h += "// complete; the constructor calls it. It publishes each handler the events\n";
+    h += "// name, checked against the type of every event it serves, and binds each\n";
+    h += "// field to its component.\n";
+    h += "#define CX_LAYOUT_BINDER_" + form + " \\\n";
+    h += "    void " + form + "::BindComponents() { \\\n";
+    for (const auto& [handler, events] : plan.handlers) {
+        std::string types;
+        for (const std::string& e : events) types += (types.empty() ? "" : ", ") + ("decltype(" + e + ")");
+        h += "        LayoutHandler<" + types + ">(\"" + handler + "\", this, &" + form + "::" + handler + "); \\\n";
+    }
+    for (const Node* c : plan.components) h += "        Field(\"" + c->name + "\", " + c->name + "); \\\n";
+    h += "    }\n";
+    return h;
 }
 
 }  // namespace layouttext

@@ -45,4 +45,13 @@ std::string RegionPayload(const layout::Node& component, const std::string& wher
 // Writes a tree back as text (for dumps and tests); binaries as hex.
 std::string Dump(const layout::Node& n, int indent = 0);
 
+// The C++ header that binds a form to its layout: the form's class gets a
+// field for each named component (of the component's class) and a binder
+// that publishes every handler the layout's events name and binds every
+// field. sourceName is the layout file's name, for the header's comment.
+// An event is a property named On<Upper>... with a handler name for value.
+// Throws ParseError for a layout that cannot be bound (a name used twice, a
+// name that is no identifier, an event without a handler name).
+std::string FieldsHeader(const layout::Node& root, const std::string& sourceName);
+
 }  // namespace layouttext

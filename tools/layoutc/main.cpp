@@ -1,6 +1,9 @@
 // layoutc: turns a layout text into the component stream the program loads.
-//   layoutc [-D NAME=VALUE]... [--base DIR] INPUT OUTPUT
+//   layoutc [-D NAME=VALUE]... [--base DIR] [--fields HEADER] INPUT OUTPUT
 //   layoutc --dump STREAM
+// --fields also writes the form's binding header (LayoutText.h, FieldsHeader);
+// a header whose text is already that is left untouched, so that a change of
+// a picture or a document the layout carries recompiles no form.
 #include <fstream>
 #include <iostream>
 #include <iterator>
@@ -14,12 +17,23 @@ std::string ReadAll(const std::string& path) {
     if (!f) throw std::runtime_error("cannot read " + path);
     return std::string(std::istreambuf_iterator<char>(f), {});
 }
+
+void WriteAll(const std::string& path, const std::string& bytes) {
+    std::ofstream f(path, std::ios::binary);
+    f.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    if (!f) throw std::runtime_error("cannot write " + path);
+}
+
+std::string BaseName(const std::string& path) {
+    std::size_t slash = path.find_last_of("/\\");
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
 }  // namespace
 
 int main(int argc, char** argv) {
     try {
         layouttext::Options opt;
-        std::string base, in, out;
+        std::string base, in, out, fields;
         for (int k = 1; k < argc; ++k) {
             std::string a = argv[k];
             if (a == "-D" && k + 1 < argc) {
@@ -29,6 +43,8 @@ int main(int argc, char** argv) {
                 opt.vars[d.substr(0, eq)] = d.substr(eq + 1);
             } else if (a == "--base" && k + 1 < argc) {
                 base = argv[++k];
+            } else if (a == "--fields" && k + 1 < argc) {
+                fields = argv[++k];
             } else if (a == "--dump" && k + 1 < argc) {
                 std::string data = ReadAll(argv[++k]);
                 std::cout << layouttext::Dump(layout::Decode(data.data(), data.size(), argv[k]));
@@ -42,7 +58,7 @@ int main(int argc, char** argv) {
             }
         }
         if (in.empty() || out.empty()) {
-            std::cerr << "usage: layoutc [-D NAME=VALUE]... [--base DIR] INPUT OUTPUT | --dump STREAM\n";
+            std::cerr << "usage: layoutc [-D NAME=VALUE]... [--base DIR] [--fields HEADER] INPUT OUTPUT | --dump STREAM\n";
             return 2;
         }
         opt.fileName = in;
@@ -51,10 +67,15 @@ int main(int argc, char** argv) {
             return ReadAll(absolute || base.empty() ? p : base + "/" + p);
         };
         layout::Node root = layouttext::Parse(ReadAll(in), opt);
-        std::string bytes = layout::Encode(root);
-        std::ofstream f(out, std::ios::binary);
-        f.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-        if (!f) throw std::runtime_error("cannot write " + out);
+        if (!fields.empty()) {
+            std::string header = layouttext::FieldsHeader(root, BaseName(in));
+            std::ifstream old(fields, std::ios::binary);
+            if (!old || std::string(std::istreambuf_iterator<char>(old), {}) != header) {
+                old.close();
+                WriteAll(fields, header);
+            }
+        }
+        WriteAll(out, layout::Encode(root));
         return 0;
     } catch (const std::exception& e) {
         std::cerr << "layoutc: " << e.what() << "\n";

@@ -7,16 +7,9 @@
 TfrmAbout* frmAbout = nullptr;
 
 CX_IMPLEMENT_CLASS(TfrmAbout, TCustomForm, CX_ABSTRACT, {})
+CX_LAYOUT_BINDER(TfrmAbout)
 
-TfrmAbout::TfrmAbout(TComponent* owner) : TForm(owner) {
-    Handler("FormCreate", this, &TfrmAbout::FormCreate);
-    Handler("TabControl1Change", this, &TfrmAbout::TabControl1Change);
-    Handler("btnCloseClick", this, &TfrmAbout::btnCloseClick);
-    Field("TabControl1", TabControl1);
-    Field("btnClose", btnClose);
-    Field("richeditAuthor", richeditAuthor);
-    Field("richeditCopyright", richeditCopyright);
-}
+TfrmAbout::TfrmAbout(TComponent* owner) : TForm(owner) { BindComponents(); }
 
 void TfrmAbout::FormCreate(TObject*) {
     richeditAuthor->Show();

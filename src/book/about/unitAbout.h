@@ -3,20 +3,15 @@
 #pragma once
 
 #include "Forms.h"
-
-class TTabControl;
-class TMMBitmapButton;
-class TwwDBRichEdit;
+#include "TfrmAbout.fields.h"
 
 class TfrmAbout : public TForm {
     CX_DECLARE_CLASS()
 public:
     explicit TfrmAbout(TComponent* owner);
 
-    TTabControl* TabControl1 = nullptr;
-    TMMBitmapButton* btnClose = nullptr;
-    TwwDBRichEdit* richeditAuthor = nullptr;
-    TwwDBRichEdit* richeditCopyright = nullptr;
+    // The tabs and the two pages under them, from TfrmAbout.layout.
+    CX_LAYOUT_FIELDS(TfrmAbout);
 
     void FormCreate(TObject* Sender);
     void TabControl1Change(TObject* Sender);

@@ -24,34 +24,10 @@ std::string NotesFileName(const std::string& dir) { return reader::JoinPath(dir,
 }  // namespace
 
 CX_IMPLEMENT_CLASS(TfrmRead, TCustomForm, CX_ABSTRACT, {})
+CX_LAYOUT_BINDER(TfrmRead)
 
 TfrmRead::TfrmRead(TComponent* owner) : TForm(owner), Arguments(reader::CommandLineArguments()) {
-    Handler("FormCreate", this, &TfrmRead::FormCreate);
-    Handler("FormClose", this, &TfrmRead::FormClose);
-    Handler("FormResize", this, &TfrmRead::FormResize);
-    Handler("btnIncreaseFontClick", this, &TfrmRead::btnIncreaseFontClick);
-    Handler("btnDecreaseFontClick", this, &TfrmRead::btnDecreaseFontClick);
-    Handler("btnFontClick", this, &TfrmRead::btnFontClick);
-    Handler("btnBackgroundClick", this, &TfrmRead::btnBackgroundClick);
-    Handler("btnNotepadClick", this, &TfrmRead::btnNotepadClick);
-    Handler("btnHideShowNotepadClick", this, &TfrmRead::btnHideShowNotepadClick);
-    Handler("btnCloseClick", this, &TfrmRead::btnCloseClick);
-    Handler("FormKeyDown", this, &TfrmRead::FormKeyDown);
-    Field("RichEdit2", RichEdit2);
-    Field("Splitter1", Splitter1);
-    Field("RichEdit3", RichEdit3);
-    Field("MMPanel1", MMPanel1);
-    Field("colordialogBackground", colordialogBackground);
-    Field("fontdialogRichEdit", fontdialogRichEdit);
-    Field("btnBackground", btnBackground);
-    Field("btnFont", btnFont);
-    Field("btnDecreaseFont", btnDecreaseFont);
-    Field("btnIncreaseFont", btnIncreaseFont);
-    Field("editFontSize", editFontSize);
-    Field("btnNotepad", btnNotepad);
-    Field("btnHideShowNotepad", btnHideShowNotepad);
-    Field("checkboxSaveSettings", checkboxSaveSettings);
-    Field("btnClose", btnClose);
+    BindComponents();
 }
 
 TfrmRead::~TfrmRead() = default;

@@ -9,15 +9,8 @@
 #include <vector>
 
 #include "Forms.h"
+#include "TfrmRead.fields.h"
 
-class TwwDBRichEdit;
-class TSplitter;
-class TMMPanel;
-class TMMBitmapButton;
-class TEdit;
-class TCheckBox;
-class TColorDialog;
-class TFontDialog;
 namespace reader {
 class TReadingView;
 }
@@ -28,21 +21,9 @@ public:
     explicit TfrmRead(TComponent* owner);
     ~TfrmRead() override;
 
-    TwwDBRichEdit* RichEdit2 = nullptr;  // the book
-    TSplitter* Splitter1 = nullptr;
-    TwwDBRichEdit* RichEdit3 = nullptr;  // the notepad
-    TMMPanel* MMPanel1 = nullptr;
-    TColorDialog* colordialogBackground = nullptr;
-    TFontDialog* fontdialogRichEdit = nullptr;
-    TMMBitmapButton* btnBackground = nullptr;
-    TMMBitmapButton* btnFont = nullptr;
-    TMMBitmapButton* btnDecreaseFont = nullptr;
-    TMMBitmapButton* btnIncreaseFont = nullptr;
-    TEdit* editFontSize = nullptr;
-    TMMBitmapButton* btnNotepad = nullptr;
-    TMMBitmapButton* btnHideShowNotepad = nullptr;
-    TCheckBox* checkboxSaveSettings = nullptr;
-    TMMBitmapButton* btnClose = nullptr;
+    // The components of TfrmRead.layout: RichEdit2 is the book, RichEdit3 the
+    // notepad, MMPanel1 the bar of reading commands.
+    CX_LAYOUT_FIELDS(TfrmRead);
 
     void FormCreate(TObject* Sender);
     void FormClose(TObject* Sender, TCloseAction& Action);

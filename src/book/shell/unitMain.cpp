@@ -10,19 +10,9 @@
 TForm1* Form1 = nullptr;
 
 CX_IMPLEMENT_CLASS(TForm1, TCustomForm, CX_ABSTRACT, {})
+CX_LAYOUT_BINDER(TForm1)
 
-TForm1::TForm1(TComponent* owner) : TForm(owner) {
-    Handler("FormCreate", this, &TForm1::FormCreate);
-    Handler("btnReadClick", this, &TForm1::btnReadClick);
-    Handler("btnAboutClick", this, &TForm1::btnAboutClick);
-    Handler("btnMinimizeClick", this, &TForm1::btnMinimizeClick);
-    Handler("btnCloseClick", this, &TForm1::btnCloseClick);
-    Field("fcImageForm1", fcImageForm1);
-    Field("btnAbout", btnAbout);
-    Field("btnRead", btnRead);
-    Field("btnMinimize", btnMinimize);
-    Field("btnClose", btnClose);
-}
+TForm1::TForm1(TComponent* owner) : TForm(owner) { BindComponents(); }
 
 TForm1::~TForm1() = default;
 

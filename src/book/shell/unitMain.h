@@ -6,10 +6,8 @@
 #include <cstdint>
 
 #include "Forms.h"
+#include "TForm1.fields.h"
 #include "core/LauncherLink.h"
-
-class TfcImageForm;
-class TMMBitmapButton;
 
 class TForm1 : public TForm {
     CX_DECLARE_CLASS()
@@ -30,11 +28,8 @@ public:
 
     void WndProc(TMessage& m) override;
 
-    TfcImageForm* fcImageForm1 = nullptr;
-    TMMBitmapButton* btnAbout = nullptr;
-    TMMBitmapButton* btnRead = nullptr;
-    TMMBitmapButton* btnMinimize = nullptr;
-    TMMBitmapButton* btnClose = nullptr;
+    // The cover (fcImageForm1) and its four click areas, from TForm1.layout.
+    CX_LAYOUT_FIELDS(TForm1);
 };
 
 // Refuses to run beside another copy of the same executable file name: the

@@ -96,145 +96,12 @@ std::string TrimHint(const std::string& hint) {
 
 }  // namespace
 
-#define WW_FIELD(name) Field(#name, name)
+CX_LAYOUT_BINDER(TwwRichEditForm)
 
 TwwRichEditForm::TwwRichEditForm(TComponent* owner) : TForm(owner) {
-#define WW_HANDLER(name) Handler(#name, this, &TwwRichEditForm::name)
-    WW_HANDLER(FormShow);
-    WW_HANDLER(FormClose);
-    WW_HANDLER(FormResize);
-    WW_HANDLER(FormKeyDown);
-    WW_HANDLER(FormKeyUp);
-    WW_HANDLER(FormKeyPress);
-    WW_HANDLER(NewButtonClick);
-    WW_HANDLER(LoadClick);
-    WW_HANDLER(SaveAsClick);
-    WW_HANDLER(SaveExitClick);
-    WW_HANDLER(PrintClick);
-    WW_HANDLER(PageSetupClick);
-    WW_HANDLER(ExitClick);
-    WW_HANDLER(EditMenuClick);
-    WW_HANDLER(UndoClick);
-    WW_HANDLER(RedoClick);
-    WW_HANDLER(CutClick);
-    WW_HANDLER(CopyClick);
-    WW_HANDLER(PasteClick);
-    WW_HANDLER(ClearClick);
-    WW_HANDLER(SelectAllClick);
-    WW_HANDLER(FindClick);
-    WW_HANDLER(FindNextClick);
-    WW_HANDLER(ReplaceClick);
-    WW_HANDLER(ToolbarItemClick);
-    WW_HANDLER(FormatBarItemClick);
-    WW_HANDLER(StatusBarItemClick);
-    WW_HANDLER(RulerItemClick);
-    WW_HANDLER(ObjectClick);
-    WW_HANDLER(FontClick);
-    WW_HANDLER(BulletStyleClick);
-    WW_HANDLER(ParagraphClick);
-    WW_HANDLER(TabsClick);
-    WW_HANDLER(SpellingClick);
-    WW_HANDLER(ToggleButtonMouseDown);
-    WW_HANDLER(BoldButtonClick);
-    WW_HANDLER(ItalicButtonClick);
-    WW_HANDLER(UnderlineButtonClick);
-    WW_HANDLER(ColorButtonClick);
-    WW_HANDLER(LeftButtonClick);
-    WW_HANDLER(CenterButtonClick);
-    WW_HANDLER(RightButtonClick);
-    WW_HANDLER(JustifyButtonClick);
-    WW_HANDLER(BulletButtonClick);
-    WW_HANDLER(HighlightButtonClick);
-    WW_HANDLER(FontNameComboCloseUp);
-    WW_HANDLER(FontNameComboDropDown);
-    WW_HANDLER(FontSizeComboCloseUp);
-    WW_HANDLER(ColorItemClick);
-    WW_HANDLER(ColorItemMeasure);
-    WW_HANDLER(ColorItemDraw);
-#undef WW_HANDLER
-    WW_FIELD(ToolBarBevel);
-    WW_FIELD(FormatBarBevel);
-    WW_FIELD(RulerBevel);
-    WW_FIELD(Toolbar);
-    WW_FIELD(FormatBar);
-    WW_FIELD(NewButton);
-    WW_FIELD(PrintButton);
-    WW_FIELD(FindButton);
-    WW_FIELD(SpellButton);
-    WW_FIELD(CutButton);
-    WW_FIELD(CopyButton);
-    WW_FIELD(PasteButton);
-    WW_FIELD(UndoButton);
-    WW_FIELD(RedoButton);
-    WW_FIELD(LoadButton1);
-    WW_FIELD(SaveAsButton);
-    WW_FIELD(PrintSeparator);
-    WW_FIELD(FindSeparator);
-    WW_FIELD(PasteSeparator);
-    WW_FIELD(UserButtonBevel);
-    WW_FIELD(AlignSeparator);
-    WW_FIELD(JustifySeparator);
-    WW_FIELD(FontNameCombo);
-    WW_FIELD(FontSizeCombo);
-    WW_FIELD(BoldButton);
-    WW_FIELD(ItalicButton);
-    WW_FIELD(UnderlineButton);
-    WW_FIELD(ColorButton);
-    WW_FIELD(LeftButton);
-    WW_FIELD(CenterButton);
-    WW_FIELD(RightButton);
-    WW_FIELD(JustifyButton);
-    WW_FIELD(BulletButton);
-    WW_FIELD(HighlightButton);
-    WW_FIELD(StatusBar);
-    WW_FIELD(PrintDialog1);
-    WW_FIELD(OpenDialog1);
-    WW_FIELD(SaveDialog1);
-    WW_FIELD(ImageList1);
-    WW_FIELD(MainMenu1);
-    WW_FIELD(PopupMenu1);
-    WW_FIELD(FileMenu);
-    WW_FIELD(LoadItem);
-    WW_FIELD(SaveAsItem);
-    WW_FIELD(SaveExitItem);
-    WW_FIELD(FileSep1);
-    WW_FIELD(PrintItem);
-    WW_FIELD(PageSetupItem);
-    WW_FIELD(FileSep2);
-    WW_FIELD(ExitItem);
-    WW_FIELD(EditMenu);
-    WW_FIELD(UndoItem);
-    WW_FIELD(RedoItem);
-    WW_FIELD(CutItem);
-    WW_FIELD(CopyItem);
-    WW_FIELD(PasteItem);
-    WW_FIELD(ClearItem);
-    WW_FIELD(SelectAllItem);
-    WW_FIELD(FindItem);
-    WW_FIELD(FindNextItem);
-    WW_FIELD(ReplaceItem);
-    WW_FIELD(ViewMenu);
-    WW_FIELD(ToolbarItem);
-    WW_FIELD(FormatBarItem);
-    WW_FIELD(StatusBarItem);
-    WW_FIELD(RulerItem);
-    WW_FIELD(OptionsItem);
-    WW_FIELD(InsertMenu);
-    WW_FIELD(DateTimeItem);
-    WW_FIELD(ObjectItem);
-    WW_FIELD(FormatMenu);
-    WW_FIELD(FontItem);
-    WW_FIELD(BulletStyleItem);
-    WW_FIELD(ParagraphItem);
-    WW_FIELD(TabsItem);
-    WW_FIELD(HelpMenu);
-    WW_FIELD(ToolsMenu);
-    WW_FIELD(SpellingItem);
-    Field("ColorAutomaticItem", AutomaticColorItem);
+    BindComponents();
     OnUpdate = [this](TObject* s) { FormUpdate(s); };
 }
-
-#undef WW_FIELD
 
 TwwRichEditForm::~TwwRichEditForm() {
     // A window freed while shown (an error on the way) still gives back
@@ -386,7 +253,7 @@ bool WwEditInWindow(TwwCustomRichEdit& control) {
 
 void TwwRichEditForm::FormShow(TObject*) {
     if (!RichEdit1 || !OwnerEdit) return;
-    if (AutomaticColorItem) AutomaticColorItem->Tag = static_cast<std::int32_t>(ColorToRGB(RichEdit1->Font()->Color()));
+    if (ColorAutomaticItem) ColorAutomaticItem->Tag = static_cast<std::int32_t>(ColorToRGB(RichEdit1->Font()->Color()));
 
     savedHint_ = Application->OnHint;
     hintInstalled_ = true;

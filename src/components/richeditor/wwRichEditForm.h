@@ -19,6 +19,7 @@
 #include "ImgList.h"
 #include "Menus.h"
 #include "StdCtrls.h"
+#include "TwwRichEditForm.fields.h"
 #include "richedit/wwRichEdit.h"
 
 class TwwRulerPanel;
@@ -45,43 +46,15 @@ public:
     // ruler. The document is copied in when it shows.
     void Prepare(TwwCustomRichEdit& control);
 
-    // The control that opened the window, its copy and the ruler.
+    // The control that opened the window, its copy and the ruler: made in
+    // code, not by the layout.
     TwwCustomRichEdit* OwnerEdit = nullptr;
     TwwCustomRichEdit* RichEdit1 = nullptr;
     TwwRulerPanel* Ruler = nullptr;
 
-    // Components of the stored layout.
-    TBevel *ToolBarBevel = nullptr, *FormatBarBevel = nullptr, *RulerBevel = nullptr;
-    TPanel *Toolbar = nullptr, *FormatBar = nullptr;
-    TSpeedButton *NewButton = nullptr, *PrintButton = nullptr, *FindButton = nullptr, *SpellButton = nullptr,
-                 *CutButton = nullptr, *CopyButton = nullptr, *PasteButton = nullptr, *UndoButton = nullptr,
-                 *RedoButton = nullptr, *LoadButton1 = nullptr, *SaveAsButton = nullptr;
-    TBevel *PrintSeparator = nullptr, *FindSeparator = nullptr, *PasteSeparator = nullptr,
-           *UserButtonBevel = nullptr, *AlignSeparator = nullptr, *JustifySeparator = nullptr;
-    TComboBox *FontNameCombo = nullptr, *FontSizeCombo = nullptr;
-    TSpeedButton *BoldButton = nullptr, *ItalicButton = nullptr, *UnderlineButton = nullptr, *ColorButton = nullptr,
-                 *LeftButton = nullptr, *CenterButton = nullptr, *RightButton = nullptr, *JustifyButton = nullptr,
-                 *BulletButton = nullptr, *HighlightButton = nullptr;
-    TStatusBar* StatusBar = nullptr;
-    TPrintDialog* PrintDialog1 = nullptr;
-    TOpenDialog* OpenDialog1 = nullptr;
-    TSaveDialog* SaveDialog1 = nullptr;
-    TImageList* ImageList1 = nullptr;
-    TMainMenu* MainMenu1 = nullptr;
-    TPopupMenu* PopupMenu1 = nullptr;
-    TMenuItem *FileMenu = nullptr, *LoadItem = nullptr, *SaveAsItem = nullptr, *SaveExitItem = nullptr,
-              *FileSep1 = nullptr, *PrintItem = nullptr, *PageSetupItem = nullptr, *FileSep2 = nullptr,
-              *ExitItem = nullptr;
-    TMenuItem *EditMenu = nullptr, *UndoItem = nullptr, *RedoItem = nullptr, *CutItem = nullptr, *CopyItem = nullptr,
-              *PasteItem = nullptr, *ClearItem = nullptr, *SelectAllItem = nullptr, *FindItem = nullptr,
-              *FindNextItem = nullptr, *ReplaceItem = nullptr;
-    TMenuItem *ViewMenu = nullptr, *ToolbarItem = nullptr, *FormatBarItem = nullptr, *StatusBarItem = nullptr,
-              *RulerItem = nullptr, *OptionsItem = nullptr;
-    TMenuItem *InsertMenu = nullptr, *DateTimeItem = nullptr, *ObjectItem = nullptr;
-    TMenuItem *FormatMenu = nullptr, *FontItem = nullptr, *BulletStyleItem = nullptr, *ParagraphItem = nullptr,
-              *TabsItem = nullptr;
-    TMenuItem *HelpMenu = nullptr, *ToolsMenu = nullptr, *SpellingItem = nullptr;
-    TMenuItem* AutomaticColorItem = nullptr;
+    // The components of TwwRichEditForm.layout: the bars and their buttons,
+    // the menus, the colour menu (PopupMenu1), the dialogs and the status bar.
+    CX_LAYOUT_FIELDS(TwwRichEditForm);
 
     // The states of the menu items, buttons and context-menu items, by the
     // command table from a snapshot of the editor, and the font boxes: run

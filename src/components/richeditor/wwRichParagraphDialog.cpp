@@ -25,34 +25,11 @@ void SelectAll(TEdit* e) { SendMessageA(e->Handle(), EM_SETSEL, 0, -1); }
 std::function<void(TwwRichParagraphDialog&)> TwwRichParagraphDialog::OnDialogShown;
 
 CX_IMPLEMENT_CLASS(TwwRichParagraphDialog, TCustomForm, CX_ABSTRACT, {})
+CX_LAYOUT_BINDER(TwwRichParagraphDialog)
 
 TwwRichParagraphDialog::TwwRichParagraphDialog(TComponent* owner, TwwCustomRichEdit& richEdit)
     : TForm(owner), richEdit_(richEdit) {
-    Handler("FormShow", this, &TwwRichParagraphDialog::FormShow);
-    Handler("OKBtnClick", this, &TwwRichParagraphDialog::OKBtnClick);
-    Handler("LineSpacingComboBoxChange", this, &TwwRichParagraphDialog::LineSpacingComboBoxChange);
-    Handler("WithinParagraphEditKeyPress", this, &TwwRichParagraphDialog::WithinParagraphEditKeyPress);
-    Field("Panel1", Panel1);
-    Field("AlignmentLabel", AlignmentLabel);
-    Field("AlignmentCombo", AlignmentCombo);
-    Field("IndentationLabel", IndentationLabel);
-    Field("LeftLabel", LeftLabel);
-    Field("LeftEdit", LeftEdit);
-    Field("RightLabel", RightLabel);
-    Field("RightEdit", RightEdit);
-    Field("FirstLineLabel", FirstLineLabel);
-    Field("FirstLineEdit", FirstLineEdit);
-    Field("SpacingLabel", SpacingLabel);
-    Field("BeforeParagraphLabel", BeforeParagraphLabel);
-    Field("BeforeParagraphEdit", BeforeParagraphEdit);
-    Field("AfterParagraphLabel", AfterParagraphLabel);
-    Field("AfterParagraphEdit", AfterParagraphEdit);
-    Field("LineSpacingLabel", LineSpacingLabel);
-    Field("LineSpacingComboBox", LineSpacingComboBox);
-    Field("WithinParagraphLabel", WithinParagraphLabel);
-    Field("WithinParagraphEdit", WithinParagraphEdit);
-    Field("OKBtn", OKBtn);
-    Field("CancelBtn", CancelBtn);
+    BindComponents();
 }
 
 bool TwwRichParagraphDialog::Execute(TwwCustomRichEdit& richEdit) {

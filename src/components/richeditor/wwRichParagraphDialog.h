@@ -9,12 +9,9 @@
 #include <functional>
 
 #include "Forms.h"
+#include "TwwRichParagraphDialog.fields.h"
 
-class TPanel;
-class TLabel;
 class TEdit;
-class TComboBox;
-class TButton;
 class TwwCustomRichEdit;
 
 class TwwRichParagraphDialog : public TForm {
@@ -28,27 +25,8 @@ public:
     // Tests and automation: called with the dialog once it is on the screen.
     static std::function<void(TwwRichParagraphDialog&)> OnDialogShown;
 
-    TPanel* Panel1 = nullptr;
-    TLabel* AlignmentLabel = nullptr;
-    TComboBox* AlignmentCombo = nullptr;
-    TLabel* IndentationLabel = nullptr;
-    TLabel* LeftLabel = nullptr;
-    TEdit* LeftEdit = nullptr;
-    TLabel* RightLabel = nullptr;
-    TEdit* RightEdit = nullptr;
-    TLabel* FirstLineLabel = nullptr;
-    TEdit* FirstLineEdit = nullptr;
-    TLabel* SpacingLabel = nullptr;
-    TLabel* BeforeParagraphLabel = nullptr;
-    TEdit* BeforeParagraphEdit = nullptr;
-    TLabel* AfterParagraphLabel = nullptr;
-    TEdit* AfterParagraphEdit = nullptr;
-    TLabel* LineSpacingLabel = nullptr;
-    TComboBox* LineSpacingComboBox = nullptr;
-    TLabel* WithinParagraphLabel = nullptr;
-    TEdit* WithinParagraphEdit = nullptr;
-    TButton* OKBtn = nullptr;
-    TButton* CancelBtn = nullptr;
+    // The entries, their labels and the buttons, from TwwRichParagraphDialog.layout.
+    CX_LAYOUT_FIELDS(TwwRichParagraphDialog);
     int HelpContext = 0;
 
     // Line-spacing items, in the order of the platform's rules.

@@ -23,26 +23,11 @@ constexpr LONG kTabPositionBits = 0x00FFFFFF;
 std::function<void(TwwRichTabDialog&)> TwwRichTabDialog::OnDialogShown;
 
 CX_IMPLEMENT_CLASS(TwwRichTabDialog, TCustomForm, CX_ABSTRACT, {})
+CX_LAYOUT_BINDER(TwwRichTabDialog)
 
 TwwRichTabDialog::TwwRichTabDialog(TComponent* owner, TwwCustomRichEdit& richEdit)
     : TForm(owner), richEdit_(richEdit) {
-    Handler("FormShow", this, &TwwRichTabDialog::FormShow);
-    Handler("Edit1Enter", this, &TwwRichTabDialog::Edit1Enter);
-    Handler("Edit1Exit", this, &TwwRichTabDialog::Edit1Exit);
-    Handler("Edit1KeyDown", this, &TwwRichTabDialog::Edit1KeyDown);
-    Handler("Edit1KeyPress", this, &TwwRichTabDialog::Edit1KeyPress);
-    Handler("SetBtnClick", this, &TwwRichTabDialog::SetBtnClick);
-    Handler("ClearBtnClick", this, &TwwRichTabDialog::ClearBtnClick);
-    Handler("ClearAllBtnClick", this, &TwwRichTabDialog::ClearAllBtnClick);
-    Handler("OKBtnClick", this, &TwwRichTabDialog::OKBtnClick);
-    Field("GroupBox1", GroupBox1);
-    Field("Edit1", Edit1);
-    Field("ListBox1", ListBox1);
-    Field("SetBtn", SetBtn);
-    Field("ClearBtn", ClearBtn);
-    Field("OKBtn", OKBtn);
-    Field("CancelBtn", CancelBtn);
-    Field("ClearAllBtn", ClearAllBtn);
+    BindComponents();
 }
 
 bool TwwRichTabDialog::Execute(TwwCustomRichEdit& richEdit) {

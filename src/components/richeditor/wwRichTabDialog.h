@@ -10,11 +10,8 @@
 #include <vector>
 
 #include "Forms.h"
+#include "TwwRichTabDialog.fields.h"
 
-class TGroupBox;
-class TEdit;
-class TListBox;
-class TButton;
 class TwwCustomRichEdit;
 
 class TwwRichTabDialog : public TForm {
@@ -30,14 +27,8 @@ public:
     // The most tab stops a paragraph holds.
     static constexpr int kMaxTabs = 32;
 
-    TGroupBox* GroupBox1 = nullptr;
-    TEdit* Edit1 = nullptr;
-    TListBox* ListBox1 = nullptr;
-    TButton* SetBtn = nullptr;
-    TButton* ClearBtn = nullptr;
-    TButton* OKBtn = nullptr;
-    TButton* CancelBtn = nullptr;
-    TButton* ClearAllBtn = nullptr;
+    // The entry (Edit1), the list and the buttons, from TwwRichTabDialog.layout.
+    CX_LAYOUT_FIELDS(TwwRichTabDialog);
     int HelpContext = 0;
 
     void FormShow(TObject* Sender);
