@@ -32,7 +32,8 @@ codexia_arch() { if can_run_32bit; then echo i686; else echo x86_64; fi; }
 # A build's book is made by running its codexia-make under Wine; where this
 # machine cannot run 32-bit programs, a 32-bit build's book is made by the
 # 64-bit codexia-make of the x86_64 build beside it (configured here when
-# missing, built by the 32-bit build when needed).
+# missing, built by the 32-bit build when needed), which also lends it its
+# build-time tools.
 configure_build() {
     local dir=$1 arch=$2
     shift 2
@@ -42,6 +43,8 @@ configure_build() {
         other=$(dirname "$dir")/x86_64
         build_dir_ready "$other" || configure_build "$other" x86_64 >/dev/null
         maker=(-DCODEXIA_MAKE_BUILD="$other")
+        # Its build-time tools too: they run on this machine, whatever the target.
+        [[ " $* " == *" -DCODEXIA_HOST_TOOLS_DIR="* ]] || maker+=(-DCODEXIA_HOST_TOOLS_DIR="$other/host")
     fi
     cmake -S "$root" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=Release \
         -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-$arch-w64-mingw32.cmake" ${CODEXIA_CMAKE_ARGS:-} "${maker[@]}" "$@"
