@@ -40,6 +40,10 @@ build_dir_ready "$build_root/$other" ||
 other_log=$build_root/$other-book.log
 nice -n 19 cmake --build "$build_root/$other" --target book >"$other_log" 2>&1 &
 other_build=$!
+# The test of the README's recipe builds both architectures' books in a copy
+# of the checkout from the compiler cache: it waits for this build, so that
+# the two do not compile the same sources side by side on a cold cache.
+export CODEXIA_OTHER_BOOK_BUILD=$other_build
 
 # Tests that use the mouse, the keyboard or the foreground window take a
 # desktop lane each (CTest's resource "desktop"): an X display and a Wine

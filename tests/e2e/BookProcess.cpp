@@ -211,9 +211,11 @@ void ClickScreen(int x, int y) {
     SendInput(2, in, sizeof(INPUT));
 }
 
-bool XServerClick(int x, int y) {
-    char cmd[160];
-    std::snprintf(cmd, sizeof cmd, "/usr/bin/xdotool mousemove %d %d sleep 0.1 mousedown 1 sleep 0.05 mouseup 1", x, y);
+namespace {
+
+bool RunXdotool(const char* arguments) {
+    char cmd[200];
+    std::snprintf(cmd, sizeof cmd, "/usr/bin/xdotool %s", arguments);
     STARTUPINFOA si{};
     si.cb = sizeof si;
     PROCESS_INFORMATION pi{};
@@ -224,6 +226,20 @@ bool XServerClick(int x, int y) {
     CloseHandle(pi.hThread);
     CloseHandle(pi.hProcess);
     return code == 0;
+}
+
+}  // namespace
+
+bool XServerClick(int x, int y) {
+    char arguments[120];
+    std::snprintf(arguments, sizeof arguments, "mousemove %d %d sleep 0.1 mousedown 1 sleep 0.05 mouseup 1", x, y);
+    return RunXdotool(arguments);
+}
+
+bool XServerKey(const char* key) {
+    char arguments[80];
+    std::snprintf(arguments, sizeof arguments, "key %s", key);
+    return RunXdotool(arguments);
 }
 
 bool WaitUntil(const std::function<bool()>& cond, int ms) {

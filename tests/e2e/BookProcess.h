@@ -72,6 +72,9 @@ void ClickScreen(int x, int y);
 // runs the Linux tool from a Windows program); false where the tool is
 // missing.
 bool XServerClick(int x, int y);
+// A key (an X key name: "Escape", "Return") pressed on the X server's own
+// keyboard, into the window that has the focus; false where the tool is missing.
+bool XServerKey(const char* key);
 
 // The close command as a launcher sends it: the text into the shared block,
 // then the registered message to the skin window.

@@ -49,6 +49,11 @@ chmod +x "$tmp/edit-meta"
 sed -n '/^## Make your own book/,/^## /p' "$root/README.md" |
     sed -n '/^```$/,/^```$/p' | sed '1d;$d' >"$tmp/recipe.sh"
 [ "$(grep -c . "$tmp/recipe.sh")" -ge 4 ] || bad "the README's recipe was not found: $(cat "$tmp/recipe.sh")"
+# The other architecture's book, built by scripts/test.sh beside the tests,
+# is waited for: its objects are then in the compiler cache for the copy.
+if [ -n "${CODEXIA_OTHER_BOOK_BUILD:-}" ]; then
+    while kill -0 "$CODEXIA_OTHER_BOOK_BUILD" 2>/dev/null; do sleep 1; done
+fi
 # Its builds run at the lowest priority: the tests beside it that drive a
 # desktop wait for windows against the clock, and take the processor first.
 (cd "$clone" && EDITOR=$tmp/edit-meta nice -n 19 bash -e "$tmp/recipe.sh") >"$tmp/recipe.out" 2>&1 ||
