@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "Controls.h"
+#include "Handles.h"
 #include "WideText.h"
 
 namespace {
@@ -38,35 +39,6 @@ const Oleacc& Library() {
     return lib;
 }
 
-// An owned COM pointer: released on destruction, moved, never copied.
-template <class I>
-class ComPtr {
-public:
-    ComPtr() = default;
-    ~ComPtr() { Reset(); }
-    ComPtr(const ComPtr&) = delete;
-    ComPtr& operator=(const ComPtr&) = delete;
-    I* Get() const { return p_; }
-    I** Put() {
-        Reset();
-        return &p_;
-    }
-    I* operator->() const { return p_; }
-    explicit operator bool() const { return p_ != nullptr; }
-    I* Detach() {
-        I* p = p_;
-        p_ = nullptr;
-        return p;
-    }
-    void Reset() {
-        if (p_) p_->Release();
-        p_ = nullptr;
-    }
-
-private:
-    I* p_ = nullptr;
-};
-
 HRESULT MakeBstr(const std::string& s, BSTR* out) {
     if (!out) return E_INVALIDARG;
     *out = nullptr;
@@ -88,8 +60,7 @@ class WindowAccessible final : public IAccessible {
 public:
     explicit WindowAccessible(HWND wnd) : wnd_(wnd) {
         if (Library().Ready())
-            Library().createStdAccessibleObject(wnd, OBJID_CLIENT, kIID_IAccessible,
-                                                reinterpret_cast<void**>(std_.Put()));
+            Library().createStdAccessibleObject(wnd, OBJID_CLIENT, kIID_IAccessible, std_.PutVoid());
     }
 
     // ---- IUnknown
@@ -372,8 +343,8 @@ private:
     template <class F>
     HRESULT Forward(HWND child, F&& ask) const {
         ComPtr<IAccessible> a;
-        HRESULT hr = Library().accessibleObjectFromWindow(child, static_cast<DWORD>(OBJID_WINDOW), kIID_IAccessible,
-                                                          reinterpret_cast<void**>(a.Put()));
+        const DWORD id = static_cast<DWORD>(OBJID_WINDOW);
+        HRESULT hr = Library().accessibleObjectFromWindow(child, id, kIID_IAccessible, a.PutVoid());
         if (FAILED(hr) || !a) return FAILED(hr) ? hr : E_FAIL;
         VARIANT self;
         VariantInit(&self);
@@ -391,9 +362,9 @@ private:
 
 LRESULT AnswerAccessibleObject(TWinControl* c, WPARAM wParam) {
     if (!c || !c->HandleAllocated() || !Library().Ready()) return 0;
-    auto* object = new WindowAccessible(c->WindowHandle());
-    LRESULT r = Library().lresultFromObject(kIID_IAccessible, wParam, object);
-    object->Release();  // the result holds its own reference
+    // The result holds a reference of its own.
+    auto object = ComPtr<WindowAccessible>::Attach(new WindowAccessible(c->WindowHandle()));
+    LRESULT r = Library().lresultFromObject(kIID_IAccessible, wParam, object.Get());
     return r > 0 ? r : 0;
 }
 

@@ -32,8 +32,7 @@ LRESULT CALLBACK THintWindow::Proc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
         SetWindowLongPtrA(w, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
     }
     if (msg == WM_PAINT && self) {
-        PAINTSTRUCT ps;
-        HDC dc = BeginPaint(w, &ps);
+        PaintDc dc(w);
         RECT r;
         GetClientRect(w, &r);
         UniqueBrush bk(CreateSolidBrush(GetSysColor(COLOR_INFOBK)));
@@ -43,7 +42,6 @@ LRESULT CALLBACK THintWindow::Proc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
         SetTextColor(dc, GetSysColor(COLOR_INFOTEXT));
         InflateRect(&r, -2, -1);
         DrawTextA(dc, self->text_.c_str(), static_cast<int>(self->text_.size()), &r, DT_LEFT | DT_NOPREFIX | DT_WORDBREAK);
-        EndPaint(w, &ps);
         return 0;
     }
     if (msg == WM_NCHITTEST) return HTTRANSPARENT;

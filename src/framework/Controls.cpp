@@ -445,19 +445,11 @@ CX_IMPLEMENT_CLASS(TGraphicControl, TControl, CX_ABSTRACT, {})
 TGraphicControl::TGraphicControl(TComponent* owner) : TControl(owner) {}
 
 void TGraphicControl::PaintControl(HDC dc) {
-    canvas_.SetHandle(dc);
+    TCanvas::Binding bound(canvas_, dc);
     canvas_.Font.Assign(&font_);
     canvas_.Brush.SetColor(color_);
-    painting_ = true;
-    try {
-        Paint();
-    } catch (...) {
-        painting_ = false;
-        canvas_.SetHandle(nullptr);
-        throw;
-    }
-    painting_ = false;
-    canvas_.SetHandle(nullptr);
+    Restore<bool> painting(painting_, true);
+    Paint();
 }
 
 // ---------------------------------------------------------------- TWinControl
@@ -771,15 +763,9 @@ void TWinControl::ScaleChildren(int newDpi, int oldDpi) {
 
 void TWinControl::ChangeScale(int newDpi, int oldDpi) {
     if (newDpi == oldDpi || newDpi <= 0 || oldDpi <= 0) return;
-    DisableAlign();
-    try {
-        TControl::ChangeScale(newDpi, oldDpi);
-        ScaleChildren(newDpi, oldDpi);
-    } catch (...) {
-        EnableAlign();
-        throw;
-    }
-    EnableAlign();
+    AlignHeld held(*this);
+    TControl::ChangeScale(newDpi, oldDpi);
+    ScaleChildren(newDpi, oldDpi);
 }
 
 void TWinControl::EnableAlign() {
@@ -878,16 +864,9 @@ void TWinControl::WMPaint(TMessage& m) {
         }
         return;
     }
-    PAINTSTRUCT ps;
-    HDC dc = BeginPaint(wnd_, &ps);
-    try {
-        PaintWindow(dc);
-        PaintControls(dc);
-    } catch (...) {
-        EndPaint(wnd_, &ps);
-        throw;
-    }
-    EndPaint(wnd_, &ps);
+    PaintDc dc(wnd_);
+    PaintWindow(dc);
+    PaintControls(dc);
 }
 
 void TWinControl::DefaultHandler(TMessage& m) {
@@ -1189,14 +1168,8 @@ CX_IMPLEMENT_CLASS(TCustomControl, TWinControl, CX_ABSTRACT, {})
 TCustomControl::TCustomControl(TComponent* owner) : TWinControl(owner) {}
 
 void TCustomControl::PaintWindow(HDC dc) {
-    canvas_.SetHandle(dc);
+    TCanvas::Binding bound(canvas_, dc);
     canvas_.Font.Assign(&font_);
     canvas_.Brush.SetColor(color_);
-    try {
-        Paint();
-    } catch (...) {
-        canvas_.SetHandle(nullptr);
-        throw;
-    }
-    canvas_.SetHandle(nullptr);
+    Paint();
 }

@@ -300,6 +300,18 @@ public:
     void Realign();
     void DisableAlign() { ++alignDisabled_; }
     void EnableAlign();
+    // Holds the alignment of the children back for the length of a scope;
+    // what was asked for meanwhile is done as the scope ends.
+    class AlignHeld {
+    public:
+        explicit AlignHeld(TWinControl& c) : c_(c) { c_.DisableAlign(); }
+        ~AlignHeld() { c_.EnableAlign(); }
+        AlignHeld(const AlignHeld&) = delete;
+        AlignHeld& operator=(const AlignHeld&) = delete;
+
+    private:
+        TWinControl& c_;
+    };
     bool Focused() const;
     virtual bool CanFocus() const;
     void SetFocus();

@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "ScopeGuard.h"
+
 namespace {
 
 DWORD Attributes(const std::string& path) { return GetFileAttributesA(path.c_str()); }
@@ -41,22 +43,11 @@ S TemporaryName(const S& target) {
 template <class S>
 ReplaceOutcome Replace(const S& path, const std::function<bool(const S&)>& write) {
     const S temp = TemporaryName(path);
-    bool written = false;
-    try {
-        written = write(temp);
-    } catch (...) {
-        Remove(temp);
-        throw;
-    }
-    if (!written) {
-        Remove(temp);
-        return {ReplaceOutcome::NotWritten, 0};
-    }
-    if (!MoveOver(temp, path)) {
-        const DWORD error = GetLastError();
-        Remove(temp);
-        return {ReplaceOutcome::NotMoved, error};
-    }
+    // The temporary file goes on every way out but the one that moved it over.
+    ScopeExit removeTemp([&] { Remove(temp); });
+    if (!write(temp)) return {ReplaceOutcome::NotWritten, 0};
+    if (!MoveOver(temp, path)) return {ReplaceOutcome::NotMoved, GetLastError()};
+    removeTemp.Dismiss();
     return {};
 }
 

@@ -121,14 +121,10 @@ void TCustomForm::LoadLayoutFrom(const void* data, std::size_t size) {
     }
     // The layout measures at its own DPI; the window shows at the screen's.
     dpi_ = PixelsPerInch > 0 ? PixelsPerInch : kLayoutDpi;
-    scalingLayout_ = true;
-    try {
+    {
+        Restore<bool> scaling(scalingLayout_, true);
         ScaleToDpi(WindowDpi(wnd_));
-    } catch (...) {
-        scalingLayout_ = false;
-        throw;
     }
-    scalingLayout_ = false;
     Realign();
 }
 
@@ -161,8 +157,8 @@ void TCustomForm::ChangeScale(int newDpi, int oldDpi) {
         ch = layoutClientHeight_ >= 0 ? layoutClientHeight_ : height_ - frame.cy;
     }
     dpi_ = newDpi;
-    DisableAlign();
-    try {
+    {
+        AlignHeld held(*this);
         left_ = ScaleDpi(left_, newDpi, oldDpi);
         top_ = ScaleDpi(top_, newDpi, oldDpi);
         ScaleFont(newDpi, oldDpi);
@@ -172,11 +168,7 @@ void TCustomForm::ChangeScale(int newDpi, int oldDpi) {
         ScaleChildren(newDpi, oldDpi);
         SetClientWidth(ScaleDpi(cw, newDpi, oldDpi));
         SetClientHeight(ScaleDpi(ch, newDpi, oldDpi));
-    } catch (...) {
-        EnableAlign();
-        throw;
     }
-    EnableAlign();
     if (menu_ && wnd_) DrawMenuBar(wnd_);
 }
 
@@ -271,17 +263,11 @@ void TCustomForm::Notification(TComponent* c, TOperation op) {
 
 void TCustomForm::UpdateCommands() {
     if (updating_ || Has(csDestroying)) return;
-    updating_ = true;
-    try {
-        if (OnUpdate) OnUpdate(this);
-        // An open menu is not rebuilt under the user's eyes; each of its
-        // sub-menus is brought up to date as it opens.
-        if (menu_ && !(Application && Application->MenuTracking())) menu_->Sync();
-    } catch (...) {
-        updating_ = false;
-        throw;
-    }
-    updating_ = false;
+    Restore<bool> updating(updating_, true);
+    if (OnUpdate) OnUpdate(this);
+    // An open menu is not rebuilt under the user's eyes; each of its
+    // sub-menus is brought up to date as it opens.
+    if (menu_ && !(Application && Application->MenuTracking())) menu_->Sync();
 }
 
 void TCustomForm::FocusChanged(TWinControl* c) {
@@ -619,15 +605,11 @@ void TCustomForm::Close() {
         return;
     }
     if (!CloseQuery()) return;
-    closing_ = true;
     TCloseAction action = TCloseAction::caHide;
-    try {
+    {
+        Restore<bool> closing(closing_, true);
         DoClose(action);
-    } catch (...) {
-        closing_ = false;
-        throw;
     }
-    closing_ = false;
     if (action == TCloseAction::caNone) return;
     if (action == TCloseAction::caMinimize) {
         SetWindowState(TWindowState::wsMinimized);
@@ -661,22 +643,22 @@ TModalResult TCustomForm::ShowModal() {
     EnumThreadWindows(GetCurrentThreadId(), DisableForModal, reinterpret_cast<LPARAM>(&enumState));
     modal_ = true;
     ModalResult = mrNone;
-    auto restore = [&] {
-        for (HWND w : disabled)
-            if (IsWindow(w)) EnableWindow(w, TRUE);
-        modal_ = false;
-        SetVisible(false);
-        // The window that was active before takes the activation back; where
-        // there was none (a start whose error box left nobody active), the
-        // main form does. Left to the platform, the hidden window can stay
-        // the active one under Wine.
-        HWND back = previous;
-        auto usable = [](HWND w) { return w && IsWindow(w) && IsWindowVisible(w) && IsWindowEnabled(w); };
-        if (!usable(back) && Application && Application->MainForm()) back = Application->MainForm()->WindowHandle();
-        if (usable(back) && back != wnd_) SetActiveWindow(back);
-        else if (previous && IsWindow(previous)) SetActiveWindow(previous);
-    };
-    try {
+    {
+        ScopeExit restore([&] {
+            for (HWND w : disabled)
+                if (IsWindow(w)) EnableWindow(w, TRUE);
+            modal_ = false;
+            SetVisible(false);
+            // The window that was active before takes the activation back; where
+            // there was none (a start whose error box left nobody active), the
+            // main form does. Left to the platform, the hidden window can stay
+            // the active one under Wine.
+            HWND back = previous;
+            auto usable = [](HWND w) { return w && IsWindow(w) && IsWindowVisible(w) && IsWindowEnabled(w); };
+            if (!usable(back) && Application && Application->MainForm()) back = Application->MainForm()->WindowHandle();
+            if (usable(back) && back != wnd_) SetActiveWindow(back);
+            else if (previous && IsWindow(previous)) SetActiveWindow(previous);
+        });
         Show();
         for (;;) {
             if (!Application || Application->Terminated()) break;
@@ -689,11 +671,7 @@ TModalResult TCustomForm::ShowModal() {
                 else break;
             }
         }
-    } catch (...) {
-        restore();
-        throw;
     }
-    restore();
     return ModalResult;
 }
 

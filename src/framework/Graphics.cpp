@@ -414,8 +414,7 @@ TBitmap::~TBitmap() { Release(); }
 
 void TBitmap::Release() {
     canvas_.reset();
-    if (dc_ && oldBitmap_) SelectObject(dc_.Get(), oldBitmap_);
-    oldBitmap_ = nullptr;
+    bitmapSelected_.Restore();
     dc_.Reset();
     bitmap_.Reset();
     palette_.Reset();
@@ -516,7 +515,7 @@ TCanvas& TBitmap::Canvas() {
         canvas_ = std::make_unique<TCanvas>();
         if (bitmap_) {
             dc_.Reset(CreateCompatibleDC(nullptr));
-            oldBitmap_ = SelectObject(dc_.Get(), bitmap_.Get());
+            bitmapSelected_.Select(dc_.Get(), bitmap_.Get());
             if (palette_) {
                 SelectPalette(dc_.Get(), palette_.Get(), TRUE);
                 RealizePalette(dc_.Get());
@@ -536,7 +535,7 @@ TColor TBitmap::TransparentColor() const {
 UniqueBitmap TBitmap::CreateMask(TColor color) {
     UniqueBitmap mask(CreateBitmap(width_, height_, 1, 1, nullptr));
     if (!mask || !bitmap_) return mask;
-    UniqueMemoryDc mdc(CreateCompatibleDC(nullptr));
+    UniqueDc mdc(CreateCompatibleDC(nullptr));
     SelectRestorer sel(mdc.Get(), mask.Get());
     HDC src = Canvas().Handle();
     COLORREF oldBk = SetBkColor(src, ColorToRGB(color));
@@ -588,7 +587,7 @@ void TBitmap::Draw(TCanvas& canvas, const RECT& r) {
     if (transparent_) {
         TColor tc = TransparentColor();
         UniqueBitmap mask = CreateMask(tc);
-        UniqueMemoryDc mdc(CreateCompatibleDC(nullptr));
+        UniqueDc mdc(CreateCompatibleDC(nullptr));
         SelectRestorer sel(mdc.Get(), mask.Get());
         // Pixels of the transparent colour keep the destination.
         COLORREF oldText = SetTextColor(canvas.Handle(), RGB(0, 0, 0));

@@ -121,6 +121,17 @@ public:
     ~TCanvas() override;
     HDC Handle() const { return dc_; }
     void SetHandle(HDC dc);  // the canvas borrows dc until given another
+    // Lends the canvas a context for the length of a scope.
+    class Binding {
+    public:
+        Binding(TCanvas& canvas, HDC dc) : canvas_(canvas) { canvas_.SetHandle(dc); }
+        ~Binding() { canvas_.SetHandle(nullptr); }
+        Binding(const Binding&) = delete;
+        Binding& operator=(const Binding&) = delete;
+
+    private:
+        TCanvas& canvas_;
+    };
     TCanvas(const TCanvas&) = delete;
     TCanvas& operator=(const TCanvas&) = delete;
     TFont Font;
@@ -221,8 +232,8 @@ private:
     bool topDown_ = false;
     TPixelFormat format_ = TPixelFormat::pfDevice;
     std::vector<RGBQUAD> colors_;
-    UniqueMemoryDc dc_;
-    HGDIOBJ oldBitmap_ = nullptr;
+    UniqueDc dc_;
+    SelectRestorer bitmapSelected_;  // the bitmap in dc_
     std::unique_ptr<TCanvas> canvas_;
     TColor transparentColor_ = clDefault;
 };

@@ -8,6 +8,8 @@
 #include <cstddef>
 #include <utility>
 
+#include "ScopeGuard.h"
+
 template <class H, class Traits>
 class UniqueHandle {
 public:
@@ -33,10 +35,6 @@ private:
     H h_{};
 };
 
-struct GdiObjectTraits {
-    static HGDIOBJ Invalid() { return nullptr; }
-    static void Close(HGDIOBJ h) { DeleteObject(h); }
-};
 template <class H>
 struct GdiTraits {
     static H Invalid() { return nullptr; }
@@ -58,7 +56,8 @@ struct ModuleTraits {
     static HMODULE Invalid() { return nullptr; }
     static void Close(HMODULE h) { FreeLibrary(h); }
 };
-struct MemoryDcTraits {
+// A device context made with CreateDC or CreateCompatibleDC.
+struct DcTraits {
     static HDC Invalid() { return nullptr; }
     static void Close(HDC h) { DeleteDC(h); }
 };
@@ -77,7 +76,7 @@ using UniqueKernelHandle = UniqueHandle<HANDLE, KernelTraits>;
 using UniqueWindow = UniqueHandle<HWND, WindowTraits>;
 using UniqueMenu = UniqueHandle<HMENU, MenuTraits>;
 using UniqueModule = UniqueHandle<HMODULE, ModuleTraits>;
-using UniqueMemoryDc = UniqueHandle<HDC, MemoryDcTraits>;
+using UniqueDc = UniqueHandle<HDC, DcTraits>;
 using UniqueIcon = UniqueHandle<HICON, IconTraits>;
 
 // A view of a file mapping, given back with UnmapViewOfFile.
@@ -158,24 +157,6 @@ private:
     I* p_ = nullptr;
 };
 
-// Runs a function when the scope ends, on every path out of it, unless
-// dismissed first: for state that must be put back.
-template <class F>
-class ScopeExit {
-public:
-    explicit ScopeExit(F f) : f_(std::move(f)) {}
-    ~ScopeExit() {
-        if (active_) f_();
-    }
-    ScopeExit(const ScopeExit&) = delete;
-    ScopeExit& operator=(const ScopeExit&) = delete;
-    void Dismiss() { active_ = false; }
-
-private:
-    F f_;
-    bool active_ = true;
-};
-
 // The device context of a WM_PAINT: BeginPaint on construction, EndPaint on
 // every way out of the handler.
 class PaintDc {
@@ -211,17 +192,28 @@ private:
     HDC dc_;
 };
 
-// Selects an object into a device context and puts the previous one back.
+// Selects an object into a device context and puts the previous one back:
+// at the end of a scope, or, held by an object that keeps a context, before
+// the context or the selected object goes (declared after both).
 class SelectRestorer {
 public:
-    SelectRestorer(HDC dc, HGDIOBJ obj) : dc_(dc), old_(obj ? SelectObject(dc, obj) : nullptr) {}
-    ~SelectRestorer() {
-        if (old_) SelectObject(dc_, old_);
-    }
+    SelectRestorer() = default;
+    SelectRestorer(HDC dc, HGDIOBJ obj) { Select(dc, obj); }
+    ~SelectRestorer() { Restore(); }
     SelectRestorer(const SelectRestorer&) = delete;
     SelectRestorer& operator=(const SelectRestorer&) = delete;
+    // Puts back what an earlier selection replaced, then selects obj.
+    void Select(HDC dc, HGDIOBJ obj) {
+        Restore();
+        dc_ = dc;
+        old_ = obj ? SelectObject(dc, obj) : nullptr;
+    }
+    // Puts the previous object back now.
+    void Restore() {
+        if (old_) SelectObject(dc_, std::exchange(old_, nullptr));
+    }
 
 private:
-    HDC dc_;
-    HGDIOBJ old_;
+    HDC dc_ = nullptr;
+    HGDIOBJ old_ = nullptr;
 };

@@ -116,11 +116,9 @@ HIMAGELIST TCustomImageList::Handle() {
     list_ = ImageList_Create(width_, height_, ILC_COLOR24 | ILC_MASK, n, 4);
     if (!list_) throw EOutOfResources("Cannot create an image list");
     // A plain copy of the strip: the list blackens its see-through pixels.
-    HDC screen = GetDC(nullptr);
-    UniqueBitmap copy(CreateCompatibleBitmap(screen, n * width_, height_));
-    ReleaseDC(nullptr, screen);
+    UniqueBitmap copy(CreateCompatibleBitmap(WindowDc(nullptr), n * width_, height_));
     {
-        UniqueMemoryDc dc(CreateCompatibleDC(nullptr));
+        UniqueDc dc(CreateCompatibleDC(nullptr));
         SelectRestorer sel(dc.Get(), copy.Get());
         BitBlt(dc.Get(), 0, 0, n * width_, height_, strip_.Canvas().Handle(), 0, 0, SRCCOPY);
     }

@@ -479,22 +479,21 @@ void TMenuItem::DrawPicture(const DRAWITEMSTRUCT& d, bool disabled) {
     const int cw = GetSystemMetrics(SM_CXMENUCHECK), ch = GetSystemMetrics(SM_CYMENUCHECK);
     const RECT box{midX - cw / 2, midY - ch / 2, midX - cw / 2 + cw, midY - ch / 2 + ch};
     // The check glyph is drawn black on white into a mask, then in the ink.
-    HDC mem = CreateCompatibleDC(d.hDC);
+    UniqueDc mem(CreateCompatibleDC(d.hDC));
     UniqueBitmap bits(CreateBitmap(cw, ch, 1, 1, nullptr));
-    HGDIOBJ old = SelectObject(mem, bits.Get());
+    SelectRestorer maskSelected(mem.Get(), bits.Get());
     RECT all{0, 0, cw, ch};
-    DrawFrameControl(mem, &all, DFC_MENU, DFCS_MENUCHECK);
+    DrawFrameControl(mem.Get(), &all, DFC_MENU, DFCS_MENUCHECK);
     COLORREF oldText = SetTextColor(d.hDC, RGB(0, 0, 0));
     COLORREF oldBk = SetBkColor(d.hDC, RGB(255, 255, 255));
     UniqueBrush brush(CreateSolidBrush(ColorToRGB(ink)));
-    HGDIOBJ oldBrush = SelectObject(d.hDC, brush.Get());
-    // Where the mask is black, paint the ink; keep the rest.
-    BitBlt(d.hDC, box.left, box.top, cw, ch, mem, 0, 0, 0x00B8074A);
-    SelectObject(d.hDC, oldBrush);
+    {
+        SelectRestorer inkSelected(d.hDC, brush.Get());
+        // Where the mask is black, paint the ink; keep the rest.
+        BitBlt(d.hDC, box.left, box.top, cw, ch, mem.Get(), 0, 0, 0x00B8074A);
+    }
     SetTextColor(d.hDC, oldText);
     SetBkColor(d.hDC, oldBk);
-    SelectObject(mem, old);
-    DeleteDC(mem);
 }
 
 // ---------------------------------------------------------------- TMenu

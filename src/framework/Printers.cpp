@@ -60,7 +60,7 @@ std::unique_ptr<TPrinter> SetProcessPrinter(std::unique_ptr<TPrinter> printer) {
 TPrinter::TPrinter() = default;
 
 TPrinter::~TPrinter() {
-    if (printing_ && dc_) AbortDoc(dc_);
+    if (printing_ && dc_) AbortDoc(dc_.Get());
     canvas_.reset();
     FreeDc();
     if (devMode_) GlobalFree(devMode_);
@@ -277,8 +277,7 @@ void TPrinter::SetOrientation(TPrinterOrientation o) {
 void TPrinter::FreeDc() {
     if (printing_) return;  // the job's context lives until the job ends
     if (canvas_) canvas_->SetHandle(nullptr);
-    if (dc_) DeleteDC(dc_);
-    dc_ = nullptr;
+    dc_.Reset();
     fonts_.clear();
     fontsRead_ = false;
 }
@@ -293,14 +292,14 @@ const std::vector<std::string>& TPrinter::Fonts() {
 }
 
 HDC TPrinter::Handle() {
-    if (dc_) return dc_;
+    if (dc_) return dc_.Get();
     NeedPrinter();
     if (device_.empty()) throw EPrinter("There is no default printer currently selected");
     LockedDevMode m(devMode_);
-    dc_ = CreateDCA(nullptr, device_.c_str(), nullptr, m.Get());
-    if (!dc_) dc_ = CreateDCA("WINSPOOL", device_.c_str(), nullptr, m.Get());
+    dc_.Reset(CreateDCA(nullptr, device_.c_str(), nullptr, m.Get()));
+    if (!dc_) dc_.Reset(CreateDCA("WINSPOOL", device_.c_str(), nullptr, m.Get()));
     if (!dc_) Fail("The printer " + device_ + " cannot be used", GetLastError());
-    return dc_;
+    return dc_.Get();
 }
 
 HDC TPrinter::HandleIfAny() {
@@ -359,25 +358,25 @@ void TPrinter::BeginDoc() {
 
 void TPrinter::NewPage() {
     if (!printing_) throw EPrinter("Printer is not currently printing");
-    if (EndPage(dc_) <= 0) Fail("The printer did not finish page " + std::to_string(pageNumber_), GetLastError());
-    if (StartPage(dc_) <= 0) Fail("The printer did not start a page", GetLastError());
+    if (EndPage(dc_.Get()) <= 0) Fail("The printer did not finish page " + std::to_string(pageNumber_), GetLastError());
+    if (StartPage(dc_.Get()) <= 0) Fail("The printer did not start a page", GetLastError());
     ++pageNumber_;
 }
 
 void TPrinter::EndDoc() {
     if (!printing_) throw EPrinter("Printer is not currently printing");
     printing_ = false;
-    if (EndPage(dc_) <= 0) {
+    if (EndPage(dc_.Get()) <= 0) {
         DWORD error = GetLastError();
-        AbortDoc(dc_);
+        AbortDoc(dc_.Get());
         Fail("The printer did not finish page " + std::to_string(pageNumber_), error);
     }
-    if (::EndDoc(dc_) <= 0) Fail("The printer did not finish the job \"" + Title + "\"", GetLastError());
+    if (::EndDoc(dc_.Get()) <= 0) Fail("The printer did not finish the job \"" + Title + "\"", GetLastError());
 }
 
 void TPrinter::Abort() {
     if (!printing_) throw EPrinter("Printer is not currently printing");
     printing_ = false;
     aborted_ = true;
-    AbortDoc(dc_);
+    AbortDoc(dc_.Get());
 }

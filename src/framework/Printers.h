@@ -103,7 +103,7 @@ private:
     int index_ = -1;
     std::string device_, driver_, port_;
     HGLOBAL devMode_ = nullptr;
-    HDC dc_ = nullptr;
+    UniqueDc dc_;
     std::vector<std::string> fonts_;
     bool fontsRead_ = false;
     std::unique_ptr<TCanvas> canvas_;

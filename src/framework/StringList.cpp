@@ -7,6 +7,8 @@
 #include <cstring>
 #include <limits>
 
+#include "ScopeGuard.h"
+
 namespace {
 std::string SystemMessage(DWORD err) {
     char buf[256] = {};
@@ -230,14 +232,9 @@ void TStrings::IndexError(int index) const {
 
 void TStrings::Put(int index, const std::string& s) {
     BeginUpdate();
-    try {
-        Delete(index);
-        Insert(index, s);
-    } catch (...) {
-        EndUpdate();
-        throw;
-    }
-    EndUpdate();
+    ScopeExit endUpdate([this] { EndUpdate(); });
+    Delete(index);
+    Insert(index, s);
 }
 
 int TStrings::Add(const std::string& s) {
@@ -249,13 +246,8 @@ int TStrings::Add(const std::string& s) {
 void TStrings::AddStrings(TStrings& other) {
     std::vector<std::string> lines = other.ToVector();
     BeginUpdate();
-    try {
-        for (auto& s : lines) Add(s);
-    } catch (...) {
-        EndUpdate();
-        throw;
-    }
-    EndUpdate();
+    ScopeExit endUpdate([this] { EndUpdate(); });
+    for (auto& s : lines) Add(s);
 }
 
 int TStrings::IndexOf(const std::string& s) {
@@ -279,14 +271,9 @@ void TStrings::SetText(const std::string& text) { SetStrings(SplitLines(text)); 
 
 void TStrings::SetStrings(const std::vector<std::string>& lines) {
     BeginUpdate();
-    try {
-        Clear();
-        for (auto& s : lines) Add(s);
-    } catch (...) {
-        EndUpdate();
-        throw;
-    }
-    EndUpdate();
+    ScopeExit endUpdate([this] { EndUpdate(); });
+    Clear();
+    for (auto& s : lines) Add(s);
 }
 
 std::vector<std::string> TStrings::ToVector() {

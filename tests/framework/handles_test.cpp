@@ -1,8 +1,7 @@
 // The ownership helpers: a reference of a COM interface is given back
-// exactly once, and state put back by a scope guard on every way out.
+// exactly once, a handle closed with its owner. (The scope guards are
+// tested natively with the platform-neutral code.)
 #include <gtest/gtest.h>
-
-#include <stdexcept>
 
 #include "Handles.h"
 
@@ -70,23 +69,6 @@ TEST(Handles, ComPtrGivesEachReferenceBackOnce) {
     EXPECT_EQ(alive, 0);
 }
 
-TEST(Handles, ScopeExitRunsOnEveryWayOutUnlessDismissed) {
-    int state = 1;
-    try {
-        ScopeExit restore([&] { state = 1; });
-        state = 2;
-        throw std::runtime_error("failed half-way");
-    } catch (const std::runtime_error&) {
-    }
-    EXPECT_EQ(state, 1);
-    {
-        ScopeExit restore([&] { state = 1; });
-        state = 3;
-        restore.Dismiss();
-    }
-    EXPECT_EQ(state, 3);
-}
-
 TEST(Handles, KernelHandleOwnerClosesOnceAndTakesEitherEmptyValue) {
     HANDLE raw = CreateEventA(nullptr, TRUE, FALSE, nullptr);
     ASSERT_TRUE(raw);
@@ -100,4 +82,29 @@ TEST(Handles, KernelHandleOwnerClosesOnceAndTakesEitherEmptyValue) {
     EXPECT_FALSE(GetHandleInformation(raw, &flags)) << "closed with its owner";
     EXPECT_FALSE(UniqueKernelHandle(INVALID_HANDLE_VALUE));
     EXPECT_FALSE(UniqueKernelHandle(nullptr));
+}
+
+TEST(Handles, SelectionOwnerPutsBackWhatItsSelectionReplaced) {
+    UniqueDc dc(CreateCompatibleDC(nullptr));
+    ASSERT_TRUE(dc);
+    auto current = [&] { return GetCurrentObject(dc.Get(), OBJ_BITMAP); };
+    const HGDIOBJ original = current();
+    UniqueBitmap first(CreateBitmap(4, 4, 1, 1, nullptr));
+    UniqueBitmap second(CreateBitmap(4, 4, 1, 1, nullptr));
+    {
+        SelectRestorer held;  // as an object that keeps a context holds it
+        held.Select(dc.Get(), first.Get());
+        EXPECT_EQ(current(), first.Get());
+        held.Select(dc.Get(), second.Get());  // the first goes back out before
+        EXPECT_EQ(current(), second.Get());
+        held.Restore();
+        EXPECT_EQ(current(), original);
+        held.Select(dc.Get(), first.Get());
+        {
+            SelectRestorer scoped(dc.Get(), second.Get());
+            EXPECT_EQ(current(), second.Get());
+        }
+        EXPECT_EQ(current(), first.Get());
+    }
+    EXPECT_EQ(current(), original);
 }

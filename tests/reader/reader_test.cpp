@@ -1,5 +1,6 @@
 // The reading window's commands on the real window built from its stored
-// layout, and the file steps of saving the reader's notes.
+// layout, its buttons pressed with real mouse input, and the file steps of
+// saving the reader's notes.
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -44,6 +45,20 @@ protected:
         delete form;
         TCommonDialog::OnDialogShown = nullptr;
     }
+    // The window shown and in front, for real input.
+    void ShowForInput() {
+        form->Show();
+        SetForegroundWindow(form->Handle());
+        WaitFor([&] { return IsWindowVisible(form->Handle()) != FALSE; });
+        Pump(50);
+    }
+    // A click with real input at the centre of one of the window's buttons;
+    // what the click does is done when this returns.
+    void Press(TControl* button) {
+        POINT p = button->ClientToScreen(POINT{button->Width() / 2, button->Height() / 2});
+        ClickAt(p.x, p.y);
+        WaitFor([] { return HIWORD(GetQueueStatus(QS_INPUT)) == 0; }, 1000);
+    }
     int BookSize() { return form->RichEdit2->Font()->Size(); }
     std::string SizeBox() { return form->editFontSize->Text(); }
     std::string dir;
@@ -57,35 +72,33 @@ TEST_F(ReaderTest, SizeCommandsStepByOneAndStopAtTheirTexts) {
     // layout's "8" would name a size the text is not at).
     ASSERT_EQ(SizeBox(), "12");
     ASSERT_EQ(BookSize(), 12);
-    for (int k = 0; k < 7; ++k) form->btnIncreaseFontClick(nullptr);
+    ShowForInput();
+    for (int k = 0; k < 7; ++k) Press(form->btnIncreaseFont);
     EXPECT_EQ(SizeBox(), "19");
     EXPECT_EQ(BookSize(), 19);
     form->editFontSize->SetText("71");
-    form->btnIncreaseFontClick(nullptr);
+    Press(form->btnIncreaseFont);
     EXPECT_EQ(SizeBox(), "72");
     EXPECT_EQ(BookSize(), 72);
-    form->btnIncreaseFontClick(nullptr);
+    Press(form->btnIncreaseFont);
     EXPECT_EQ(SizeBox(), "72");
     form->editFontSize->SetText("3");
-    form->btnDecreaseFontClick(nullptr);
+    Press(form->btnDecreaseFont);
     EXPECT_EQ(SizeBox(), "2");
-    form->btnDecreaseFontClick(nullptr);
+    Press(form->btnDecreaseFont);
     EXPECT_EQ(SizeBox(), "2");
     EXPECT_EQ(BookSize(), 2);
     // No clamp beyond the stop texts.
     form->editFontSize->SetText("80");
-    form->btnIncreaseFontClick(nullptr);
+    Press(form->btnIncreaseFont);
     EXPECT_EQ(SizeBox(), "81");
 }
 
 TEST_F(ReaderTest, ASizeTextThatIsNoIntegerRaisesTheConversionError) {
+    ShowForInput();
     form->editFontSize->SetText("big");
-    try {
-        form->btnIncreaseFontClick(nullptr);
-        FAIL();
-    } catch (const EConvertError& e) {
-        EXPECT_STREQ(e.what(), "'big' is not a valid integer value");
-    }
+    Press(form->btnIncreaseFont);
+    EXPECT_EQ(TakeErrors(), "'big' is not a valid integer value");
     EXPECT_EQ(SizeBox(), "big");
 }
 
@@ -98,45 +111,41 @@ TEST_F(ReaderTest, SizeCommandsAtThe32BitLimitsRaiseInsteadOfWrapping) {
                  {"-2147483648", false, "'-2147483649' is not a valid integer value"},
                  {"2147483648", true, "'2147483648' is not a valid integer value"},
                  {"", false, "'' is not a valid integer value"}};
+    ShowForInput();
     for (const Case& c : cases) {
         SCOPED_TRACE(c.text);
         form->RichEdit2->Font()->SetSize(9);
         form->editFontSize->SetText(c.text);
-        try {
-            if (c.increase) form->btnIncreaseFontClick(nullptr);
-            else form->btnDecreaseFontClick(nullptr);
-            ADD_FAILURE() << "no error";
-        } catch (const EConvertError& e) {
-            EXPECT_STREQ(e.what(), c.error);
-        }
+        Press(c.increase ? form->btnIncreaseFont : form->btnDecreaseFont);
+        EXPECT_EQ(TakeErrors(), c.error);
         EXPECT_EQ(SizeBox(), c.text);
         EXPECT_EQ(BookSize(), 9);
     }
     // One step short of the limit still works.
     form->editFontSize->SetText("2147483646");
-    form->btnIncreaseFontClick(nullptr);
+    Press(form->btnIncreaseFont);
     EXPECT_EQ(SizeBox(), "2147483647");
 }
 
 TEST_F(ReaderTest, CancelledDialogsStillApplyTheirCurrentValues) {
     TCommonDialog::OnDialogShown = [](HWND dlg) { PostMessageA(dlg, WM_COMMAND, IDCANCEL, 0); };
+    ShowForInput();
     form->editFontSize->SetText("12");
     // The dialog opens on the page's font: cancelled, the page keeps it.
     const std::string face = form->RichEdit2->Font()->Name();
-    form->btnFontClick(nullptr);
+    Press(form->btnFont);
     EXPECT_EQ(form->RichEdit2->Font()->Name(), face);
     EXPECT_EQ(BookSize(), 12);
     form->RichEdit2->SetColor(clYellow);
-    form->btnBackgroundClick(nullptr);
+    Press(form->btnBackground);
     EXPECT_EQ(form->RichEdit2->Color(), clWhite);
 }
 
 TEST_F(ReaderTest, TheNotepadTakesAThirdOfTheWindow) {
-    form->Show();
-    Pump(50);
+    ShowForInput();
     ASSERT_EQ(form->Width(), 430);
     EXPECT_FALSE(form->RichEdit3->Visible());
-    form->btnHideShowNotepadClick(nullptr);
+    Press(form->btnHideShowNotepad);
     EXPECT_TRUE(form->RichEdit3->Visible());
     EXPECT_TRUE(form->Splitter1->Visible());
     EXPECT_EQ(form->RichEdit3->Width(), 143);
@@ -147,7 +156,7 @@ TEST_F(ReaderTest, TheNotepadTakesAThirdOfTheWindow) {
     form->SetBounds(form->Left(), form->Top(), 600, form->Height());
     Pump(30);
     EXPECT_EQ(form->RichEdit3->Width(), 200);
-    form->btnHideShowNotepadClick(nullptr);
+    Press(form->btnHideShowNotepad);
     EXPECT_FALSE(form->RichEdit3->Visible());
     EXPECT_FALSE(form->Splitter1->Visible());
     EXPECT_EQ(form->btnHideShowNotepad->Caption(), "Show");
@@ -255,8 +264,7 @@ int LineOf(TwwCustomRichEdit* e, int position) {
 }  // namespace
 
 TEST_F(ReaderTest, SizeCommandsSetTrueSizesOnEveryRunAndHeadingsStayLarger) {
-    form->Show();
-    Pump(50);
+    ShowForInput();
     TwwDBRichEdit* book = form->RichEdit2;
     int heading = book->FindText("The Crossing to Inchmore", Find(book, "Chapter Five"), book->GetTextLen(), stMatchCase);
     ASSERT_GT(heading, 0);
@@ -270,7 +278,7 @@ TEST_F(ReaderTest, SizeCommandsSetTrueSizesOnEveryRunAndHeadingsStayLarger) {
     ASSERT_EQ(LookAt(book, body).twips, 240);
     ASSERT_EQ(LookAt(book, heading).twips, 360);
     int bodyBefore = LineHeightAt(book, body);
-    for (int k = 0; k < 3; ++k) form->btnIncreaseFontClick(nullptr);
+    for (int k = 0; k < 3; ++k) Press(form->btnIncreaseFont);
     EXPECT_EQ(SizeBox(), "15");
     EXPECT_EQ(BookSize(), 15);
     // Every run at a true size: the body at 15, the rest in proportion,
@@ -288,10 +296,10 @@ TEST_F(ReaderTest, SizeCommandsSetTrueSizesOnEveryRunAndHeadingsStayLarger) {
     EXPECT_GT(bodyAfter, bodyBefore + 2) << "three sizes larger shows on the page";
     EXPECT_GT(LineHeightAt(book, heading), bodyAfter) << "a heading stays taller than the body";
     // Down to 8 and back to 12: the book's own sizes again, no drift.
-    for (int k = 0; k < 7; ++k) form->btnDecreaseFontClick(nullptr);
+    for (int k = 0; k < 7; ++k) Press(form->btnDecreaseFont);
     EXPECT_EQ(LookAt(book, body).twips, 160);
     EXPECT_EQ(LookAt(book, heading).twips, 240);
-    for (int k = 0; k < 4; ++k) form->btnIncreaseFontClick(nullptr);
+    for (int k = 0; k < 4; ++k) Press(form->btnIncreaseFont);
     EXPECT_EQ(LookAt(book, body).twips, 240);
     EXPECT_EQ(LookAt(book, heading).twips, 360);
     EXPECT_EQ(LookAt(book, italic).twips, 280);
@@ -299,8 +307,7 @@ TEST_F(ReaderTest, SizeCommandsSetTrueSizesOnEveryRunAndHeadingsStayLarger) {
 }
 
 TEST_F(ReaderTest, AtTheStartTheFirstLineStaysAtTheTopThroughSizeChanges) {
-    form->Show();
-    Pump(50);
+    ShowForInput();
     TwwDBRichEdit* book = form->RichEdit2;
     // The view scrolled to its very start (the book opens with an empty
     // spacer line of fixed height, whose text may stand above it).
@@ -312,9 +319,9 @@ TEST_F(ReaderTest, AtTheStartTheFirstLineStaysAtTheTopThroughSizeChanges) {
     EXPECT_EQ(firstLineTop(), 0);
     for (const char* size : {"8", "30", "15", "2"}) {
         form->editFontSize->SetText(size);
-        form->btnIncreaseFontClick(nullptr);
+        Press(form->btnIncreaseFont);
         EXPECT_EQ(firstLineTop(), 0) << size;
-        form->btnDecreaseFontClick(nullptr);
+        Press(form->btnDecreaseFont);
         EXPECT_EQ(firstLineTop(), 0) << size;
     }
     form->Hide();
@@ -330,10 +337,11 @@ TEST_F(ReaderTest, TheFontDialogsStyleAndColourGoOnTheBodyAndTheBookKeepsItsOwn)
     ASSERT_FALSE(LookAt(book, body).effects & (CFE_BOLD | CFE_ITALIC | CFE_UNDERLINE));
     ASSERT_NE(headingBefore.color, RGB(200, 0, 0));
     // The dialog opens on the page's font and, cancelled, applies it as it is.
+    ShowForInput();
     TCommonDialog::OnDialogShown = [](HWND dlg) { PostMessageA(dlg, WM_COMMAND, IDCANCEL, 0); };
     form->RichEdit2->Font()->SetStyle(fsBold | fsUnderline);
     form->RichEdit2->Font()->SetColor(static_cast<TColor>(RGB(200, 0, 0)));
-    form->btnFontClick(nullptr);
+    Press(form->btnFont);
     Look b = LookAt(book, body);
     EXPECT_TRUE(b.effects & CFE_BOLD);
     EXPECT_TRUE(b.effects & CFE_UNDERLINE);
@@ -347,7 +355,7 @@ TEST_F(ReaderTest, TheFontDialogsStyleAndColourGoOnTheBodyAndTheBookKeepsItsOwn)
     // Chosen no more: the book's own effects and colour come back.
     form->RichEdit2->Font()->SetStyle(0);
     form->RichEdit2->Font()->SetColor(clWindowText);
-    form->btnFontClick(nullptr);
+    Press(form->btnFont);
     b = LookAt(book, body);
     EXPECT_FALSE(b.effects & (CFE_BOLD | CFE_UNDERLINE));
     EXPECT_TRUE(b.effects & CFE_AUTOCOLOR);
@@ -386,13 +394,14 @@ TEST_F(ReaderTest, TheFontCommandPutsItsFaceOnEveryRunKeepingSizesAndItalics) {
     ASSERT_GE(italic, 0);
     Look headingBefore = LookAt(book, heading);
     ASSERT_TRUE(LookAt(book, italic).effects & CFE_ITALIC);
+    ShowForInput();
     TCommonDialog::OnDialogShown = [](HWND dlg) {
         HWND faces = GetDlgItem(dlg, 0x470);
         if (SendMessageA(faces, CB_SELECTSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>("Tahoma")) >= 0)
             SendMessageA(dlg, WM_COMMAND, MAKEWPARAM(0x470, CBN_SELCHANGE), reinterpret_cast<LPARAM>(faces));
         PostMessageA(dlg, WM_COMMAND, IDOK, 0);
     };
-    form->btnFontClick(nullptr);
+    Press(form->btnFont);
     ASSERT_EQ(book->Font()->Name(), "Tahoma");
     EXPECT_EQ(LookAt(book, heading).face, "Tahoma");
     EXPECT_EQ(LookAt(book, Find(book, "Chapter Nine") + 300).face, "Tahoma");
@@ -403,18 +412,17 @@ TEST_F(ReaderTest, TheFontCommandPutsItsFaceOnEveryRunKeepingSizesAndItalics) {
 }
 
 TEST_F(ReaderTest, TheLineAtTheTopStaysThroughSizeChangesAndTheBookmarkComesIntoView) {
-    form->Show();
-    Pump(50);
+    ShowForInput();
     TwwDBRichEdit* book = form->RichEdit2;
     int place = Find(book, "Chapter Five") + 1500;
     book->ScrollCharacterToTop(place);
     int top = book->TopCharacter();
     ASSERT_GT(top, 0);
     ASSERT_EQ(FirstVisibleLine(book), LineOf(book, top));
-    form->btnIncreaseFontClick(nullptr);
-    form->btnIncreaseFontClick(nullptr);
+    Press(form->btnIncreaseFont);
+    Press(form->btnIncreaseFont);
     EXPECT_EQ(FirstVisibleLine(book), LineOf(book, top));
-    form->btnDecreaseFontClick(nullptr);
+    Press(form->btnDecreaseFont);
     EXPECT_EQ(FirstVisibleLine(book), LineOf(book, top));
     // The reading position as the settings give it: its line at the top.
     form->View().SetBookmark(place + 700);
@@ -443,8 +451,7 @@ TEST(ReadingView, TheBodySizeIsTheMostCommonOne) {
 // and Find, typed into, finds a phrase of the last chapter and selects it in
 // view; the notepad's menu holds its editing items.
 TEST_F(ReaderTest, TheBookViewsMenuFindsAPhraseOfTheLastChapter) {
-    form->Show();
-    SetForegroundWindow(form->Handle());
+    ShowForInput();
     TwwDBRichEdit* book = form->RichEdit2;
     book->SetFocus();
     book->SetSelStart(0);
@@ -472,7 +479,7 @@ TEST_F(ReaderTest, TheBookViewsMenuFindsAPhraseOfTheLastChapter) {
     EXPECT_TRUE(WaitFor([&] { return !IsWindow(dlg); }, 3000));
 
     // The notepad pane, shown: Edit, the clipboard items, the styles, Find.
-    form->btnHideShowNotepadClick(nullptr);
+    Press(form->btnHideShowNotepad);
     ASSERT_TRUE(form->RichEdit3->Visible());
     form->RichEdit3->SetFocus();
     GetWindowRect(form->RichEdit3->Handle(), &r);

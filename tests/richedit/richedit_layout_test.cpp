@@ -1,10 +1,12 @@
 // The control as stored window layouts carry it: the Data block, the
-// version, the published settings and their defaults, lines without a stored
-// document, damaged blocks, writing back, and the book itself compiled into
-// a layout from the book folder.
+// version, the published settings and their defaults through a write and a
+// read back, lines without a stored document, damaged blocks, writing back,
+// and the book itself compiled into a layout from the book folder.
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <map>
+#include <set>
 
 #include "RichTestUtil.h"
 
@@ -129,48 +131,88 @@ TEST(RichEditLayout, ReadingWindowSettingsAreAccepted) {
     delete f;
 }
 
-TEST(RichEditLayout, DefaultsOfANewControl) {
-    auto* f = new testsupport::TTestForm();
-    auto* e = new TwwDBRichEdit(f);
-    EXPECT_EQ(e->Width(), 185);
-    EXPECT_EQ(e->Height(), 89);
-    EXPECT_TRUE(e->TabStop);
-    EXPECT_TRUE(e->HideSelection());
-    EXPECT_TRUE(e->HideScrollBars());
-    EXPECT_EQ(e->ScrollBars(), TScrollStyle::ssNone);
-    EXPECT_FALSE(e->AutoURLDetect());
-    EXPECT_TRUE(e->AutoDisplay);
-    EXPECT_EQ(e->BorderStyle(), TEditBorderStyle::bsSingle);
-    EXPECT_EQ(e->Color(), clWindow);
-    EXPECT_EQ(e->GutterWidth(), 3);
-    EXPECT_EQ(e->MaxLength(), 0);
-    EXPECT_EQ(e->OleOptions(), unsigned(reoAdjustPopupMenu));
-    EXPECT_EQ(e->PrintPageSize, 1);
-    EXPECT_EQ(e->HighlightColor, 0x0000FFFF);
-    EXPECT_EQ(e->PrintJobName, "CodexiaTests");
-    EXPECT_TRUE(e->WantReturns());
-    EXPECT_FALSE(e->WantTabs());
-    EXPECT_TRUE(e->WordWrap());
-    EXPECT_EQ(e->PopupOptions, 0x7F8Fu);
-    EXPECT_EQ(e->EditorOptions, 0x7FFCu);
-    EXPECT_EQ(e->EditorCaption, "Edit Rich Text");
-    EXPECT_EQ(e->EditorPosition()->Left + e->EditorPosition()->Top + e->EditorPosition()->Width +
-                  e->EditorPosition()->Height, 0);
-    EXPECT_EQ(e->MeasurementUnits, TwwMeasurementUnits::muInches);
-    EXPECT_DOUBLE_EQ(e->PrintMargins()->Top, 1.0);
-    EXPECT_DOUBLE_EQ(e->PrintMargins()->Right, 1.0);
-    EXPECT_EQ(e->EditWidth(), TwwRichEditWidth::rewWindowSize);
-    EXPECT_FALSE(e->Frame()->Enabled);
-    EXPECT_FALSE(e->Frame()->Transparent);
-    EXPECT_EQ(e->RichEditVersion(), 2);
-    EXPECT_TRUE(std::holds_alternative<int>(e->CompatibilitySwitches[5]));
-    for (int k : {0, 1, 2, 3, 4, 6}) EXPECT_FALSE(e->SwitchOn(k)) << "switch " << k;
-    // Unchanged defaults are not written; Lines never are.
-    auto stored = StoredProperties(*e);
-    for (auto& [name, value] : stored) {
-        EXPECT_NE(name, "PopupOptions");
-        EXPECT_NE(name, "ScrollBars");
-        EXPECT_NE(name.rfind("Lines", 0), 0u) << name;
+namespace {
+// The written form of a control, by property name.
+std::map<std::string, Value> Written(TwwDBRichEdit& e) {
+    std::map<std::string, Value> out;
+    for (auto& [name, value] : StoredProperties(e)) out[name] = value;
+    return out;
+}
+}  // namespace
+
+TEST(RichEditLayout, ALayoutThatSetsNothingGivesThePublishedDefaultsBack) {
+    // Written back, a control read from a layout with its bounds alone holds
+    // every property that has a published default at that default: what is
+    // written is what is always written (no default to leave out) and the
+    // bounds the layout gave.
+    auto* f = FormWith({});
+    auto* e = EditOf(f);
+    const std::map<std::string, Value> written = Written(*e);
+    const std::set<std::string> alwaysWritten = {
+        "Left", "Top", "Width", "Height", "Color", "ParentColor", "TabOrder", "TabStop", "Font.Name",
+        "Font.Height", "Font.Size", "Font.Color", "Font.Charset", "PrintJobName", "EditorPosition.Left",
+        "EditorPosition.Top", "EditorPosition.Width", "EditorPosition.Height", "PrintMargins.Top",
+        "PrintMargins.Bottom", "PrintMargins.Left", "PrintMargins.Right", "RichEditVersion", "Data"};
+    for (auto& [name, value] : written) EXPECT_TRUE(alwaysWritten.count(name)) << name << " differs from its default";
+    EXPECT_EQ(written.count("Lines.Strings"), 0u) << "Lines are never written";
+    EXPECT_EQ(written.at("Width"), Value::Int(360));
+    EXPECT_EQ(written.at("Height"), Value::Int(240));
+
+    // Read back, the written form makes a control that writes the same again.
+    auto* g = FormWith(EditProps(written.begin(), written.end()));
+    EXPECT_EQ(Written(*EditOf(g)), written);
+    delete g;
+    delete f;
+}
+
+TEST(RichEditLayout, SettingsOtherThanTheDefaultsReadBackAsStored) {
+    const EditProps settings = {{"ScrollBars", Value::Id("ssBoth")},
+                                {"Alignment", Value::Id("taCenter")},
+                                {"AutoURLDetect", Value::Bool(true)},
+                                {"AutoSelect", Value::Bool(true)},
+                                {"AutoDisplay", Value::Bool(false)},
+                                {"BorderStyle", Value::Id("bsNone")},
+                                {"GutterWidth", Value::Int(7)},
+                                {"HideSelection", Value::Bool(false)},
+                                {"HideScrollBars", Value::Bool(false)},
+                                {"MaxLength", Value::Int(5000)},
+                                {"OleOptions", Value::Members({"reoDisableOLE"})},
+                                {"PrintPageSize", Value::Int(9)},
+                                {"HighlightColor", Value::Id("clLime")},
+                                {"Title", Value::Str("Notes")},
+                                {"PrintJobName", Value::Str("Reading notes")},
+                                {"ReadOnly", Value::Bool(true)},
+                                {"WantReturns", Value::Bool(false)},
+                                {"WantTabs", Value::Bool(true)},
+                                {"WordWrap", Value::Bool(false)},
+                                {"PopupOptions", Value::Members({"rpoPopupFind"})},
+                                {"EditorOptions", Value::Members({"reoShowLoad", "reoCloseOnEscape"})},
+                                {"EditorCaption", Value::Str("Notepad")},
+                                {"EditorPosition.Left", Value::Int(20)},
+                                {"EditorPosition.Top", Value::Int(30)},
+                                {"EditorPosition.Width", Value::Int(400)},
+                                {"EditorPosition.Height", Value::Int(300)},
+                                {"MeasurementUnits", Value::Id("muCentimeters")},
+                                {"PrintMargins.Top", Value::Dbl(1.5)},
+                                {"PrintMargins.Bottom", Value::Dbl(2.0)},
+                                {"PrintMargins.Left", Value::Dbl(0.5)},
+                                {"PrintMargins.Right", Value::Dbl(0.75)},
+                                {"EditWidth", Value::Id("rewPrinterSize")},
+                                {"Frame.Enabled", Value::Bool(true)},
+                                {"Frame.Transparent", Value::Bool(true)},
+                                {"Frame.NonFocusColor", Value::Id("clBtnFace")},
+                                {"Color", Value::Id("clInfoBk")},
+                                {"Visible", Value::Bool(false)},
+                                {"TabOrder", Value::Int(3)}};
+    auto* f = FormWith(settings);
+    const std::map<std::string, Value> written = Written(*EditOf(f));
+    for (auto& [name, value] : settings) {
+        auto it = written.find(name);
+        if (it == written.end()) {
+            ADD_FAILURE() << name << " was not written back";
+            continue;
+        }
+        EXPECT_EQ(it->second, value) << name;
     }
     delete f;
 }

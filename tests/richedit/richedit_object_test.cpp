@@ -497,7 +497,7 @@ TEST_F(RichEditObjects, ObjectInformationForThePropertiesDialog) {
     TwwSelectedObject sel;
     ASSERT_TRUE(wwGetSelectedObject(*fx.edit, sel));
     EXPECT_FALSE(sel.object.As<IOleLink>(IID_IOleLink)) << "an embedded sketch is no link";
-    auto info = ComPtr<TwwOleUIObjInfo>::Attach(new TwwOleUIObjInfo(fx.edit, sel.record));
+    auto info = ComPtr<TwwOleUIObjInfo>::Attach(new TwwOleUIObjInfo(fx.edit, sel));
     IOleUIObjInfoA* ui = info.Get();
     DWORD size = 0;
     LPSTR label = nullptr, type = nullptr, shortType = nullptr, location = nullptr;
@@ -592,9 +592,9 @@ TEST_F(RichEditObjects, LinkedObjectThroughTheLinksPage) {
     SelectFirst(*fx.edit);
     TwwSelectedObject sel;
     ASSERT_TRUE(wwGetSelectedObject(*fx.edit, sel));
-    EXPECT_THROW(new TwwOleUILinkInfo(fx.edit, REOBJECT{}), Exception) << "no object, no link";
+    EXPECT_THROW(new TwwOleUILinkInfo(fx.edit, TwwSelectedObject{}), Exception) << "no object, no link";
 
-    auto links = ComPtr<TwwOleUILinkInfo>::Attach(new TwwOleUILinkInfo(fx.edit, sel.record));
+    auto links = ComPtr<TwwOleUILinkInfo>::Attach(new TwwOleUILinkInfo(fx.edit, sel));
     IOleUILinkInfoA* ui = links.Get();
     DWORD key = ui->GetNextLink(0);
     EXPECT_NE(key, 0u);

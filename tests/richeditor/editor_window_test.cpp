@@ -976,7 +976,7 @@ TEST_F(EditorWindowTest, TheFormatMenuOpensTheParagraphAndTabDialogs) {
     Edit([&](Driver& d) {
         d.Do([&] {
             markerBefore = d.form->Ruler->LeftMarker()->Left();
-            inchPixels = GetDeviceCaps(GetDC(nullptr), LOGPIXELSX);
+            inchPixels = GetDeviceCaps(WindowDc(nullptr), LOGPIXELSX);
         });
         d.MenuKey('O');
         d.Press('P');

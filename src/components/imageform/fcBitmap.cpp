@@ -49,8 +49,7 @@ TfcBitmap::~TfcBitmap() { Release(); }
 
 void TfcBitmap::Release() {
     canvas_.SetHandle(nullptr);
-    if (dc_ && oldBitmap_) SelectObject(dc_.Get(), oldBitmap_);
-    oldBitmap_ = nullptr;
+    bitmapSelected_.Restore();
     dc_.Reset();
     bitmap_.Reset();
     mask_.Reset();
@@ -71,7 +70,7 @@ void TfcBitmap::CreateImage(int w, int h) {
     void* bits = nullptr;
     UniqueBitmap bmp(CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0));
     if (!bmp || !bits) throw EOutOfResources("Out of system resources");
-    UniqueMemoryDc dc(CreateCompatibleDC(screen));
+    UniqueDc dc(CreateCompatibleDC(screen));
     if (!dc) throw EOutOfResources("Out of system resources");
     bitmap_ = std::move(bmp);
     bits_ = bits;
@@ -81,7 +80,7 @@ void TfcBitmap::CreateImage(int w, int h) {
     std::size_t stride = static_cast<std::size_t>(RowStride(w));
     for (int y = 0; y < h; ++y) rows_[static_cast<std::size_t>(y)] = static_cast<unsigned char*>(bits) + stride * y;
     dc_ = std::move(dc);
-    oldBitmap_ = SelectObject(dc_.Get(), bitmap_.Get());
+    bitmapSelected_.Select(dc_.Get(), bitmap_.Get());
     canvas_.SetHandle(dc_.Get());
 }
 
@@ -158,8 +157,9 @@ void TfcBitmap::LoadFromFrameworkBitmap(TBitmap& source) {
 }
 
 void TfcBitmap::CopyFrom(const TfcBitmap& source) {
-    BeginUpdate();
-    try {
+    {
+        BeginUpdate();
+        ScopeExit endUpdate([this] { EndUpdate(); });
         Release();
         if (!source.Empty()) {
             CreateImage(source.width_, source.height_);
@@ -167,20 +167,16 @@ void TfcBitmap::CopyFrom(const TfcBitmap& source) {
             std::memcpy(bits_, source.bits_,
                         static_cast<std::size_t>(RowStride(width_)) * static_cast<std::size_t>(height_));
         }
-    } catch (...) {
-        EndUpdate();
-        throw;
+        transparent_ = source.transparent_;
+        TransparentColor = source.TransparentColor;
+        SmoothStretch = source.SmoothStretch;
+        sourceFormat_ = source.sourceFormat_;
+        colorTable_ = source.colorTable_;
+        UseColorPalette = source.UseColorPalette;
+        UseHalftonePalette = source.UseHalftonePalette;
+        hasColorTable_ = source.hasColorTable_;
+        deeperThanDisplay_ = source.deeperThanDisplay_;
     }
-    transparent_ = source.transparent_;
-    TransparentColor = source.TransparentColor;
-    SmoothStretch = source.SmoothStretch;
-    sourceFormat_ = source.sourceFormat_;
-    colorTable_ = source.colorTable_;
-    UseColorPalette = source.UseColorPalette;
-    UseHalftonePalette = source.UseHalftonePalette;
-    hasColorTable_ = source.hasColorTable_;
-    deeperThanDisplay_ = source.deeperThanDisplay_;
-    EndUpdate();
     NotifyChanged();
 }
 
@@ -270,7 +266,7 @@ TColor TfcBitmap::EffectiveTransparentColor() const {
 HBITMAP TfcBitmap::Mask() {
     if (!mask_ && !Empty()) {
         UniqueBitmap mask(CreateBitmap(width_, height_, 1, 1, nullptr));
-        UniqueMemoryDc mdc(CreateCompatibleDC(nullptr));
+        UniqueDc mdc(CreateCompatibleDC(nullptr));
         if (!mask || !mdc) throw EOutOfResources("Out of system resources");
         SelectRestorer sel(mdc.Get(), mask.Get());
         // Pixels of the background colour become set (white) bits.
@@ -292,7 +288,7 @@ void TfcBitmap::DrawImage(HDC dc, const RECT& r) {
         // Transparent pixels keep what is underneath: dest ^ src, cleared
         // where opaque, ^ src again.
         HBITMAP mask = Mask();
-        UniqueMemoryDc mdc(CreateCompatibleDC(nullptr));
+        UniqueDc mdc(CreateCompatibleDC(nullptr));
         SelectRestorer sel(mdc.Get(), mask);
         COLORREF oldText = SetTextColor(dc, RGB(0, 0, 0));
         COLORREF oldBk = SetBkColor(dc, RGB(255, 255, 255));

@@ -97,8 +97,8 @@ private:
     void* bits_ = nullptr;
     std::vector<unsigned char*> rows_;
     int width_ = 0, height_ = 0;
-    UniqueMemoryDc dc_;
-    HGDIOBJ oldBitmap_ = nullptr;
+    UniqueDc dc_;
+    SelectRestorer bitmapSelected_;  // the bitmap in dc_
     TCanvas canvas_;
     TPixelFormat sourceFormat_ = TPixelFormat::pf24bit;
     int updating_ = 0;

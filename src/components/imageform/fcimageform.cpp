@@ -57,16 +57,10 @@ void TfcCustomImageForm::SetBounds(int l, int t, int w, int h) {
     }
     // The form follows the control's size. Its alignment waits until then,
     // or it would put an aligned control back to the old client size first.
-    form->DisableAlign();
-    try {
-        TfcCustomImage::SetBounds(l, t, w, h);
-        form->SetClientWidth(width_);
-        form->SetClientHeight(height_);
-    } catch (...) {
-        form->EnableAlign();
-        throw;
-    }
-    form->EnableAlign();
+    TWinControl::AlignHeld held(*form);
+    TfcCustomImage::SetBounds(l, t, w, h);
+    form->SetClientWidth(width_);
+    form->SetClientHeight(height_);
 }
 
 void TfcCustomImageForm::SetPicture(TPicture* picture) {
@@ -104,14 +98,10 @@ void TfcCustomImageForm::ChangeScale(int newDpi, int oldDpi) {
         ScaleBitmap(*unscaled_, scaled, w, h, key);
     // The picture's new size sizes the control (and with AutoSize the form).
     if (!AutoSize()) TfcCustomImage::ChangeScale(newDpi, oldDpi);
-    showingScaled_ = true;
-    try {
+    {
+        Restore<bool> showing(showingScaled_, true);
         Picture()->Bitmap()->Assign(&scaled);
-    } catch (...) {
-        showingScaled_ = false;
-        throw;
     }
-    showingScaled_ = false;
     RebuildRegion();
     Invalidate();
 }
@@ -256,11 +246,11 @@ void TfcCustomImageForm::RefuseRegionData(layout::Reader& in, const std::string&
 
 void TfcCustomImageForm::ReadRegionData(layout::Reader& in) {
     std::string data;
-    try {
+    {
+        // An outline refused leaves the window without one.
+        ScopeExit refused([this] { ClearRegion(); });
         data = stored::ReadOutline(in);  // counts, header and rectangles checked
-    } catch (const layout::StreamError&) {
-        ClearRegion();
-        throw;
+        refused.Dismiss();
     }
     if (data.empty()) {
         // No stored outline: take it from the picture, loaded before this.

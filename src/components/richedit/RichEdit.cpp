@@ -406,28 +406,18 @@ void TRichEditStrings::LoadFromFile(const std::string& fileName) {
     TFileStream f(fileName, fmOpenRead | fmShareDenyWrite);
     // A long file must not stop at the window's text limit while it loads.
     owner_.SetTextLimit(0x7FFFFFF0);
-    conversion_ = conversion.get();
-    try {
+    {
+        Restore<TConversion*> converting(conversion_, conversion.get());
         LoadFromStream(f);
-    } catch (...) {
-        conversion_ = nullptr;
-        throw;
     }
-    conversion_ = nullptr;
     owner_.SetTextLimit(0x7FFFFFF0);
 }
 
 void TRichEditStrings::SaveToFile(const std::string& fileName) {
     std::unique_ptr<TConversion> conversion = ConversionForFile(fileName);
     TFileStream f(fileName, fmCreate);
-    conversion_ = conversion.get();
-    try {
-        SaveToStream(f);
-    } catch (...) {
-        conversion_ = nullptr;
-        throw;
-    }
-    conversion_ = nullptr;
+    Restore<TConversion*> converting(conversion_, conversion.get());
+    SaveToStream(f);
 }
 
 void TRichEditStrings::LoadFromStream(TStream& stream) {

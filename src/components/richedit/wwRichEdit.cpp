@@ -30,15 +30,8 @@ TwwRichEditStrings::TwwRichEditStrings(TwwCustomRichEdit& owner) : TRichEditStri
 
 void TwwRichEditStrings::AddStrings(TStrings& other) {
     // Adding moves the selection line by line; nobody hears of that.
-    TNotifyEvent saved = std::move(control_.OnSelectionChange);
-    control_.OnSelectionChange = nullptr;
-    try {
-        TRichEditStrings::AddStrings(other);
-    } catch (...) {
-        control_.OnSelectionChange = std::move(saved);
-        throw;
-    }
-    control_.OnSelectionChange = std::move(saved);
+    Restore<TNotifyEvent> quiet(control_.OnSelectionChange, nullptr);
+    TRichEditStrings::AddStrings(other);
 }
 
 void TwwRichEditStrings::SetText(const std::string& text) {
@@ -49,13 +42,8 @@ void TwwRichEditStrings::SetText(const std::string& text) {
     control_.HandleNeeded();
     DWORD mask = control_.EventMask();
     control_.SetEventMask(mask & ~ENM_CHANGE);
-    try {
-        TRichEditStrings::SetText(text);
-    } catch (...) {
-        control_.SetEventMask(mask);
-        throw;
-    }
-    control_.SetEventMask(mask);
+    ScopeExit events([&] { control_.SetEventMask(mask); });
+    TRichEditStrings::SetText(text);
 }
 
 void TwwRichEditStrings::SetStrings(const std::vector<std::string>& lines) {
@@ -250,13 +238,10 @@ void TwwCustomRichEdit::LoadWithRaisedLimit(TStream& stream) {
     // limited again as the layout says (no layout limit: the limit stays open).
     int limit = MaxLength();
     SetTextLimit(0x7FFFFFF0);
-    try {
-        lines_->LoadFromStream(stream);
-    } catch (...) {
+    ScopeExit limited([this, limit] {
         if (limit > 0) SetTextLimit(limit);
-        throw;
-    }
-    if (limit > 0) SetTextLimit(limit);
+    });
+    lines_->LoadFromStream(stream);
 }
 
 void TwwCustomRichEdit::Clear() {
@@ -320,16 +305,11 @@ void TwwCustomRichEdit::WndProc(TMessage& m) {
         m.result = 0;
         return;
     }
-    case WM_PAINT:
-        painting_ = true;
-        try {
-            TCustomRichEdit::WndProc(m);
-        } catch (...) {
-            painting_ = false;
-            throw;
-        }
-        painting_ = false;
+    case WM_PAINT: {
+        Restore<bool> painting(painting_, true);
+        TCustomRichEdit::WndProc(m);
         return;
+    }
     case WM_ERASEBKGND:
         // The window paints its own background.
         if (painting_ || IsTransparent()) {
@@ -390,35 +370,31 @@ void TwwCustomRichEdit::RightButtonUp(TMessage& m) {
         return;
     }
     rightClickBusy_ = true;
-    int realVersion = platformMajorVersion_;
-    try {
-        // A left press and release at the point select an embedded object
-        // there; text keeps its selection, also when the window takes the
-        // press for the second of a double click and selects a word. They go
-        // straight to the platform window: handlers must not see a left
-        // click that never happened.
-        CHARRANGE before{};
-        SendMessageA(wnd_, EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&before));
-        TMessage down{wnd_, WM_LBUTTONDOWN, 0, m.lParam, 0};
-        DefaultHandler(down);
-        TMessage up{wnd_, WM_LBUTTONUP, 0, m.lParam, 0};
-        DefaultHandler(up);
-        CHARRANGE after{};
-        SendMessageA(wnd_, EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&after));
-        if (after.cpMin == after.cpMax || SendMessageA(wnd_, EM_SELECTIONTYPE, 0, 0) != SEL_OBJECT)
-            SendMessageA(wnd_, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&before));
-        // Without OLE the control keeps older platforms from raising the menu request themselves.
-        if (oleOptions_ & reoDisableOLE) platformMajorVersion_ = 5;
-        TCustomRichEdit::WndProc(m);
-    } catch (...) {
+    // The platform version is pretended for this click only, and a press on
+    // a link does not outlast it.
+    ScopeExit done([this, realVersion = platformMajorVersion_] {
         platformMajorVersion_ = realVersion;
         rightClickBusy_ = false;
         linkPressed_ = false;
-        throw;
-    }
-    platformMajorVersion_ = realVersion;
-    rightClickBusy_ = false;
-    linkPressed_ = false;
+    });
+    // A left press and release at the point select an embedded object
+    // there; text keeps its selection, also when the window takes the
+    // press for the second of a double click and selects a word. They go
+    // straight to the platform window: handlers must not see a left
+    // click that never happened.
+    CHARRANGE before{};
+    SendMessageA(wnd_, EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&before));
+    TMessage down{wnd_, WM_LBUTTONDOWN, 0, m.lParam, 0};
+    DefaultHandler(down);
+    TMessage up{wnd_, WM_LBUTTONUP, 0, m.lParam, 0};
+    DefaultHandler(up);
+    CHARRANGE after{};
+    SendMessageA(wnd_, EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&after));
+    if (after.cpMin == after.cpMax || SendMessageA(wnd_, EM_SELECTIONTYPE, 0, 0) != SEL_OBJECT)
+        SendMessageA(wnd_, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&before));
+    // Without OLE the control keeps older platforms from raising the menu request themselves.
+    if (oleOptions_ & reoDisableOLE) platformMajorVersion_ = 5;
+    TCustomRichEdit::WndProc(m);
 }
 
 std::string TwwCustomRichEdit::TextRange(LONG start, LONG end) {
@@ -631,6 +607,8 @@ void TwwCustomRichEdit::Loaded() {
         pendingData_.reset();
         pendingLines_.reset();
         try {
+            // However the reading ends, the control is left in rich text.
+            ScopeExit rich([this] { SetPlainText(false); });
             THourglass hourglass;
             if (dataRead_) {
                 if (data && !data->empty()) {
@@ -649,12 +627,10 @@ void TwwCustomRichEdit::Loaded() {
                 lines_->LoadFromStream(ms);
             }
         } catch (...) {
-            SetPlainText(false);
             // One unreadable document must not stop the rest of the window.
             if (!Application) throw;
             Application->HandleException(this);
         }
-        SetPlainText(false);
     }
     if (!Visible() && wnd_) ShowWindow(wnd_, SW_HIDE);
     // Texts of the string table changed after the control was made take effect.

@@ -69,10 +69,8 @@ int TwwCustomRichEdit::CharsetOfFace(const std::string& faceName) {
     LOGFONTA lf{};
     lf.lfCharSet = DEFAULT_CHARSET;
     std::strncpy(lf.lfFaceName, faceName.c_str(), LF_FACESIZE - 1);
-    HDC dc = GetDC(nullptr);
     int found = -1;
-    EnumFontFamiliesExA(dc, &lf, FirstFamilyCharset, reinterpret_cast<LPARAM>(&found), 0);
-    ReleaseDC(nullptr, dc);
+    EnumFontFamiliesExA(WindowDc(nullptr), &lf, FirstFamilyCharset, reinterpret_cast<LPARAM>(&found), 0);
     return found >= 0 ? found : charset;
 }
 

@@ -199,7 +199,9 @@ void TwwCustomRichEdit::CompleteDocument() {
         pieceLoading_ = false;
         SendMessageA(wnd_, WM_SETREDRAW, FALSE, 0);
     }
-    auto drawAgain = [&] {
+    // Drawn again however the load ends.
+    ScopeExit drawAgain([&] {
+        if (!redraw) return;
         if (top > 0) {
             if (top >= front) top += CharCount(wnd_) - before;
             ScrollCharacterToTop(top);
@@ -210,15 +212,9 @@ void TwwCustomRichEdit::CompleteDocument() {
             SendMessageA(wnd_, EM_SETSCROLLPOS, 0, reinterpret_cast<LPARAM>(&origin));
         }
         InvalidateRect(wnd_, nullptr, TRUE);
-    };
-    try {
-        while (LoadDocumentPiece(0)) {
-        }
-    } catch (...) {
-        if (redraw) drawAgain();
-        throw;
+    });
+    while (LoadDocumentPiece(0)) {
     }
-    if (redraw) drawAgain();
 }
 
 bool TwwCustomRichEdit::LoadDocumentPiece(int budgetMs) {
@@ -232,7 +228,15 @@ bool TwwCustomRichEdit::LoadDocumentPiece(int budgetMs) {
     // What went in, told once the piece is done.
     LONG partAt = 0, partCount = -1;
     bool partWhole = false;
-    try {
+    {
+        // A piece that fails keeps what came in; the rest of the stored
+        // document is given up, after the settings below are back.
+        ScopeExit giveUp([this] { FinishStoredDocument(); });
+        ScopeExit settingsBack([&] {
+            SendMessageA(w, EM_SETUNDOLIMIT, kUndoLimit, 0);
+            SetEventMask(mask);
+            pieceLoading_ = false;
+        });
         // Nobody hears of the selection and the text moving while the
         // document comes in, and a load is nothing to undo: without an
         // undo record each piece goes in faster.
@@ -338,17 +342,8 @@ bool TwwCustomRichEdit::LoadDocumentPiece(int budgetMs) {
                 InvalidateRect(w, nullptr, TRUE);
             }
         }
-        SendMessageA(w, EM_SETUNDOLIMIT, kUndoLimit, 0);
-        SetEventMask(mask);
-    } catch (...) {
-        SendMessageA(w, EM_SETUNDOLIMIT, kUndoLimit, 0);
-        SetEventMask(mask);
-        pieceLoading_ = false;
-        // What came in stays; the rest of the stored document is given up.
-        FinishStoredDocument();
-        throw;
+        giveUp.Dismiss();
     }
-    pieceLoading_ = false;
     if (partCount >= 0 && OnDocumentPart) OnDocumentPart(partAt, partCount, partWhole);
     if (load.points.empty() || load.next + 1 >= load.points.size()) {
         // The last part's first paragraph gets its formats back; a shown

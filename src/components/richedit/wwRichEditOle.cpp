@@ -53,10 +53,10 @@ HRESULT STDMETHODCALLTYPE TRichEditOleCallback::GetNewStorage(LPSTORAGE* storage
     if (!storage) return E_INVALIDARG;
     *storage = nullptr;
     // A compound file on global memory that grows as needed and goes with it.
-    ILockBytes* bytes = nullptr;
-    if (FAILED(CreateILockBytesOnHGlobal(nullptr, TRUE, &bytes)) || !bytes) return E_OUTOFMEMORY;
-    HRESULT hr = StgCreateDocfileOnILockBytes(bytes, STGM_SHARE_EXCLUSIVE | STGM_CREATE | STGM_READWRITE, 0, storage);
-    bytes->Release();
+    ComPtr<ILockBytes> bytes;
+    if (FAILED(CreateILockBytesOnHGlobal(nullptr, TRUE, bytes.Put())) || !bytes) return E_OUTOFMEMORY;
+    HRESULT hr =
+        StgCreateDocfileOnILockBytes(bytes.Get(), STGM_SHARE_EXCLUSIVE | STGM_CREATE | STGM_READWRITE, 0, storage);
     if (FAILED(hr) || !*storage) {
         *storage = nullptr;
         return E_OUTOFMEMORY;

@@ -70,7 +70,7 @@ std::string wwOleErrorText(HRESULT hr);
 // What the Object Properties dialog asks about the selected object.
 class TwwOleUIObjInfo final : public IOleUIObjInfoA {
 public:
-    TwwOleUIObjInfo(TwwCustomRichEdit* control, const REOBJECT& record);
+    TwwOleUIObjInfo(TwwCustomRichEdit* control, const TwwSelectedObject& selected);
 
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override;
     ULONG STDMETHODCALLTYPE AddRef() override;
@@ -91,7 +91,7 @@ private:
     ~TwwOleUIObjInfo();
     LONG refs_ = 1;
     TwwCustomRichEdit* control_;
-    REOBJECT record_;  // holds a reference on its object, site and storage
+    TwwSelectedObject held_;  // its own references on the object, site and storage
     DWORD aspect_;
 };
 
@@ -100,7 +100,7 @@ private:
 class TwwOleUILinkInfo final : public IOleUILinkInfoA {
 public:
     // Throws the platform's error when the object is not a link.
-    TwwOleUILinkInfo(TwwCustomRichEdit* control, const REOBJECT& record);
+    TwwOleUILinkInfo(TwwCustomRichEdit* control, const TwwSelectedObject& selected);
 
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override;
     ULONG STDMETHODCALLTYPE AddRef() override;
@@ -124,6 +124,6 @@ private:
     void Report(HRESULT hr);
     LONG refs_ = 1;
     TwwCustomRichEdit* control_;
-    REOBJECT record_;  // holds a reference on its object, site and storage
+    TwwSelectedObject held_;  // its own references on the object, site and storage
     ComPtr<IOleLink> link_;
 };

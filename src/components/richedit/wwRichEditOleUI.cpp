@@ -42,19 +42,14 @@ std::string UserType(IOleObject* object, const CLSID& clsid, DWORD form) {
     return {};
 }
 
-// The record's interfaces hold one reference each while a copy lives.
-void AddRefRecord(REOBJECT& r) {
-    if (r.poleobj) r.poleobj->AddRef();
-    if (r.polesite) r.polesite->AddRef();
-    if (r.pstg) r.pstg->AddRef();
-}
-void ReleaseRecord(REOBJECT& r) {
-    if (r.poleobj) r.poleobj->Release();
-    if (r.polesite) r.polesite->Release();
-    if (r.pstg) r.pstg->Release();
-    r.poleobj = nullptr;
-    r.polesite = nullptr;
-    r.pstg = nullptr;
+// Takes over the references a record came with from the platform.
+TwwSelectedObject HoldRecord(const REOBJECT& r) {
+    TwwSelectedObject held;
+    held.record = r;
+    held.object = ComPtr<IOleObject>::Attach(r.poleobj);
+    held.site = ComPtr<IOleClientSite>::Attach(r.polesite);
+    held.storage = ComPtr<IStorage>::Attach(r.pstg);
+    return held;
 }
 
 RECT ClientRectOf(TwwCustomRichEdit* c) {
@@ -117,7 +112,7 @@ void SwitchCachedAspect(IOleObject* object, DWORD oldAspect, DWORD newAspect, HG
         STATDATA sd;
         while (entries->Next(1, &sd, nullptr) == S_OK) {
             if (sd.formatetc.dwAspect == oldAspect) cache->Uncache(sd.dwConnection);
-            if (sd.pAdvSink) sd.pAdvSink->Release();
+            auto sink = ComPtr<IAdviseSink>::Attach(sd.pAdvSink);  // the entry's reference, given back
             if (sd.formatetc.ptd) CoTaskMemFree(sd.formatetc.ptd);
         }
     }
@@ -163,20 +158,18 @@ bool wwGetSelectedObject(TwwCustomRichEdit& control, TwwSelectedObject& selected
     if (SendMessageA(wnd, EM_SELECTIONTYPE, 0, 0) != SEL_OBJECT) return false;
     REOBJECT r{};
     r.cbStruct = sizeof(r);
-    if (FAILED(ole->GetObject(REO_IOB_SELECTION, &r, REO_GETOBJ_ALL_INTERFACES)) || !r.poleobj) {
-        ReleaseRecord(r);
+    HRESULT hr = ole->GetObject(REO_IOB_SELECTION, &r, REO_GETOBJ_ALL_INTERFACES);
+    TwwSelectedObject found = HoldRecord(r);
+    if (FAILED(hr) || !found.object) {
+        found = TwwSelectedObject{};
         r = REOBJECT{};
         r.cbStruct = sizeof(r);
         r.cp = sel.cpMin;
-        if (FAILED(ole->GetObject(REO_IOB_USE_CP, &r, REO_GETOBJ_ALL_INTERFACES)) || !r.poleobj) {
-            ReleaseRecord(r);
-            return false;
-        }
+        hr = ole->GetObject(REO_IOB_USE_CP, &r, REO_GETOBJ_ALL_INTERFACES);
+        found = HoldRecord(r);
+        if (FAILED(hr) || !found.object) return false;
     }
-    selected.object = ComPtr<IOleObject>::Attach(r.poleobj);
-    selected.site = ComPtr<IOleClientSite>::Attach(r.polesite);
-    selected.storage = ComPtr<IStorage>::Attach(r.pstg);
-    selected.record = r;
+    selected = std::move(found);
     return true;
 }
 
@@ -256,10 +249,10 @@ bool TwwCustomRichEdit::ObjectPropertiesDialog() {
     if (sel.record.dwFlags & REO_OPEN) return false;  // open in its server
     const bool linked = static_cast<bool>(sel.object.As<IOleLink>(IID_IOleLink));
 
-    auto* objInfo = new TwwOleUIObjInfo(this, sel.record);
+    auto* objInfo = new TwwOleUIObjInfo(this, sel);
     ComPtr<IOleUIObjInfoA> objInfoRef = ComPtr<IOleUIObjInfoA>::Attach(objInfo);
     ComPtr<IOleUILinkInfoA> linkInfoRef;
-    if (linked) linkInfoRef = ComPtr<IOleUILinkInfoA>::Attach(new TwwOleUILinkInfo(this, sel.record));
+    if (linked) linkInfoRef = ComPtr<IOleUILinkInfoA>::Attach(new TwwOleUILinkInfo(this, sel));
 
     std::string name = UserType(sel.object.Get(), sel.record.clsid, USERCLASSTYPE_FULL);
     std::string caption(sizeof(kPropertiesCaption) + name.size(), '\0');
@@ -323,12 +316,12 @@ std::vector<TwwObjectVerb> TwwCustomRichEdit::SelectedObjectVerbs() {
 
 // ---------------------------------------------------------------- object information
 
-TwwOleUIObjInfo::TwwOleUIObjInfo(TwwCustomRichEdit* control, const REOBJECT& record)
-    : control_(control), record_(record), aspect_(record.dvaspect == DVASPECT_ICON ? DVASPECT_ICON : DVASPECT_CONTENT) {
-    AddRefRecord(record_);
-}
+TwwOleUIObjInfo::TwwOleUIObjInfo(TwwCustomRichEdit* control, const TwwSelectedObject& selected)
+    : control_(control),
+      held_(selected),
+      aspect_(selected.record.dvaspect == DVASPECT_ICON ? DVASPECT_ICON : DVASPECT_CONTENT) {}
 
-TwwOleUIObjInfo::~TwwOleUIObjInfo() { ReleaseRecord(record_); }
+TwwOleUIObjInfo::~TwwOleUIObjInfo() = default;
 
 HRESULT STDMETHODCALLTYPE TwwOleUIObjInfo::QueryInterface(REFIID riid, void** object) {
     if (!object) return E_POINTER;
@@ -351,9 +344,9 @@ HRESULT STDMETHODCALLTYPE TwwOleUIObjInfo::GetObjectInfo(DWORD, DWORD* size, LPS
                                                          LPSTR* shortType, LPSTR* location) {
     try {
         if (size) *size = static_cast<DWORD>(-1);  // not given
-        if (label) *label = TaskCopy(UserType(record_.poleobj, record_.clsid, USERCLASSTYPE_FULL));
-        if (type) *type = TaskCopy(UserType(nullptr, record_.clsid, USERCLASSTYPE_FULL));
-        if (shortType) *shortType = TaskCopy(UserType(record_.poleobj, record_.clsid, USERCLASSTYPE_SHORT));
+        if (label) *label = TaskCopy(UserType(held_.object.Get(), held_.record.clsid, USERCLASSTYPE_FULL));
+        if (type) *type = TaskCopy(UserType(nullptr, held_.record.clsid, USERCLASSTYPE_FULL));
+        if (shortType) *shortType = TaskCopy(UserType(held_.object.Get(), held_.record.clsid, USERCLASSTYPE_SHORT));
         if (location) {
             std::string app = Application ? Application->Title() : std::string();
             std::string title = control_ ? control_->Title : std::string();
@@ -369,7 +362,7 @@ HRESULT STDMETHODCALLTYPE TwwOleUIObjInfo::GetObjectInfo(DWORD, DWORD* size, LPS
 
 HRESULT STDMETHODCALLTYPE TwwOleUIObjInfo::GetConvertInfo(DWORD, CLSID* classId, WORD* format, CLSID* convertDefault,
                                                           LPCLSID* exclude, UINT* excludeCount) {
-    if (classId) *classId = record_.clsid;
+    if (classId) *classId = held_.record.clsid;
     if (format) *format = 0;
     if (convertDefault) *convertDefault = CLSID_NULL;
     if (exclude) *exclude = nullptr;
@@ -382,8 +375,8 @@ HRESULT STDMETHODCALLTYPE TwwOleUIObjInfo::ConvertObject(DWORD, REFCLSID) { retu
 HRESULT STDMETHODCALLTYPE TwwOleUIObjInfo::GetViewInfo(DWORD, HGLOBAL* metaPict, DWORD* aspect, int* scale) try {
     if (metaPict) {
         *metaPict = nullptr;
-        if (aspect_ == DVASPECT_ICON && record_.poleobj) {
-            auto data = ComPtr<IOleObject>(record_.poleobj).As<IDataObject>(IID_IDataObject);
+        if (aspect_ == DVASPECT_ICON && held_.object.Get()) {
+            auto data = held_.object.As<IDataObject>(IID_IDataObject);
             FORMATETC fe{CF_METAFILEPICT, nullptr, DVASPECT_ICON, -1, TYMED_MFPICT};
             STGMEDIUM m{};
             if (data && SUCCEEDED(data->GetData(&fe, &m)) && m.tymed == TYMED_MFPICT) {
@@ -395,7 +388,7 @@ HRESULT STDMETHODCALLTYPE TwwOleUIObjInfo::GetViewInfo(DWORD, HGLOBAL* metaPict,
                 }
             }
         }
-        if (!*metaPict) *metaPict = ClassIconPicture(record_.clsid);
+        if (!*metaPict) *metaPict = ClassIconPicture(held_.record.clsid);
     }
     if (aspect) *aspect = aspect_;
     if (scale) *scale = 100;  // relative scaling is off
@@ -409,7 +402,7 @@ HRESULT STDMETHODCALLTYPE TwwOleUIObjInfo::SetViewInfo(DWORD, HGLOBAL metaPict, 
     const bool icon = aspect == DVASPECT_ICON || (aspect != DVASPECT_CONTENT && aspect_ == DVASPECT_ICON);
     const DWORD wanted = icon ? DVASPECT_ICON : DVASPECT_CONTENT;
     if (wanted != aspect_ || (icon && metaPict)) {
-        SwitchCachedAspect(record_.poleobj, aspect_, wanted, metaPict);
+        SwitchCachedAspect(held_.object.Get(), aspect_, wanted, metaPict);
         aspect_ = wanted;
     }
     return control_->OleInterface()->SetDvaspect(REO_IOB_SELECTION, aspect_);
@@ -419,17 +412,13 @@ HRESULT STDMETHODCALLTYPE TwwOleUIObjInfo::SetViewInfo(DWORD, HGLOBAL metaPict, 
 
 // ---------------------------------------------------------------- link information
 
-TwwOleUILinkInfo::TwwOleUILinkInfo(TwwCustomRichEdit* control, const REOBJECT& record)
-    : control_(control), record_(record) {
-    AddRefRecord(record_);
-    HRESULT hr = record_.poleobj ? record_.poleobj->QueryInterface(IID_IOleLink, link_.PutVoid()) : E_POINTER;
-    if (FAILED(hr) || !link_) {
-        ReleaseRecord(record_);
-        throw Exception(wwOleErrorText(FAILED(hr) ? hr : E_NOINTERFACE));
-    }
+TwwOleUILinkInfo::TwwOleUILinkInfo(TwwCustomRichEdit* control, const TwwSelectedObject& selected)
+    : control_(control), held_(selected) {
+    HRESULT hr = held_.object ? held_.object->QueryInterface(IID_IOleLink, link_.PutVoid()) : E_POINTER;
+    if (FAILED(hr) || !link_) throw Exception(wwOleErrorText(FAILED(hr) ? hr : E_NOINTERFACE));
 }
 
-TwwOleUILinkInfo::~TwwOleUILinkInfo() { ReleaseRecord(record_); }
+TwwOleUILinkInfo::~TwwOleUILinkInfo() = default;
 
 HRESULT STDMETHODCALLTYPE TwwOleUILinkInfo::QueryInterface(REFIID riid, void** object) {
     if (!object) return E_POINTER;
@@ -488,7 +477,7 @@ HRESULT STDMETHODCALLTYPE TwwOleUILinkInfo::SetLinkSource(DWORD, LPSTR displayNa
     HRESULT hr = link_->SetSourceDisplayName(name.c_str());
     if (FAILED(hr)) return hr;
     if (eaten) *eaten = displayName ? static_cast<ULONG>(std::strlen(displayName)) : 0;
-    if (record_.poleobj) Report(record_.poleobj->Update());
+    if (held_.object.Get()) Report(held_.object.Get()->Update());
     return S_OK;
 }
 
@@ -503,8 +492,8 @@ HRESULT STDMETHODCALLTYPE TwwOleUILinkInfo::GetLinkSource(DWORD, LPSTR* displayN
         if (displayName) *displayName = TaskCopy(name);
         // The file part ends where an item inside the file is named.
         if (fileNameLength) *fileNameLength = static_cast<ULONG>(std::min(name.find('!'), name.size()));
-        if (fullType) *fullType = TaskCopy(UserType(record_.poleobj, record_.clsid, USERCLASSTYPE_FULL));
-        if (shortType) *shortType = TaskCopy(UserType(record_.poleobj, record_.clsid, USERCLASSTYPE_SHORT));
+        if (fullType) *fullType = TaskCopy(UserType(held_.object.Get(), held_.record.clsid, USERCLASSTYPE_FULL));
+        if (shortType) *shortType = TaskCopy(UserType(held_.object.Get(), held_.record.clsid, USERCLASSTYPE_SHORT));
         if (sourceAvailable) *sourceAvailable = TRUE;
         if (selected) *selected = TRUE;
         return S_OK;
@@ -514,15 +503,15 @@ HRESULT STDMETHODCALLTYPE TwwOleUILinkInfo::GetLinkSource(DWORD, LPSTR* displayN
 }
 
 HRESULT STDMETHODCALLTYPE TwwOleUILinkInfo::OpenLinkSource(DWORD) {
-    if (!record_.poleobj) return S_OK;
+    if (!held_.object.Get()) return S_OK;
     RECT rc = ClientRectOf(control_);
-    Report(record_.poleobj->DoVerb(OLEIVERB_SHOW, nullptr, record_.polesite,
+    Report(held_.object.Get()->DoVerb(OLEIVERB_SHOW, nullptr, held_.site.Get(),
                                    0, control_ ? control_->WindowHandle() : nullptr, &rc));
     return S_OK;
 }
 
 HRESULT STDMETHODCALLTYPE TwwOleUILinkInfo::UpdateLink(DWORD, WINBOOL, WINBOOL) {
-    if (record_.poleobj) Report(record_.poleobj->Update());
+    if (held_.object.Get()) Report(held_.object.Get()->Update());
     return S_OK;
 }
 

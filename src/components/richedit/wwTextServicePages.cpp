@@ -4,6 +4,8 @@
 
 #include <cstring>
 
+#include "Handles.h"
+
 namespace {
 // The platform's interface identifiers for the windowless text services.
 const IID kIID_ITextServices = {0x8d33f740, 0xcf58, 0x11ce, {0xa8, 0x9d, 0x00, 0xaa, 0x00, 0x6c, 0xad, 0xc5}};
@@ -34,10 +36,6 @@ public:
         paraFormat_.dwMask = PFM_ALL;
         paraFormat_.wAlignment = PFA_LEFT;
     }
-    ~Host() {
-        if (services_) services_->Release();
-        if (unknown_) unknown_->Release();
-    }
     Host(const Host&) = delete;
     Host& operator=(const Host&) = delete;
 
@@ -47,13 +45,10 @@ public:
         if (!lib) return false;
         auto create = reinterpret_cast<PCreateTextServices>(
             reinterpret_cast<void*>(GetProcAddress(lib, "CreateTextServices")));
-        if (!create || FAILED(create(nullptr, this, &unknown_)) || !unknown_) return false;
-        void* svc = nullptr;
-        if (FAILED(unknown_->QueryInterface(kIID_ITextServices, &svc)) || !svc) return false;
-        services_ = static_cast<ITextServices*>(svc);
-        return true;
+        if (!create || FAILED(create(nullptr, this, unknown_.Put())) || !unknown_) return false;
+        return SUCCEEDED(unknown_->QueryInterface(kIID_ITextServices, services_.PutVoid())) && services_;
     }
-    ITextServices* Services() const { return services_; }
+    ITextServices* Services() const { return services_.Get(); }
     LRESULT Send(UINT msg, WPARAM wp, LPARAM lp) {
         LRESULT result = 0;
         services_->TxSendMessage(msg, wp, lp, &result);
@@ -158,8 +153,9 @@ private:
     RECT page_;
     CHARFORMAT2W charFormat_;
     PARAFORMAT2 paraFormat_{};
-    IUnknown* unknown_ = nullptr;
-    ITextServices* services_ = nullptr;
+    // Declared in this order, the services go before the object that made them.
+    ComPtr<IUnknown> unknown_;
+    ComPtr<ITextServices> services_;
 };
 
 TTextServicePages::TTextServicePages(HDC dc, const RECT& page, const CHARFORMAT2W& defaultFormat)

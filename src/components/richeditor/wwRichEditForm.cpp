@@ -528,8 +528,8 @@ void TwwRichEditForm::FormResize(TObject*) { ResizeLayout(); }
 
 void TwwRichEditForm::ResizeLayout() {
     if (!RichEdit1 || !Ruler || resizing_) return;
-    resizing_ = true;
     try {
+        Restore<bool> resizing(resizing_, true);
         const int width = ClientWidth();
         if (!RichEdit1->UsesPrinterWidth()) Ruler->SetWidth(width);
         if (StatusBar->Panels().Count() > 0)
@@ -559,11 +559,8 @@ void TwwRichEditForm::ResizeLayout() {
         }
         RichEdit1->Invalidate();
     } catch (...) {
-        resizing_ = false;
         Application->MessageBox("Error in resize", Application->Title(), MB_OK | MB_ICONSTOP);
-        return;
     }
-    resizing_ = false;
 }
 
 // ---------------------------------------------------------------- closing

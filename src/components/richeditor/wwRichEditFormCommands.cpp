@@ -192,16 +192,13 @@ void TwwRichEditForm::SaveDocumentTo(const std::string& fileName, bool plainText
     const bool wasPlain = RichEdit1->PlainText();
     RichEdit1->SetPlainText(plainText);
     ReplaceOutcome outcome;
-    try {
+    {
+        ScopeExit back([&] { RichEdit1->SetPlainText(wasPlain); });
         outcome = ReplaceFileSafely(fileName, [this](const std::string& temp) {
             RichEdit1->Lines()->SaveToFile(temp);
             return true;
         });
-    } catch (...) {
-        RichEdit1->SetPlainText(wasPlain);
-        throw;
     }
-    RichEdit1->SetPlainText(wasPlain);
     if (outcome.step == ReplaceOutcome::NotMoved)
         throw EInOutError("Cannot write " + fileName + " (error " + std::to_string(outcome.error) + ")");
 }

@@ -188,15 +188,8 @@ void TwwTrackIcon::Track(POINT pressed) {
             continue;
         }
         if (msg.message == WM_LBUTTONUP) {
-            if (moved && OnEndDrag) {
-                try {
-                    OnEndDrag(this);
-                } catch (...) {
-                    ReleaseCapture();
-                    throw;
-                }
-            }
-            ReleaseCapture();
+            ScopeExit release([] { ReleaseCapture(); });
+            if (moved && OnEndDrag) OnEndDrag(this);
             return;
         }
         DispatchQueuedMessage(msg);
