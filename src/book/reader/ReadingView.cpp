@@ -76,8 +76,8 @@ std::vector<std::pair<UINT_PTR, TReadingView*>>& Timers() {
 
 }  // namespace
 
-// Many format changes made as one: nobody hears of the selection moving,
-// nothing is drawn until the end, nothing is kept to undo (the view is
+// Many format changes made as one: nobody hears of them or of the selection
+// moving, nothing is drawn until the end, nothing is kept to undo (the view is
 // read-only), and the reader's selection and the line at the top of the view
 // are as they were (the document's start exactly at the top when it was
 // there). The requests work on the part of the book that is in. A quiet
@@ -90,7 +90,9 @@ public:
         top_ = v_.TopCharacter();
         if (quiet_) topY_ = TopY();
         mask_ = static_cast<DWORD>(SendMessageA(w_, EM_GETEVENTMASK, 0, 0));
-        SendMessageA(w_, EM_SETEVENTMASK, 0, mask_ & ~static_cast<DWORD>(ENM_SELCHANGE));
+        // No notifications at all while the batch lasts: nobody listens for
+        // the view's own format changes.
+        SendMessageA(w_, EM_SETEVENTMASK, 0, 0);
         SendMessageA(w_, EM_SETUNDOLIMIT, 0, 0);
         // Drawing already held back (a load all at once) stays held back.
         redraw_ = (GetWindowLongA(w_, GWL_STYLE) & WS_VISIBLE) != 0;
