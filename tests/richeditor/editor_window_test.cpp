@@ -231,7 +231,8 @@ struct Driver {
     // Presses Alt and a menu's letter, and waits for the menu to show.
     void MenuKey(char letter) const {
         Press(static_cast<WORD>(letter), false, true);
-        for (int k = 0; k < 300; ++k) {
+        // A busy machine can take seconds to show it.
+        for (int k = 0; k < 1500; ++k) {
             HWND menu = FindWindowA("#32768", nullptr);
             if (menu && IsWindowVisible(menu)) break;
             Sleep(10);

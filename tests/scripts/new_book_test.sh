@@ -50,9 +50,11 @@ sed -n '/^## Make your own book/,/^## /p' "$root/README.md" |
     sed -n '/^```$/,/^```$/p' | sed '1d;$d' >"$tmp/recipe.sh"
 [ "$(grep -c . "$tmp/recipe.sh")" -ge 4 ] || bad "the README's recipe was not found: $(cat "$tmp/recipe.sh")"
 # The other architecture's book, built by scripts/test.sh beside the tests,
-# is waited for: its objects are then in the compiler cache for the copy.
+# is waited for before dist.sh builds that architecture in the copy: its
+# objects are then in the compiler cache, not compiled twice side by side.
 if [ -n "${CODEXIA_OTHER_BOOK_BUILD:-}" ]; then
-    while kill -0 "$CODEXIA_OTHER_BOOK_BUILD" 2>/dev/null; do sleep 1; done
+    { printf 'while kill -0 %s 2>/dev/null; do sleep 1; done\n' "$CODEXIA_OTHER_BOOK_BUILD"; } >"$tmp/wait-other"
+    sed -i "/scripts\/dist.sh/i . $tmp/wait-other" "$tmp/recipe.sh"
 fi
 # Its builds run at the lowest priority: the tests beside it that drive a
 # desktop wait for windows against the clock, and take the processor first.
