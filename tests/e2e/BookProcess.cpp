@@ -4,6 +4,7 @@
 #include <sstream>
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <stdexcept>
 
@@ -213,19 +214,31 @@ void ClickScreen(int x, int y) {
 
 namespace {
 
+// Runs xdotool and waits for it to end. A Unix program started from Wine
+// has no process handle to wait on (the wait fails at once and the exit
+// code reads 1 while the program still runs), so a shell around it writes
+// its exit status to a file once it has ended, and the wait is for that file.
 bool RunXdotool(const char* arguments) {
-    char cmd[200];
-    std::snprintf(cmd, sizeof cmd, "/usr/bin/xdotool %s", arguments);
+    static int calls = 0;
+    char unixPath[96], dosPath[96];
+    std::snprintf(unixPath, sizeof unixPath, "/tmp/codexia-xdotool-%lu-%d.rc", GetCurrentProcessId(), ++calls);
+    std::snprintf(dosPath, sizeof dosPath, "Z:%s", unixPath);
+    for (char* c = dosPath; *c; ++c)
+        if (*c == '/') *c = '\\';
+    DeleteFileA(dosPath);
+    char cmd[400];
+    std::snprintf(cmd, sizeof cmd, "/bin/sh -c \"/usr/bin/xdotool %s; echo $? > %s.part && mv %s.part %s\"", arguments,
+                  unixPath, unixPath, unixPath);
     STARTUPINFOA si{};
     si.cb = sizeof si;
     PROCESS_INFORMATION pi{};
     if (!CreateProcessA(nullptr, cmd, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return false;
-    WaitForSingleObject(pi.hProcess, 10000);
-    DWORD code = 1;
-    GetExitCodeProcess(pi.hProcess, &code);
-    CloseHandle(pi.hThread);
-    CloseHandle(pi.hProcess);
-    return code == 0;
+    if (pi.hThread) CloseHandle(pi.hThread);
+    if (pi.hProcess) CloseHandle(pi.hProcess);
+    if (!WaitUntil([&] { return GetFileAttributesA(dosPath) != INVALID_FILE_ATTRIBUTES; }, 20000)) return false;
+    std::string status = ReadFile(dosPath);
+    DeleteFileA(dosPath);
+    return std::atoi(status.c_str()) == 0 && !status.empty();
 }
 
 }  // namespace
