@@ -19,7 +19,7 @@ have_pkg() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok
 # tools the tests use.
 core=(
     cmake ninja-build g++ make pkg-config
-    ccache
+    ccache lld
     g++-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64-i686 binutils-mingw-w64-x86-64
     googletest
     wine wine64

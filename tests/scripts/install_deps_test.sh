@@ -50,7 +50,7 @@ esac
 SH
 chmod +x "$tmp/bin/"*
 
-all_core="cmake ninja-build g++ make pkg-config ccache g++-mingw-w64-i686 g++-mingw-w64-x86-64
+all_core="cmake ninja-build g++ make pkg-config ccache lld g++-mingw-w64-i686 g++-mingw-w64-x86-64
 binutils-mingw-w64-i686 binutils-mingw-w64-x86-64 googletest wine wine64 xvfb xauth x11-utils xdotool
 imagemagick fonts-liberation fonts-dejavu-core ghostscript fonts-wine python3 pandoc"
 
