@@ -15,9 +15,21 @@ if(CODEXIA_CCACHE)
     find_program(CCACHE_PROGRAM ccache)
     # A launcher given on the command line that is plain ccache gets the same settings.
     if(CCACHE_PROGRAM AND (NOT CMAKE_CXX_COMPILER_LAUNCHER OR CMAKE_CXX_COMPILER_LAUNCHER MATCHES "(^|/)ccache$"))
-        set(CODEXIA_LAUNCHER ${CMAKE_COMMAND} -E env CCACHE_BASEDIR=${CMAKE_SOURCE_DIR}
-                             CCACHE_SLOPPINESS=pch_defines,time_macros,include_file_mtime,include_file_ctime
-                             CCACHE_INODECACHE=true ${CCACHE_PROGRAM})
+        set(_settings CCACHE_BASEDIR=${CMAKE_SOURCE_DIR}
+                      CCACHE_SLOPPINESS=pch_defines,time_macros,include_file_mtime,include_file_ctime
+                      CCACHE_INODECACHE=true)
+        if(CMAKE_HOST_UNIX)
+            # A shell script sets them: a cmake -E env for every source
+            # cost more processor time than a cache hit itself.
+            set(CODEXIA_LAUNCHER ${CMAKE_BINARY_DIR}/ccache-launcher.sh)
+            list(JOIN _settings " " _line)
+            file(CONFIGURE OUTPUT ${CODEXIA_LAUNCHER}
+                 CONTENT "#!/bin/sh\n${_line} exec \"${CCACHE_PROGRAM}\" \"$@\"\n")
+            file(CHMOD ${CODEXIA_LAUNCHER} PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE
+                 GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
+        else()
+            set(CODEXIA_LAUNCHER ${CMAKE_COMMAND} -E env ${_settings} ${CCACHE_PROGRAM})
+        endif()
         set(CMAKE_C_COMPILER_LAUNCHER ${CODEXIA_LAUNCHER})
         set(CMAKE_CXX_COMPILER_LAUNCHER ${CODEXIA_LAUNCHER})
     endif()
