@@ -13,7 +13,6 @@
 set -uo pipefail
 
 say() { echo "install-deps: $*" >&2; }
-have_pkg() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok installed'; }
 
 # Needed by every build: the compilers, the 64-bit Wine, the display and the
 # tools the tests use.
@@ -31,7 +30,15 @@ core=(
 # Runs the 32-bit book and tests where it can be had.
 wanted=(wine32:i386)
 
-missing() { local p; for p in "$@"; do have_pkg "$p" || echo "$p"; done; }
+# The packages of those named that are not installed, found with one query
+# (every script runs this before it builds or starts anything). A name with
+# an architecture (wine32:i386) matches only that architecture's package.
+missing() {
+    local installed p
+    installed=" $(dpkg-query -W -f='${Package} ${Architecture} ${Status}\n' "$@" 2>/dev/null |
+        awk '$NF == "installed" && $(NF-1) == "ok" { printf "%s %s:%s ", $1, $1, $2 }')"
+    for p in "$@"; do [[ $installed == *" $p "* ]] || echo "$p"; done
+}
 mapfile -t need_core < <(missing "${core[@]}")
 mapfile -t need_wanted < <(missing "${wanted[@]}")
 # Wanted packages that could not be installed are tried again after a few

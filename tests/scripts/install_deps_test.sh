@@ -12,9 +12,19 @@ set -u
 mkdir -p "$tmp/bin"
 cat >"$tmp/bin/dpkg-query" <<'SH'
 #!/usr/bin/env bash
-pkg=${!#}
-grep -qxF "$pkg" "$FAKE/installed" && printf 'install ok installed' && exit 0
-exit 1
+# dpkg-query -W -f='${Package} ${Architecture} ${Status}\n' <package>...
+status=0
+for pkg in "${@:3}"; do
+    if grep -qxF "$pkg" "$FAKE/installed"; then
+        arch=amd64
+        [[ $pkg == *:* ]] && arch=${pkg#*:}
+        printf '%s %s install ok installed\n' "${pkg%%:*}" "$arch"
+    else
+        echo "dpkg-query: no packages found matching $pkg" >&2
+        status=1
+    fi
+done
+exit $status
 SH
 cat >"$tmp/bin/dpkg" <<'SH'
 #!/usr/bin/env bash
