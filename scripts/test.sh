@@ -15,6 +15,16 @@ cd "$root"
 . scripts/wine-env.sh
 . scripts/build-env.sh
 
+# Where python3 is a version manager's shim (pyenv), every call starts a
+# dozen shell processes before the interpreter: the tests call the
+# interpreter it stands for, through a link of their own first on the PATH.
+python=$(python3 -c 'import sys; print(sys.executable)' 2>/dev/null || true)
+if [ -n "$python" ] && [ "$(command -v python3)" != "$python" ]; then
+    shortcuts=$(mkdir -p "${CODEXIA_BUILD_ROOT:-build}/shortcuts" && cd "${CODEXIA_BUILD_ROOT:-build}/shortcuts" && pwd)
+    ln -sf "$python" "$shortcuts/python3"
+    export PATH=$shortcuts:$PATH
+fi
+
 build_root=$(mkdir -p "${CODEXIA_BUILD_ROOT:-build}" && cd "${CODEXIA_BUILD_ROOT:-build}" && pwd)
 arch=${CODEXIA_TEST_ARCH:-}
 if [ -z "$arch" ]; then
