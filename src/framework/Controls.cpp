@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <unordered_map>
 
 #include "Accessible.h"
 #include "Forms.h"
@@ -456,7 +457,37 @@ void TGraphicControl::PaintControl(HDC dc) {
 
 namespace {
 thread_local TWinControl* g_creating = nullptr;
-const char kPropName[] = "CodexiaControl";
+
+// The control behind each of this process's windows, asked for by every
+// message to every one of them. A window property would do as well, but under
+// Wine reading one is a round trip to the server: some thirty thousand of
+// them while the book loads. Never destroyed, so that windows that go at exit
+// still find their way out.
+class THandleMap {
+public:
+    TWinControl* Find(HWND w) {
+        AcquireSRWLockShared(&lock_);
+        auto it = map_.find(w);
+        TWinControl* c = it == map_.end() ? nullptr : it->second;
+        ReleaseSRWLockShared(&lock_);
+        return c;
+    }
+    void Set(HWND w, TWinControl* c) {
+        AcquireSRWLockExclusive(&lock_);
+        if (c) map_[w] = c;
+        else map_.erase(w);
+        ReleaseSRWLockExclusive(&lock_);
+    }
+
+private:
+    SRWLOCK lock_ = SRWLOCK_INIT;
+    std::unordered_map<HWND, TWinControl*> map_;
+};
+
+THandleMap& Handles() {
+    static THandleMap* m = new THandleMap;
+    return *m;
+}
 std::map<std::string, WNDPROC>& SuperclassProcs() {
     static std::map<std::string, WNDPROC> m;
     return m;
@@ -483,11 +514,8 @@ TWinControl::~TWinControl() {
 }
 
 TWinControl* TWinControl::FromHandle(HWND w) {
-    // A window of another process may carry the same property: its value
-    // means nothing here.
-    DWORD pid = 0;
-    if (!w || !GetWindowThreadProcessId(w, &pid) || pid != GetCurrentProcessId()) return nullptr;
-    return static_cast<TWinControl*>(GetPropA(w, kPropName));
+    // Only this process's own windows are known: another's is none of ours.
+    return w ? Handles().Find(w) : nullptr;
 }
 
 void TWinControl::Notification(TComponent* c, TOperation op) {
@@ -644,6 +672,8 @@ void TWinControl::DestroyWnd() {
         HWND w = wnd_;
         DestroyWindow(w);
         wnd_ = nullptr;
+        // Forgotten even where the window's last message did not come here.
+        if (Handles().Find(w) == this) Handles().Set(w, nullptr);
     }
 }
 
@@ -1142,18 +1172,18 @@ void TWinControl::MainWndProc(TMessage& m) {
 }
 
 LRESULT CALLBACK TWinControl::StdWndProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
-    auto* self = static_cast<TWinControl*>(GetPropA(wnd, kPropName));
+    auto* self = Handles().Find(wnd);
     if (!self && g_creating) {
         self = g_creating;
         g_creating = nullptr;
         self->wnd_ = wnd;
-        SetPropA(wnd, kPropName, self);
+        Handles().Set(wnd, self);
     }
     if (!self) return DefWindowProcA(wnd, msg, wp, lp);
     TMessage m{wnd, msg, wp, lp, 0};
     if (msg == WM_NCDESTROY) {
         self->MainWndProc(m);
-        RemovePropA(wnd, kPropName);
+        Handles().Set(wnd, nullptr);
         if (self->wnd_ == wnd) self->wnd_ = nullptr;
         return m.result;
     }
