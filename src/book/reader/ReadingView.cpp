@@ -97,6 +97,13 @@ public:
         // Drawing already held back (a load all at once) stays held back.
         redraw_ = (GetWindowLongA(w_, GWL_STYLE) & WS_VISIBLE) != 0;
         if (redraw_) SendMessageA(w_, WM_SETREDRAW, FALSE, 0);
+        // A view that is not on the screen (the book loading behind the
+        // cover) hides its selection as well: each move of a selection
+        // that shows is drawn anew, and under Wine asks the server to,
+        // drawn or not (the format map's thousands of moves took half the
+        // load's time).
+        hidden_ = !IsWindowVisible(w_);
+        if (hidden_) SendMessageA(w_, EM_HIDESELECTION, TRUE, 0);
     }
     ~TViewBatch() {
         SendMessageA(w_, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&saved_));
@@ -110,6 +117,7 @@ public:
         }
         SendMessageA(w_, EM_SETUNDOLIMIT, 100, 0);
         SendMessageA(w_, EM_SETEVENTMASK, 0, mask_);
+        if (hidden_) SendMessageA(w_, EM_HIDESELECTION, FALSE, 0);
         if (!redraw_) return;
         if (quiet_ && TopY() == topY_) SendMessageA(w_, WM_NCPAINT, 1, 0);  // the scroll bar's thumb only
         else InvalidateRect(w_, nullptr, TRUE);
@@ -139,6 +147,7 @@ private:
     int top_ = 0;
     DWORD mask_ = 0;
     bool redraw_ = false;
+    bool hidden_ = false;
 };
 
 TReadingView::TReadingView(TwwCustomRichEdit& view) : view_(view) {
