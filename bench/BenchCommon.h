@@ -165,7 +165,7 @@ inline void Print(const char* name, std::vector<double> v, const char* unit) {
 
 inline double Median(std::vector<double> v) {
     std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
+    return v.empty() ? 0 : v[v.size() / 2];
 }
 
 }  // namespace bench

@@ -260,11 +260,6 @@ std::string FirstDifference(const std::string& a, const std::string& b) {
            ":\n      " + show(a) + "\n      " + show(b);
 }
 
-double Median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    return v.empty() ? 0 : v[v.size() / 2];
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {

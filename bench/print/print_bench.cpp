@@ -70,11 +70,6 @@ void Report(const char* name, std::vector<double> v, double base) {
                 base > 0 ? med / base : 0.0);
 }
 
-double Median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
