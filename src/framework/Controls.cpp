@@ -632,12 +632,15 @@ void TWinControl::CreateWnd() {
         if (!RegisterClassExA(&wc)) throw EOutOfResources("Cannot register window class " + p.winClassName);
     }
     g_creating = this;
+    // A window procedure that refuses the window sets no error of its own:
+    // the one reported is then this call's, not an older one's.
+    SetLastError(0);
     HWND w = CreateWindowExA(p.exStyle, p.winClassName.c_str(), p.caption.c_str(), p.style, p.x, p.y, p.width,
                              p.height, p.wndParent, nullptr, inst, nullptr);
     g_creating = nullptr;
     if (!w) {
         DWORD err = GetLastError();
-        throw EOutOfResources("Error creating window (" + std::to_string(err) + ")");
+        throw EOutOfResources("Error creating window (" + std::to_string(err) + ", class " + p.winClassName + ")");
     }
     wnd_ = w;
 }
