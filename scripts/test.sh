@@ -89,13 +89,20 @@ for prefix in "${prefixes[@]}"; do
 done
 ensure_prefix "${prefixes[0]}"
 for prefix in "${prefixes[@]:1}"; do copy_prefix "${prefixes[0]}" "$prefix"; done
+# Wine's background processes start with the first program; start them here,
+# outside CTest's output pipes, which they would otherwise hold open: every
+# session at once, as each takes a few seconds.
+starting=()
 for ((i = ${#prefixes[@]} - 1; i >= 0; --i)); do
-    export WINEPREFIX=${prefixes[$i]} DISPLAY=${displays[$i]}
-    "$WINESERVER" -p
-    # Wine's background processes start with the first program; start them
-    # here, outside CTest's output pipes, which they would otherwise hold open.
-    WINELOADER=$WINE64 "$WINE64" cmd /c exit >/dev/null 2>&1 </dev/null || true
+    (
+        export WINEPREFIX=${prefixes[$i]} DISPLAY=${displays[$i]}
+        "$WINESERVER" -p
+        WINELOADER=$WINE64 "$WINE64" cmd /c exit >/dev/null 2>&1 </dev/null || true
+    ) &
+    starting+=($!)
 done
+wait "${starting[@]}"
+export WINEPREFIX=${prefixes[0]} DISPLAY=${displays[0]}
 cleanup() {
     kill "$other_build" >/dev/null 2>&1 || true
     for prefix in "${prefixes[@]}"; do WINEPREFIX=$prefix "$WINESERVER" -k >/dev/null 2>&1 || true; done
