@@ -37,16 +37,33 @@ namespace {
 // or that tells the body from the rest.
 constexpr DWORD kMapMask = CFM_SIZE | CFM_FACE | CFM_CHARSET | CFM_BOLD | CFM_ITALIC | CFM_UNDERLINE | CFM_COLOR;
 
-// One idle-time turn keeps the thread at most this long (ms), and a slice
-// of the book is sized to take about kSliceMs.
-constexpr DWORD kTurnMs = 40;
-constexpr double kSliceMs = 6;
-constexpr LONG kFirstSlice = 3000, kMinSlice = 500, kMaxSlice = 64000;
-// Past the last character shown, the page's stretch runs on by twice what
-// the page shows and at least this much: a smaller size fits more on it.
+// One idle-time turn keeps the thread about this long (ms): its slices are
+// sized by what changes have cost so far to end the turn near it, with
+// kTurnEndMs left for the batch's end (the selection and the view put back).
+constexpr double kTurnMs = 40, kTurnEndMs = 3;
+// A slice while the cost is not known yet, and the bounds of any slice. (A
+// change costs the platform window a few milliseconds on a 5 MB book however
+// short it is, and some 45 microseconds a character more.)
+constexpr LONG kFirstSlice = 500, kMinSlice = 50, kMaxSlice = 64000;
+// Past the last character shown, the page's stretch runs on by what the
+// page gains at the new size, and at least this much (the rest of the last
+// line and the one below it).
+constexpr LONG kPageSlack = 300;
+// Loading the book as far as a page keeps text this far past its end.
 constexpr LONG kPageMargin = 2000;
 // While the book is loaded as far as a page, pieces of about this much work (ms).
 constexpr int kPartMs = 30;
+
+double NowMs() {
+    static const double perMs = [] {
+        LARGE_INTEGER f{};
+        QueryPerformanceFrequency(&f);
+        return static_cast<double>(f.QuadPart) / 1000.0;
+    }();
+    LARGE_INTEGER c{};
+    QueryPerformanceCounter(&c);
+    return static_cast<double>(c.QuadPart) / perMs;
+}
 
 CHARFORMAT2A NewFormat(TwwCustomRichEdit& view, DWORD mask) {
     CHARFORMAT2A f{};
@@ -76,6 +93,26 @@ std::vector<std::pair<UINT_PTR, TReadingView*>>& Timers() {
 
 }  // namespace
 
+// ---------------------------------------------------------------- what changes cost
+
+void TChangeCost::Change(LONG chars, double ms) {
+    // A short change is all fixed cost.
+    if (chars > 64) return;
+    fixed_ = fixed_ > 0 ? (3 * fixed_ + ms) / 4 : ms;
+}
+
+void TChangeCost::Stretch(LONG chars, double ms) {
+    if (chars <= 0) return;
+    double per = std::max(1e-5, (ms - fixed_) / chars);
+    perChar_ = perChar_ > 0 ? (perChar_ + per) / 2 : per;
+}
+
+LONG TChangeCost::CharsFor(double ms) const {
+    if (!Known()) return kFirstSlice;
+    double chars = (ms - fixed_) / perChar_;
+    return static_cast<LONG>(std::clamp(chars, 1.0, 1e9));
+}
+
 // Many format changes made as one: nobody hears of them or of the selection
 // moving, nothing is drawn until the end, nothing is kept to undo (the view is
 // read-only), and the reader's selection and the line at the top of the view
@@ -85,7 +122,8 @@ std::vector<std::pair<UINT_PTR, TReadingView*>>& Timers() {
 // line did not come back to the very same place.
 class TViewBatch {
 public:
-    explicit TViewBatch(TwwCustomRichEdit& v, bool quiet = false) : v_(v), use_(v), w_(v.Handle()), quiet_(quiet) {
+    explicit TViewBatch(TwwCustomRichEdit& v, bool quiet = false, TChangeCost* cost = nullptr)
+        : v_(v), use_(v), w_(v.Handle()), quiet_(quiet), cost_(cost) {
         SendMessageA(w_, EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&saved_));
         top_ = v_.TopCharacter();
         if (quiet_) topY_ = TopY();
@@ -108,30 +146,46 @@ public:
     ~TViewBatch() {
         SendMessageA(w_, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&saved_));
         if (top_ > 0) v_.ScrollCharacterToTop(top_);
+        // The changes' selections scrolled the window while nothing was
+        // drawn: the start goes back to the top before drawing is on again.
+        // (Done after, the window moves the pixels it showed before the
+        // changes by the scroll and paints only the strip that opens: on a
+        // long book each idle turn slid the page further down.)
+        if (top_ <= 0) ToStart();
         if (redraw_) SendMessageA(w_, WM_SETREDRAW, TRUE, 0);
-        if (top_ <= 0) {
-            // Redraw on lays the text out anew where it had been held back:
-            // the start goes to the top after that.
-            POINT origin{0, 0};
-            SendMessageA(w_, EM_SETSCROLLPOS, 0, reinterpret_cast<LPARAM>(&origin));
-        }
+        // Should redraw on still move the view, it goes back and is drawn
+        // whole at once.
+        const bool scrolled = top_ <= 0 && ToStart();
         SendMessageA(w_, EM_SETUNDOLIMIT, 100, 0);
         SendMessageA(w_, EM_SETEVENTMASK, 0, mask_);
         if (hidden_) SendMessageA(w_, EM_HIDESELECTION, FALSE, 0);
         if (!redraw_) return;
-        if (quiet_ && TopY() == topY_) SendMessageA(w_, WM_NCPAINT, 1, 0);  // the scroll bar's thumb only
+        if (quiet_ && !scrolled && TopY() == topY_) SendMessageA(w_, WM_NCPAINT, 1, 0);  // the scroll bar's thumb only
+        else if (scrolled) RedrawWindow(w_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
         else InvalidateRect(w_, nullptr, TRUE);
     }
     TViewBatch(const TViewBatch&) = delete;
     TViewBatch& operator=(const TViewBatch&) = delete;
     void Set(LONG from, LONG to, CHARFORMAT2A& f) {
         CHARRANGE r{from, to};
+        const double start = cost_ ? NowMs() : 0;
         SendMessageA(w_, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&r));
         SendMessageA(w_, EM_SETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&f));
+        if (cost_) cost_->Change(to - from, NowMs() - start);
     }
     HWND Window() const { return w_; }
 
 private:
+    // The view scrolled to the document's start unless it is there; true
+    // when it moved.
+    bool ToStart() {
+        POINT at{};
+        SendMessageA(w_, EM_GETSCROLLPOS, 0, reinterpret_cast<LPARAM>(&at));
+        if (at.x == 0 && at.y == 0) return false;
+        POINT origin{0, 0};
+        SendMessageA(w_, EM_SETSCROLLPOS, 0, reinterpret_cast<LPARAM>(&origin));
+        return true;
+    }
     // Where the top line's text stands in the window.
     LONG TopY() {
         POINTL at{};
@@ -142,6 +196,7 @@ private:
     TwwCustomRichEdit::TPartialUse use_;
     HWND w_;
     bool quiet_;
+    TChangeCost* cost_;
     LONG topY_ = 0;
     CHARRANGE saved_{};
     int top_ = 0;
@@ -387,7 +442,17 @@ std::pair<LONG, LONG> TReadingView::PageRange() {
     POINTL corner{r.right - 1, r.bottom - 1};
     LONG last = static_cast<LONG>(SendMessageA(w, EM_CHARFROMPOS, 0, reinterpret_cast<LPARAM>(&corner)));
     last = std::max(last, top);
-    LONG to = std::min(length, last + std::max(kPageMargin, 2 * (last - top)));
+    double more = (last - top) * std::max(0.0, pageGrowth_ - 1);
+    LONG to = std::min(length, last + std::max(kPageSlack, static_cast<LONG>(std::min(more, 1e6))));
+    // The character at the corner is not always the last one shown (a line
+    // shorter than the view, a tall line at the top): the stretch runs on
+    // until its end lies below the view.
+    for (int k = 0; k < 8 && to < length; ++k) {
+        POINTL at{};
+        SendMessageA(w, EM_POSFROMCHAR, reinterpret_cast<WPARAM>(&at), to);
+        if (at.y >= r.bottom) break;
+        to = std::min(length, to + std::max(kPageSlack, to - from));
+    }
     return {from, std::max(from, to)};
 }
 
@@ -422,9 +487,18 @@ void TReadingView::ApplyPage() {
         bool any = false;
         for (auto [a, b] : waiting_) any = any || (a < to && b > from);
         if (!any) break;
-        TViewBatch batch(view_);
+        TViewBatch batch(view_, false, &cost_);
+        const LONG before = Waiting();
+        const double start = NowMs();
         ApplyWaiting(batch, from, to);
+        cost_.Stretch(before - Waiting(), NowMs() - start);
     }
+}
+
+LONG TReadingView::Waiting() const {
+    LONG n = 0;
+    for (auto [a, b] : waiting_) n += b - a;
+    return n;
 }
 
 void TReadingView::Changed(unsigned what) {
@@ -492,7 +566,7 @@ void CALLBACK TReadingView::TurnTimer(HWND, UINT, UINT_PTR id, DWORD) {
 }
 
 void TReadingView::Turn() {
-    DWORD start = GetTickCount();
+    const double start = NowMs();
     if (!view_.HandleAllocated()) {
         Unschedule();
         return;
@@ -511,11 +585,13 @@ void TReadingView::Turn() {
         TwwCustomRichEdit::TPartialUse use(view_);
         top = view_.TopCharacter();
     }
-    TViewBatch batch(view_, true);
-    while (!waiting_.empty()) {
+    TViewBatch batch(view_, true, &cost_);
+    for (int slices = 0; !waiting_.empty(); ++slices) {
+        // As much as the turn has time left for, by what changes cost.
+        const double left = kTurnMs - kTurnEndMs - (NowMs() - start);
+        if (slices > 0 && (left <= 0 || (cost_.Known() && cost_.Expected(kMinSlice) > left))) break;
+        const LONG slice = std::clamp(cost_.CharsFor(left), kMinSlice, kMaxSlice);
         // On from the page to the end, then back from the page to the start.
-        LONG slice = charsPerMs_ > 0 ? std::clamp(static_cast<LONG>(charsPerMs_ * kSliceMs), kMinSlice, kMaxSlice)
-                                     : kFirstSlice;
         auto next = std::find_if(waiting_.begin(), waiting_.end(), [&](const auto& r) { return r.second > top; });
         LONG from, to;
         if (next != waiting_.end()) {
@@ -525,13 +601,12 @@ void TReadingView::Turn() {
             to = waiting_.back().second;
             from = std::max(waiting_.back().first, to - slice);
         }
-        DWORD t0 = GetTickCount();
+        const double t0 = NowMs();
         ApplyIn(batch, from, to, dirty_);
         Done(from, to);
-        DWORD spent = GetTickCount() - t0;
-        double rate = static_cast<double>(to - from) / std::max<DWORD>(spent, 1);
-        charsPerMs_ = charsPerMs_ > 0 ? (charsPerMs_ + rate) / 2 : rate;
-        if (GetTickCount() - start >= kTurnMs || MessageWaiting()) break;
+        const double spent = NowMs() - t0;
+        cost_.Stretch(to - from, spent);
+        if (MessageWaiting()) break;
     }
     if (waiting_.empty()) {
         Unschedule();
@@ -542,6 +617,9 @@ void TReadingView::Turn() {
 // ---------------------------------------------------------------- choices
 
 void TReadingView::SetSize(int points) {
+    // The page holds more text at a smaller size, less at a larger one.
+    const int before = points_ > 0 ? points_ * 20 : (Measure() ? bodyTwips_ : 0);
+    pageGrowth_ = before > 0 && points > 0 ? std::pow(static_cast<double>(before) / (points * 20), 2.0) : 4.0;
     points_ = points;
     view_.Font()->SetSize(points);
     Changed(kSize);
@@ -549,11 +627,13 @@ void TReadingView::SetSize(int points) {
 
 void TReadingView::SetFace(const std::string& name, int charset) {
     face_ = std::make_pair(name, charset);
+    pageGrowth_ = 1.25;  // another face may be narrower
     Changed(kFace);
 }
 
 void TReadingView::SetStyle(DWORD effects, COLORREF color, bool autoColor) {
     style_ = Style{effects & kStyleEffects, color, autoColor};
+    pageGrowth_ = 1.25;  // without bold the text may be narrower
     Changed(kStyle);
 }
 

@@ -57,6 +57,25 @@ struct TFormatRun {
 // The effects the font dialog can add to every run.
 inline constexpr DWORD kStyleEffects = CFE_BOLD | CFE_ITALIC | CFE_UNDERLINE;
 
+// The cost of format changes in the view, learnt as they are made: a fixed
+// part per change and a part per character. Starts unknown.
+class TChangeCost {
+public:
+    // One change of so many characters took ms.
+    void Change(LONG chars, double ms);
+    // A stretch of so many characters, all its changes, took ms.
+    void Stretch(LONG chars, double ms);
+    bool Known() const { return perChar_ > 0; }
+    double FixedMs() const { return fixed_; }
+    // The expected time for a stretch of chars.
+    double Expected(LONG chars) const { return fixed_ + perChar_ * chars; }
+    // The characters a stretch may have to take about ms (at least 1).
+    LONG CharsFor(double ms) const;
+
+private:
+    double fixed_ = 0, perChar_ = 0;
+};
+
 class TReadingView {
 public:
     explicit TReadingView(TwwCustomRichEdit& view);
@@ -117,6 +136,8 @@ private:
     // Puts what waits on the part of [from, to) that waits.
     void ApplyWaiting(TViewBatch& batch, LONG from, LONG to);
     void Done(LONG from, LONG to);
+    // The characters still waiting.
+    LONG Waiting() const;
     void ApplyPage();
     void Schedule();
     void Unschedule();
@@ -150,7 +171,15 @@ private:
     std::vector<std::pair<LONG, LONG>> waiting_;
     unsigned dirty_ = 0;
     UINT_PTR timer_ = 0;
-    double charsPerMs_ = 0;
+    // What a format change costs the window, measured as they are made: a
+    // change of a few characters (its cost whatever its length, which grows
+    // with the document) and each character more, counting the other
+    // stretches a slice brings with it. Idle-time slices are sized by it.
+    TChangeCost cost_;
+    // How much more text the page holds after the change than before (the
+    // square of the old size over the new): the page's stretch reaches that
+    // far past the last line shown.
+    double pageGrowth_ = 1;
 };
 
 }  // namespace reader
