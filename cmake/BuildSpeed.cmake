@@ -62,8 +62,8 @@ endfunction()
 # The linker. GNU ld took over three seconds of processor time for each test
 # program, and a change to the framework links some thirty programs; LLVM's
 # linker (its MinGW mode) does the same in a tenth of that. The compiler
-# driver is given it through a specs file, as its -fuse-ld=lld only finds a
-# linker installed beside its own. The 64-bit build, whose programs the tests
+# driver is told to run it by a settings file of its own, as its -fuse-ld=lld
+# only finds a linker installed beside GNU ld. The 64-bit build, whose programs the tests
 # run, links with it where it is installed; the 32-bit build, which this
 # machine may not be able to run, keeps the GNU linker it was proven with, and
 # so does the reader template (see codexia_gnu_linker).
@@ -72,9 +72,9 @@ set(CODEXIA_LLD_OPTION "")
 if(CODEXIA_LLD AND WIN32 AND CMAKE_SYSTEM_PROCESSOR STREQUAL "x86_64")
     find_program(CODEXIA_LLD_PROGRAM ld.lld)
     if(CODEXIA_LLD_PROGRAM)
-        set(_specs ${CMAKE_BINARY_DIR}/lld.specs)
-        file(WRITE ${_specs} "*linker:\n${CODEXIA_LLD_PROGRAM}\n\n")
-        set(CODEXIA_LLD_OPTION -specs=${_specs})
+        set(_driver_settings ${CMAKE_BINARY_DIR}/lld-linker.gcc)
+        file(WRITE ${_driver_settings} "*linker:\n${CODEXIA_LLD_PROGRAM}\n\n")
+        set(CODEXIA_LLD_OPTION -specs=${_driver_settings})
         add_link_options(${CODEXIA_LLD_OPTION})
         message(STATUS "Linking with ${CODEXIA_LLD_PROGRAM}")
     endif()

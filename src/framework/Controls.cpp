@@ -460,8 +460,8 @@ thread_local TWinControl* g_creating = nullptr;
 
 // The control behind each of this process's windows, asked for by every
 // message to every one of them. A window property would do as well, but under
-// Wine reading one is a round trip to the server: some thirty thousand of
-// them while the book loads. Never destroyed, so that windows that go at exit
+// Wine reading one is a round trip to the server: some fourteen thousand
+// of them while the book loads. Never destroyed, so that windows that go at exit
 // still find their way out.
 class THandleMap {
 public:

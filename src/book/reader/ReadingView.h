@@ -66,7 +66,6 @@ public:
     // A stretch of so many characters, all its changes, took ms.
     void Stretch(LONG chars, double ms);
     bool Known() const { return perChar_ > 0; }
-    double FixedMs() const { return fixed_; }
     // The expected time for a stretch of chars.
     double Expected(LONG chars) const { return fixed_ + perChar_ * chars; }
     // The characters a stretch may have to take about ms (at least 1).
