@@ -15,9 +15,12 @@ if(CODEXIA_CCACHE)
     find_program(CCACHE_PROGRAM ccache)
     # A launcher given on the command line that is plain ccache gets the same settings.
     if(CCACHE_PROGRAM AND (NOT CMAKE_CXX_COMPILER_LAUNCHER OR CMAKE_CXX_COMPILER_LAUNCHER MATCHES "(^|/)ccache$"))
+        # Depend mode: a miss hashes the files the compiler's own dependency
+        # list names instead of running the preprocessor first, which cost
+        # a tenth of a cold build's processor time; hits are found as before.
         set(_settings CCACHE_BASEDIR=${CMAKE_SOURCE_DIR}
                       CCACHE_SLOPPINESS=pch_defines,time_macros,include_file_mtime,include_file_ctime
-                      CCACHE_INODECACHE=true)
+                      CCACHE_INODECACHE=true CCACHE_DEPEND=true)
         if(CMAKE_HOST_UNIX)
             # A shell script sets them: a cmake -E env for every source
             # cost more processor time than a cache hit itself.

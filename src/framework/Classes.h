@@ -279,6 +279,19 @@ public:
             });
         return *this;
     }
+    // A string held in a field of T. One pair of functions per class serves
+    // every such field: a table of hundreds of texts would otherwise make a
+    // pair of functions for each (the text tables' units took longest to compile).
+    Props& StrField(const char* name, std::string T::*field, std::optional<std::string> def = std::nullopt) {
+        Add(name, [field](TPersistent& o, TReader& r) { static_cast<T&>(o).*field = r.ReadString(); },
+            [field, def = std::move(def)](TPersistent& o, layout::Value& v) {
+                const std::string& x = static_cast<T&>(o).*field;
+                if (def && *def == x) return false;
+                v = layout::Value::Str(x);
+                return true;
+            });
+        return *this;
+    }
     template <class G, class S>
     Props& Color(const char* name, G get, S set, std::optional<TColor> def = std::nullopt) {
         Add(name, [set](TPersistent& o, TReader& r) { std::invoke(set, static_cast<T&>(o), r.ReadColor()); },

@@ -127,6 +127,52 @@ TEST(BookMaker, EveryProblemOfABrokenFolderIsOneLineNamingTheFileAndTheField) {
     EXPECT_NE(CheckRtf("{\\rtf1 {\\bin99 ab}}"), "") << "raw bytes past the end";
 }
 
+// Each field's form at its borders: one folder per value, the rest good.
+TEST(BookMaker, FieldFormsAcceptAndRefuseAtTheirBorders) {
+    struct Case {
+        const char* field;
+        const char* value;
+        bool good;
+    };
+    const Case cases[] = {
+        {"identifier", "A-B-C", true},
+        {"identifier", "Codexia-Marlow_Ines-Lanterns_Over_The_Quiet_Harbour", true},
+        {"identifier", "Code_xia-Test_Author-A_Test", false},  // the maker's part has no underscores
+        {"identifier", "Codexia-Test__Author-A_Test", false},
+        {"identifier", "Codexia-Test_Author-A_Test_", false},
+        {"identifier", "Codexia-Test_Author", false},
+        {"identifier", "Codexia-Test_Author-A-Test", false},
+        {"identifier", "Codexia-Tést-A_Test", false},
+        {"title", "Θάλασσα, it's {1} ~ \x7f", true},
+        {"title", "a \\ b", false},
+        {"title", "tab\there", false},
+        {"author", "\"Q\"", false},
+        {"year", "0000", true},
+        {"year", "20261", false},
+        {"year", "2O26", false},
+        {"date", "12-31", true},
+        {"date", "01-01", true},
+        {"date", "00-10", false},
+        {"date", "12-32", false},
+        {"date", "1-20", false},
+        {"date", "10-00", false},
+        {"series", "10-12", true},
+        {"series", "1-", false},
+        {"series", "-1", false},
+        {"series", "1-2-3", false},
+    };
+    for (const Case& c : cases) {
+        std::string meta = kGoodMeta;
+        std::string key = std::string(c.field) + " = ";
+        std::size_t at = meta.find(key);
+        ASSERT_NE(at, std::string::npos) << c.field;
+        meta.replace(at + key.size(), meta.find('\n', at) - at - key.size(), c.value);
+        Book book;
+        std::vector<std::string> p = CheckBook(meta, FromMap(GoodFiles()), book);
+        EXPECT_EQ(p.empty(), c.good) << c.field << " = " << c.value << (p.empty() ? "" : ": " + p[0]);
+    }
+}
+
 TEST(BookMaker, LauncherStringsAndTheirTableBlock) {
     Book book;
     ASSERT_EQ(CheckBook(kGoodMeta, FromMap(GoodFiles()), book), std::vector<std::string>{});

@@ -7,8 +7,7 @@
 
 TwwIntl* wwIntl = nullptr;
 
-#define WW_INTL_PROP(name, text) \
-    p.Str(#name, [](Self& o) { return o.name; }, [](Self& o, const std::string& v) { o.name = v; }, std::string(text));
+#define WW_INTL_PROP(name, text) p.StrField(#name, &Self::name, std::string(text));
 
 CX_IMPLEMENT_CLASS(TwwRichEditPopupMenuLabels, TPersistent, CX_ABSTRACT, {
     using Self = TwwRichEditPopupMenuLabels;
