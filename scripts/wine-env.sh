@@ -3,7 +3,8 @@
 # codexia_lane.
 
 export WINEDEBUG=${WINEDEBUG:--all}
-export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
+# No .NET or Gecko installers, and no menu entries made for the desktop.
+export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml,winemenubuilder.exe=}
 WINE32=/usr/lib/wine/wine
 WINE64=/usr/lib/wine/wine64
 WINESERVER=/usr/lib/wine/wineserver
