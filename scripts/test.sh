@@ -52,6 +52,7 @@ xvfb_pids=("$CODEXIA_XVFB_PID")
 common_display=$DISPLAY
 prefixes=("$build_root/wineprefix")
 displays=("$common_display")
+mkdir -p "$build_root/$arch"
 lanes_file=$build_root/$arch/desktop-lanes.json
 entries=
 for ((lane = 0; lane < lanes; ++lane)); do
