@@ -1,10 +1,8 @@
 #include "BmpFile.h"
 
+#include "Bytes.h"
+
 namespace {
-std::uint32_t U16(const std::string& s, std::size_t at) {
-    return static_cast<unsigned char>(s[at]) | (static_cast<unsigned char>(s[at + 1]) << 8);
-}
-std::uint32_t U32(const std::string& s, std::size_t at) { return U16(s, at) | (U16(s, at + 2) << 16); }
 
 bool Fail(std::string& error, std::string what) {
     error = std::move(what);
@@ -16,13 +14,13 @@ bool CheckBmpHeader(const std::string& f, BmpHeader& out, std::string& error) {
     constexpr std::uint64_t kFileHeader = 14, kInfoHeader = 40;
     const std::uint64_t size = f.size();
     if (size < kFileHeader + kInfoHeader || f[0] != 'B' || f[1] != 'M') return Fail(error, "not a bitmap file");
-    const std::uint64_t offBits = U32(f, 10), hdr = U32(f, 14);
+    const std::uint64_t offBits = Le32(f, 10), hdr = Le32(f, 14);
     if (hdr < kInfoHeader || kFileHeader + hdr > size)
         return Fail(error, "the header size " + std::to_string(hdr) + " does not fit the " + std::to_string(size) +
                                "-byte file");
-    const auto w = static_cast<std::int32_t>(U32(f, 18));
-    const auto h = static_cast<std::int32_t>(U32(f, 22));
-    const std::uint32_t planes = U16(f, 26), bpp = U16(f, 28), compression = U32(f, 30), clrUsed = U32(f, 46);
+    const auto w = static_cast<std::int32_t>(Le32(f, 18));
+    const auto h = static_cast<std::int32_t>(Le32(f, 22));
+    const std::uint32_t planes = Le16(f, 26), bpp = Le16(f, 28), compression = Le32(f, 30), clrUsed = Le32(f, 46);
     if (planes != 1) return Fail(error, std::to_string(planes) + " colour planes");
     if (compression != 0) return Fail(error, "compressed bitmaps are not supported");
     if (bpp != 1 && bpp != 4 && bpp != 8 && bpp != 16 && bpp != 24 && bpp != 32)

@@ -3,15 +3,9 @@
 #include <cstdint>
 #include <cstring>
 
-namespace stored {
+#include "Bytes.h"
 
-namespace {
-std::uint32_t Le32(const std::string& s, std::size_t at) {
-    std::uint32_t v = 0;
-    for (int k = 0; k < 4; ++k) v |= static_cast<std::uint32_t>(static_cast<unsigned char>(s[at + k])) << (8 * k);
-    return v;
-}
-}  // namespace
+namespace stored {
 
 std::string ReadDocument(layout::Reader& payload) {
     std::int32_t n = payload.I32();

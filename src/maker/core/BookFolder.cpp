@@ -3,6 +3,7 @@
 #include <cctype>
 
 #include "BmpFile.h"
+#include "Bytes.h"
 
 namespace bookmaker {
 
@@ -98,15 +99,6 @@ const Rule kRules[] = {
     {"series", IsSeries, "first-last, e.g. 1-7"},
 };
 
-std::uint32_t Get32(const std::string& s, std::size_t at) {
-    std::uint32_t v = 0;
-    for (int k = 3; k >= 0; --k) v = (v << 8) | static_cast<unsigned char>(s[at + k]);
-    return v;
-}
-std::uint16_t Get16(const std::string& s, std::size_t at) {
-    return static_cast<std::uint16_t>(static_cast<unsigned char>(s[at]) | static_cast<unsigned char>(s[at + 1]) << 8);
-}
-
 }  // namespace
 
 const std::string& Book::Field(const std::string& key) const {
@@ -176,13 +168,13 @@ std::string CheckRtf(const std::string& rtf) {
 }
 
 std::string CheckIcon(const std::string& ico) {
-    if (ico.size() < 6 || Get16(ico, 0) != 0 || Get16(ico, 2) != 1) return "not an icon file";
-    std::size_t count = Get16(ico, 4);
+    if (ico.size() < 6 || Le16(ico, 0) != 0 || Le16(ico, 2) != 1) return "not an icon file";
+    std::size_t count = Le16(ico, 4);
     if (count == 0) return "the icon file holds no pictures";
     if (ico.size() < 6 + 16 * count) return "the icon file is cut short";
     for (std::size_t k = 0; k < count; ++k) {
         std::size_t e = 6 + 16 * k;
-        std::uint32_t size = Get32(ico, e + 8), at = Get32(ico, e + 12);
+        std::uint32_t size = Le32(ico, e + 8), at = Le32(ico, e + 12);
         if (size == 0 || at > ico.size() || size > ico.size() - at)
             return "picture " + std::to_string(k + 1) + " of the icon lies outside the file";
     }

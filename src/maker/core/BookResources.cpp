@@ -3,6 +3,7 @@
 #include <stdexcept>
 
 #include "../../../tools/layoutc/LayoutText.h"
+#include "Bytes.h"
 #include "LauncherLink.h"
 #include "LayoutStream.h"
 
@@ -10,17 +11,9 @@ namespace bookmaker {
 
 namespace {
 
-void Put16(std::string& s, std::uint32_t v) {
-    s.push_back(static_cast<char>(v & 0xFF));
-    s.push_back(static_cast<char>((v >> 8) & 0xFF));
-}
-void Put32(std::string& s, std::uint32_t v) {
-    Put16(s, v & 0xFFFF);
-    Put16(s, v >> 16);
-}
 void PutWide(std::string& s, const std::u16string& w, bool terminated) {
-    for (char16_t c : w) Put16(s, c);
-    if (terminated) Put16(s, 0);
+    for (char16_t c : w) PutLe16(s, c);
+    if (terminated) PutLe16(s, 0);
 }
 void Align4(std::string& s) {
     while (s.size() % 4) s.push_back('\0');
@@ -32,9 +25,9 @@ void Align4(std::string& s) {
 std::string VersionBlock(const std::string& key, const std::string& value, std::uint16_t valueLength,
                          std::uint16_t type, const std::vector<std::string>& children) {
     std::string b;
-    Put16(b, 0);
-    Put16(b, valueLength);
-    Put16(b, type);
+    PutLe16(b, 0);
+    PutLe16(b, valueLength);
+    PutLe16(b, type);
     PutWide(b, Utf16(key), true);
     Align4(b);
     b += value;
@@ -52,10 +45,6 @@ std::string VersionString(const std::string& key, const std::string& utf8) {
     std::string value;
     PutWide(value, w, true);
     return VersionBlock(key, value, static_cast<std::uint16_t>(w.size() + 1), 1, {});
-}
-
-std::uint16_t Get16(const std::string& s, std::size_t at) {
-    return static_cast<std::uint16_t>(static_cast<unsigned char>(s[at]) | static_cast<unsigned char>(s[at + 1]) << 8);
 }
 
 }  // namespace
@@ -114,7 +103,7 @@ std::string StringTableBlock(const std::vector<std::string>& utf8, std::size_t f
     std::string b;
     for (std::size_t id = (firstId / 16) * 16, k = 0; k < 16; ++id, ++k) {
         std::u16string w = id >= firstId && id - firstId < utf8.size() ? Utf16(utf8[id - firstId]) : u"";
-        Put16(b, static_cast<std::uint32_t>(w.size()));
+        PutLe16(b, static_cast<std::uint32_t>(w.size()));
         PutWide(b, w, false);
     }
     return b;
@@ -125,19 +114,19 @@ std::string VersionInfo(const Book& book) {
     const std::string& author = book.Field("author");
     const std::string& id = book.Field("identifier");
     std::string fixed;
-    Put32(fixed, 0xFEEF04BD);  // signature
-    Put32(fixed, 0x00010000);  // structure version
-    Put32(fixed, 0x00010000);  // file version 1.0.0.0
-    Put32(fixed, 0);
-    Put32(fixed, 0x00010000);  // product version 1.0.0.0
-    Put32(fixed, 0);
-    Put32(fixed, 0x3F);        // flags mask
-    Put32(fixed, 0);           // flags
-    Put32(fixed, 0x4);         // for 32-bit Windows
-    Put32(fixed, 0x1);         // an application
-    Put32(fixed, 0);           // subtype
-    Put32(fixed, 0);           // date
-    Put32(fixed, 0);
+    PutLe32(fixed, 0xFEEF04BD);  // signature
+    PutLe32(fixed, 0x00010000);  // structure version
+    PutLe32(fixed, 0x00010000);  // file version 1.0.0.0
+    PutLe32(fixed, 0);
+    PutLe32(fixed, 0x00010000);  // product version 1.0.0.0
+    PutLe32(fixed, 0);
+    PutLe32(fixed, 0x3F);        // flags mask
+    PutLe32(fixed, 0);           // flags
+    PutLe32(fixed, 0x4);         // for 32-bit Windows
+    PutLe32(fixed, 0x1);         // an application
+    PutLe32(fixed, 0);           // subtype
+    PutLe32(fixed, 0);           // date
+    PutLe32(fixed, 0);
     std::vector<std::string> strings = {
         VersionString("CompanyName", "Codexia"),
         VersionString("FileDescription", title + " by " + author),
@@ -150,8 +139,8 @@ std::string VersionInfo(const Book& book) {
     };
     std::string table = VersionBlock("040904E4", "", 0, 1, strings);
     std::string translation;
-    Put16(translation, kResourceLanguage);
-    Put16(translation, 1252);
+    PutLe16(translation, kResourceLanguage);
+    PutLe16(translation, 1252);
     std::string var = VersionBlock("Translation", translation, 4, 0, {});
     return VersionBlock("VS_VERSION_INFO", fixed, static_cast<std::uint16_t>(fixed.size()), 0,
                         {VersionBlock("StringFileInfo", "", 0, 1, {table}), VersionBlock("VarFileInfo", "", 0, 1, {var})});
@@ -160,16 +149,16 @@ std::string VersionInfo(const Book& book) {
 std::vector<Resource> IconResources(const std::string& ico, std::uint16_t groupId, std::uint16_t firstId) {
     std::vector<Resource> out;
     Resource group{kTypeGroupIcon, "", groupId, ""};
-    std::uint16_t count = Get16(ico, 4);
-    Put16(group.bytes, 0);
-    Put16(group.bytes, 1);
-    Put16(group.bytes, count);
+    std::uint16_t count = Le16(ico, 4);
+    PutLe16(group.bytes, 0);
+    PutLe16(group.bytes, 1);
+    PutLe16(group.bytes, count);
     for (std::uint16_t k = 0; k < count; ++k) {
         std::size_t e = 6 + 16u * k;
-        std::uint32_t size = static_cast<std::uint32_t>(Get16(ico, e + 8) | Get16(ico, e + 10) << 16);
-        std::uint32_t at = static_cast<std::uint32_t>(Get16(ico, e + 12) | Get16(ico, e + 14) << 16);
+        std::uint32_t size = Le32(ico, e + 8);
+        std::uint32_t at = Le32(ico, e + 12);
         group.bytes += ico.substr(e, 12);  // size, colours, planes, bits, bytes
-        Put16(group.bytes, static_cast<std::uint16_t>(firstId + k));
+        PutLe16(group.bytes, static_cast<std::uint16_t>(firstId + k));
         out.push_back(Resource{kTypeIcon, "", static_cast<std::uint16_t>(firstId + k), ico.substr(at, size)});
     }
     out.push_back(std::move(group));
