@@ -176,9 +176,9 @@ void TwwRichParagraphDialog::WithinParagraphEditKeyPress(TObject*, char&) {
 }
 
 namespace {
-struct Registrar {
-    Registrar() {
+struct LinkParagraphDialog {
+    LinkParagraphDialog() {
         RichEditorLink().ParagraphDialog = [](TwwCustomRichEdit& c) { return TwwRichParagraphDialog::Execute(c); };
     }
-} registrar;
+} linkParagraphDialog;
 }  // namespace

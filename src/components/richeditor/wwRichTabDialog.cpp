@@ -14,7 +14,7 @@
 
 namespace {
 // Tab stops only.
-constexpr unsigned kApplyMask = 0x20;
+constexpr unsigned kTabStopsMask = 0x20;
 // The position bits of a tab stop; the platform keeps alignment and leader above them.
 constexpr LONG kTabPositionBits = 0x00FFFFFF;
 
@@ -70,7 +70,7 @@ std::vector<int> TwwRichTabDialog::Positions() {
 
 void TwwRichTabDialog::Apply() {
     TwwParagraphRequest r;
-    r.Mask = kApplyMask;
+    r.Mask = kTabStopsMask;
     r.Tabs = Positions();
     richEdit_.SetParagraphFormat(r);
 }
@@ -140,9 +140,9 @@ void TwwRichTabDialog::OKBtnClick(TObject*) {
 }
 
 namespace {
-struct Registrar {
-    Registrar() {
+struct LinkTabsDialog {
+    LinkTabsDialog() {
         RichEditorLink().TabsDialog = [](TwwCustomRichEdit& c) { return TwwRichTabDialog::Execute(c); };
     }
-} registrar;
+} linkTabsDialog;
 }  // namespace
