@@ -16,7 +16,7 @@ using namespace testsupport;
 namespace {
 
 // Freed when the test ends, whichever way it ends.
-std::unique_ptr<TTestForm> NewForm() {
+std::unique_ptr<TTestForm> OwnedForm() {
     auto f = std::make_unique<TTestForm>();
     f->SetBorderStyle(TFormBorderStyle::bsSizeable);
     f->SetBounds(100, 100, 430, 400);
@@ -32,7 +32,7 @@ std::string TempFile(const char* name) {
 }  // namespace
 
 TEST(StdCtrls, EditAndCheckBoxKeepTheirValuesAcrossTheWindow) {
-    auto f = NewForm();
+    auto f = OwnedForm();
     auto* edit = new TEdit(f.get());
     edit->SetParent(f.get());
     edit->SetText("8");
@@ -55,7 +55,7 @@ TEST(StdCtrls, EditAndCheckBoxKeepTheirValuesAcrossTheWindow) {
 }
 
 TEST(StdCtrls, SplitterResizesTheControlBeyondIt) {
-    auto f = NewForm();
+    auto f = OwnedForm();
     auto* right = new TEdit(f.get());
     right->SetAlign(TAlign::alRight);
     right->SetWidth(118);
@@ -73,7 +73,7 @@ TEST(StdCtrls, SplitterResizesTheControlBeyondIt) {
 }
 
 TEST(StdCtrls, TabControlPlacesChildrenInItsDisplayAreaAndReportsChanges) {
-    auto f = NewForm();
+    auto f = OwnedForm();
     auto* tabs = new TTabControl(f.get());
     tabs->SetBounds(8, 10, 377, 300);
     tabs->SetTabs({"Author", "Copyright"});
@@ -150,7 +150,7 @@ CX_IMPLEMENT_CLASS(TPatch, TGraphicControl, CX_CREATE(TPatch), {})
 }  // namespace
 
 TEST(StdCtrls, WindowlessControlsOnAPlatformControlArePainted) {
-    auto f = NewForm();
+    auto f = OwnedForm();
     auto* tabs = new TTabControl(f.get());
     tabs->SetBounds(8, 10, 377, 300);
     tabs->SetTabs({"Author", "Copyright"});
