@@ -177,10 +177,10 @@ struct Driver {
         }
         return found;
     }
-    // Takes the open or save dialog's OK once it shows, and waits for it to go.
     // The common dialog the window's thread shows, once it shows; null
-    // after ms without one.
-    HWND WaitForDialog(int ms = 5000) const {
+    // after ms without one. A busy machine can take many seconds: the font
+    // dialog lists every installed font before it shows.
+    HWND WaitForDialog(int ms = 15000) const {
         HWND dlg = nullptr;
         for (DWORD end = GetTickCount() + static_cast<DWORD>(ms); !dlg && static_cast<int>(end - GetTickCount()) > 0;) {
             EnumThreadWindows(thread, FindFileDialog, reinterpret_cast<LPARAM>(&dlg));
@@ -188,6 +188,7 @@ struct Driver {
         }
         return dlg;
     }
+    // Takes the open or save dialog's OK once it shows, and waits for it to go.
     bool AcceptFileDialog() const {
         HWND dlg = WaitForDialog();
         if (!dlg) return false;
