@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "../../src/framework/core/BmpFile.h"
+#include "../../src/framework/core/Bytes.h"
 #include "../../src/framework/core/Convert.h"
 #include "../../src/components/imageform/core/RegionBands.h"
 
@@ -19,10 +20,6 @@ using layout::Tag;
 using layout::Value;
 
 namespace {
-
-void Put32(std::string& s, std::uint32_t v) {
-    for (int k = 0; k < 4; ++k) s.push_back(static_cast<char>((v >> (8 * k)) & 0xFF));
-}
 
 class Parser {
 public:
@@ -255,14 +252,14 @@ std::string PictureData(const std::string& bmpFile) {
     const std::string cls = "TBitmap";
     s.push_back(static_cast<char>(cls.size()));
     s += cls;
-    Put32(s, static_cast<std::uint32_t>(bmpFile.size()));
+    PutLe32(s, static_cast<std::uint32_t>(bmpFile.size()));
     s += bmpFile;
     return s;
 }
 
 std::string DocumentData(const std::string& rtf) {
     std::string s;
-    Put32(s, static_cast<std::uint32_t>(rtf.size()));
+    PutLe32(s, static_cast<std::uint32_t>(rtf.size()));
     return s + rtf;
 }
 
@@ -286,7 +283,7 @@ std::string RegionPayload(const Node& component, const std::string& where) {
     }
     std::string out;
     if (img.width == 0 || img.height == 0) {
-        Put32(out, 0);
+        PutLe32(out, 0);
         return out;
     }
     if (transparent == clNone) transparent = static_cast<TColor>(img.At(0, img.height - 1));
@@ -299,11 +296,11 @@ std::string RegionPayload(const Node& component, const std::string& where) {
                          return img.At(x, y) == static_cast<std::uint32_t>(transparent);
                      }));
     if (bands.Empty()) {
-        Put32(out, 0);
+        PutLe32(out, 0);
         return out;
     }
     std::string data = region::RegionDataBytes(bands.Rects());
-    Put32(out, static_cast<std::uint32_t>(data.size()));
+    PutLe32(out, static_cast<std::uint32_t>(data.size()));
     return out + data;
 }
 

@@ -3,7 +3,6 @@
 #include "Bytes.h"
 
 namespace {
-
 bool Fail(std::string& error, std::string what) {
     error = std::move(what);
     return false;

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "Bytes.h"
+
 namespace region {
 
 void BandBuilder::AddRow(std::int32_t y, const std::vector<Span>& spans) {
@@ -37,15 +39,9 @@ std::vector<Span> RowRuns(std::int32_t width, const std::function<bool(std::int3
 }
 
 namespace {
-void Put32(std::string& s, std::int32_t v) {
-    auto u = static_cast<std::uint32_t>(v);
-    for (int k = 0; k < 4; ++k) s.push_back(static_cast<char>((u >> (8 * k)) & 0xFF));
-}
-std::int32_t Get32(const std::string& s, std::size_t at) {
-    std::uint32_t u = 0;
-    for (int k = 0; k < 4; ++k) u |= static_cast<std::uint32_t>(static_cast<unsigned char>(s[at + k])) << (8 * k);
-    return static_cast<std::int32_t>(u);
-}
+// The region data's fields are signed.
+void Put32(std::string& s, std::int32_t v) { PutLe32(s, static_cast<std::uint32_t>(v)); }
+std::int32_t Get32(const std::string& s, std::size_t at) { return static_cast<std::int32_t>(Le32(s, at)); }
 }  // namespace
 
 std::string RegionDataBytes(const std::vector<Rect>& rects) {
